@@ -1,0 +1,194 @@
+#include "raster/Draw.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace vantora {
+namespace {
+
+// floor(n / d) for d != 0.
+inline __int128 FloorDiv(__int128 n, __int128 d) {
+  __int128 q = n / d;
+  if (n % d != 0 && ((n < 0) != (d < 0))) --q;
+  return q;
+}
+
+// The mapping of one axis of a stretch copy: destination pixel d in
+// [First, Last) shows source pixel Src(d). The destination interval starts at
+// a0 and is la long (negative: mirrored); the source likewise b0, lb. Pixel d
+// samples the source at the centre of its cell:
+//   s = floor(b0 + (d - a0 + 1/2) * lb / la).
+// The map is monotonic, so the destination pixels whose source lies inside
+// the source bitmap form one interval, and [First, Last) is that interval cut
+// to the target.
+class AxisMap {
+ public:
+  bool Build(int a0, int la, int b0, int lb, int targetSize, int sourceSize) {
+    if (la == 0 || lb == 0) return false;
+    std::int64_t lo = la > 0 ? a0 : std::int64_t(a0) + la;
+    std::int64_t hi = la > 0 ? std::int64_t(a0) + la : a0;
+    lo = std::max<std::int64_t>(lo, 0);
+    hi = std::min<std::int64_t>(hi, targetSize);
+    if (lo >= hi) return false;
+    FIdentity = la == lb;
+    if (FIdentity) {  // unscaled: s = d + shift
+      FShift = std::int64_t(b0) - a0;
+      First = int(std::max<std::int64_t>(lo, -FShift));
+      Last = int(std::min<std::int64_t>(hi, sourceSize - FShift));
+      return First < Last;
+    }
+    FMap.clear();
+    First = int(lo);
+    Last = int(lo);
+    for (std::int64_t d = lo; d < hi; ++d) {
+      const __int128 s = b0 + FloorDiv(__int128(2 * (d - a0) + 1) * lb, __int128(2) * la);
+      const bool inside = s >= 0 && s < sourceSize;
+      if (!inside) {
+        if (FMap.empty()) {
+          First = int(d + 1);
+          Last = First;
+          continue;
+        }
+        break;  // monotonic: nothing further is inside
+      }
+      FMap.push_back(int(s));
+      Last = int(d + 1);
+    }
+    return First < Last;
+  }
+
+  int Src(int d) const { return FIdentity ? int(d + FShift) : FMap[d - First]; }
+  bool Identity() const { return FIdentity; }
+  // True when the source index grows with the destination index.
+  bool Ascending() const { return FIdentity || FMap.size() < 2 || FMap.back() >= FMap.front(); }
+  int SrcMin() const { return std::min(Src(First), Src(Last - 1)); }
+  int SrcMax() const { return std::max(Src(First), Src(Last - 1)); }
+
+  int First = 0;
+  int Last = 0;
+
+ private:
+  bool FIdentity = false;
+  std::int64_t FShift = 0;
+  std::vector<int> FMap;
+};
+
+// Calls row(y, x1, x2) for every destination row y in [y1, y2) and every
+// piece [x1, x2) of [xa, xb) that lies inside clip (all of it without a clip).
+template <class RowFn>
+void ForEachClippedRun(int xa, int xb, int y1, int y2, const Region* clip, RowFn&& row) {
+  if (!clip) {
+    for (int y = y1; y < y2; ++y) row(y, xa, xb);
+    return;
+  }
+  clip->ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
+    const int t = std::max(top, y1), b = std::min(bottom, y2);
+    for (int y = t; y < b; ++y)
+      for (const TSpan& s : spans) {
+        const int l = std::max(s.Left, xa), r = std::min(s.Right, xb);
+        if (l < r) row(y, l, r);
+      }
+  });
+}
+
+}  // namespace
+
+void StretchCopy(Bitmap& dst, const TRect& a, const Bitmap& src, const TRect& b,
+                 const Region* clip) {
+  if (dst.Empty() || src.Empty()) return;
+  AxisMap xs, ys;
+  if (!xs.Build(a.Left, a.Width(), b.Left, b.Width(), dst.Width(), src.Width())) return;
+  if (!ys.Build(a.Top, a.Height(), b.Top, b.Height(), dst.Height(), src.Height())) return;
+  if (clip && (clip->IsEmpty() || intersected(clip->Extents(), {xs.First, ys.First, xs.Last, ys.Last})
+                                      .IsEmpty()))
+    return;
+
+  // A copy of a bitmap onto itself must read the old pixels. The unscaled
+  // case is a row-wise memmove in the right row order; anything else reads
+  // from a copy of the source area it needs.
+  const Bitmap* from = &src;
+  Bitmap scratch;
+  int sxOff = 0, syOff = 0;
+  if (&src == &dst) {
+    if (xs.Identity() && ys.Identity()) {
+      const int shiftY = ys.Src(ys.First) - ys.First;
+      auto copyRow = [&](int y, int x1, int x2) {
+        std::memmove(dst.ScanLine(y) + x1, src.ScanLine(y + shiftY) + xs.Src(x1),
+                     std::size_t(x2 - x1) * sizeof(TPixel));
+      };
+      if (shiftY >= 0) {  // reading the same row or below: top-down is safe
+        ForEachClippedRun(xs.First, xs.Last, ys.First, ys.Last, clip, copyRow);
+        return;
+      }
+      if (!clip) {  // reading above: bottom-up
+        for (int y = ys.Last - 1; y >= ys.First; --y) copyRow(y, xs.First, xs.Last);
+        return;
+      }
+    }
+    const int sx0 = xs.SrcMin(), sx1 = xs.SrcMax() + 1;
+    const int sy0 = ys.SrcMin(), sy1 = ys.SrcMax() + 1;
+    scratch.SetSize(sx1 - sx0, sy1 - sy0);
+    for (int y = sy0; y < sy1; ++y)
+      std::memcpy(scratch.ScanLine(y - sy0), src.ScanLine(y) + sx0,
+                  std::size_t(sx1 - sx0) * sizeof(TPixel));
+    from = &scratch;
+    sxOff = sx0;
+    syOff = sy0;
+  }
+
+  if (xs.Identity()) {
+    const int shiftX = xs.Src(xs.First) - xs.First - sxOff;
+    ForEachClippedRun(xs.First, xs.Last, ys.First, ys.Last, clip, [&](int y, int x1, int x2) {
+      std::memcpy(dst.ScanLine(y) + x1, from->ScanLine(ys.Src(y) - syOff) + x1 + shiftX,
+                  std::size_t(x2 - x1) * sizeof(TPixel));
+    });
+    return;
+  }
+  // Scaled columns: a gather through a per-column table, computed once.
+  std::vector<int> cols(std::size_t(xs.Last - xs.First));
+  for (int x = xs.First; x < xs.Last; ++x) cols[x - xs.First] = xs.Src(x) - sxOff;
+  const int* colMap = cols.data() - xs.First;
+  ForEachClippedRun(xs.First, xs.Last, ys.First, ys.Last, clip, [&](int y, int x1, int x2) {
+    TPixel* d = dst.ScanLine(y);
+    const TPixel* s = from->ScanLine(ys.Src(y) - syOff);
+    for (int x = x1; x < x2; ++x) d[x] = s[colMap[x]];
+  });
+}
+
+void DrawAt(Bitmap& dst, int x, int y, const Bitmap& src, const Region* clip) {
+  const TRect r{x, y, x + src.Width(), y + src.Height()};
+  StretchCopy(dst, r, src, src.BoundsRect(), clip);
+}
+
+void ClippedDraw(Bitmap& dst, const Bitmap& src, const Region& g) {
+  const int w = std::min(dst.Width(), src.Width()), h = std::min(dst.Height(), src.Height());
+  if (w <= 0 || h <= 0) return;
+  ForEachClippedRun(0, w, 0, h, &g, [&](int y, int x1, int x2) {
+    std::memcpy(dst.ScanLine(y) + x1, src.ScanLine(y) + x1, std::size_t(x2 - x1) * sizeof(TPixel));
+  });
+}
+
+void FillRect(Bitmap& dst, const TRect& r, TPixel color, const Region* clip) {
+  const TRect c = intersected(r, dst.BoundsRect());
+  if (c.IsEmpty()) return;
+  ForEachClippedRun(c.Left, c.Right, c.Top, c.Bottom, clip, [&](int y, int x1, int x2) {
+    std::fill(dst.ScanLine(y) + x1, dst.ScanLine(y) + x2, color);
+  });
+}
+
+void TileDraw(Bitmap& dst, const TRect& r, const Bitmap& src, const Region* clip) {
+  if (src.Empty()) return;
+  const int rows = r.Height() / src.Height() + 1;
+  const int cols = r.Width() / src.Width() + 1;
+  for (int row = 0; row < rows; ++row)
+    for (int col = 0; col < cols; ++col)
+      DrawAt(dst, r.Left + col * src.Width(), r.Top + row * src.Height(), src, clip);
+}
+
+void CenterDraw(Bitmap& dst, const TRect& r, const Bitmap& src, const Region* clip) {
+  if (src.Empty()) return;
+  DrawAt(dst, (r.Width() - src.Width()) / 2, (r.Height() - src.Height()) / 2, src, clip);
+}
+
+}  // namespace vantora

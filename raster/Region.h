@@ -1,0 +1,117 @@
+#pragma once
+// Regions: sets of pixels used to clip drawing.
+//
+// Representation. A region is its extents plus, unless it is a single
+// rectangle, a list of y-bands. Each band covers rows [Top, Bottom) and holds
+// its x-spans [Left, Right). Banding invariant (checked by SelfCheck in debug
+// builds):
+//   - bands are sorted by Top, do not overlap and are never empty;
+//   - within a band the spans are sorted, non-empty, and neither overlap nor
+//     touch (touching spans are merged);
+//   - two vertically adjacent bands (one's Bottom is the next one's Top) never
+//     hold the same spans (they would have been coalesced);
+//   - the extents are the bounding box of all spans.
+// A region that is one rectangle keeps only its extents and allocates nothing.
+//
+// Building. Effects build regions out of hundreds of rectangles or thousands
+// of triangles per frame. RegionBuilder collects the pieces' spans row by row
+// and normalises once, so building is O(pieces x rows + spans log spans),
+// never quadratic in the number of pieces.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "raster/Rect.h"
+
+namespace vantora {
+
+struct TSpan {
+  int Left = 0;
+  int Right = 0;
+  friend bool operator==(const TSpan&, const TSpan&) = default;
+};
+
+struct TBand {
+  int Top = 0;
+  int Bottom = 0;
+  std::uint32_t First = 0;  // index of the band's first span in the region's span list
+  std::uint32_t Count = 0;  // number of spans
+};
+
+enum TCombineMode { cmAnd = 1, cmOr = 2, cmXor = 3 };
+
+class Region {
+ public:
+  Region() = default;  // the empty region
+
+  // The pixels with x1 <= x < x2 and y1 <= y < y2 (coordinates in any order
+  // are normalised, as the platform's rectangle regions are).
+  static Region Rectangle(int x1, int y1, int x2, int y2);
+  static Region Rectangle(const TRect& r) { return Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
+  // The rectangle with each corner rounded by a quarter of an ellipse w wide
+  // and h high; w and h are each limited to the rectangle's width and height.
+  static Region RoundRect(int x1, int y1, int x2, int y2, int w, int h);
+  // A filled polygon, winding rule. Fewer than three points, or no area,
+  // gives the empty region.
+  static Region Polygon(std::span<const TPoint> points);
+  static Region Triangle(int x1, int y1, int x2, int y2, int x3, int y3);
+
+  // this := this (op) other, as the platform's region combination does.
+  void Combine(const Region& other, TCombineMode mode);
+  void Unite(const Region& other) { Combine(other, cmOr); }
+  void Intersect(const Region& other) { Combine(other, cmAnd); }
+  void Xor(const Region& other) { Combine(other, cmXor); }
+  void Offset(int dx, int dy);
+
+  bool IsEmpty() const { return FExtents.IsEmpty(); }
+  bool IsRectangle() const { return !IsEmpty() && FBands.empty(); }
+  TRect Extents() const { return FExtents; }
+  bool Contains(int x, int y) const;
+  std::int64_t Area() const;
+
+  // Calls f(top, bottom, spans) for every band from the top down; a
+  // rectangular region yields one band with one span, without allocating.
+  template <class F>
+  void ForEachBand(F&& f) const {
+    if (IsEmpty()) return;
+    if (FBands.empty()) {
+      const TSpan one{FExtents.Left, FExtents.Right};
+      f(FExtents.Top, FExtents.Bottom, std::span<const TSpan>(&one, 1));
+      return;
+    }
+    for (const TBand& b : FBands)
+      f(b.Top, b.Bottom, std::span<const TSpan>(FSpans.data() + b.First, b.Count));
+  }
+
+  // Verifies the banding invariant; asserts in debug builds, returns false otherwise.
+  bool SelfCheck() const;
+
+  friend bool operator==(const Region& a, const Region& b);
+
+ private:
+  friend class RegionBuilder;
+  TRect FExtents;
+  std::vector<TBand> FBands;  // empty for an empty or a rectangular region
+  std::vector<TSpan> FSpans;
+};
+
+// Collects many pieces and makes their union in one pass.
+class RegionBuilder {
+ public:
+  void AddRect(int x1, int y1, int x2, int y2);
+  void AddTriangle(int x1, int y1, int x2, int y2, int x3, int y3);
+  void AddPolygon(std::span<const TPoint> points);
+  void AddRegion(const Region& r);
+  // The union of everything added; the builder is empty again afterwards.
+  Region Build();
+
+ private:
+  struct RowSpan {
+    int Y;
+    TSpan Span;
+  };
+  std::vector<RowSpan> FRows;
+};
+
+}  // namespace vantora

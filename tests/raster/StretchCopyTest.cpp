@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "raster/Draw.h"
+
+using namespace vantora;
+
+namespace {
+
+// A bitmap whose pixel (x, y) holds the value x + 1000 y + 1, so a test can
+// read back which source pixel landed where.
+Bitmap Numbered(int w, int h) {
+  Bitmap b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.SetPixel(x, y, TPixel(x + 1000 * y + 1));
+  return b;
+}
+
+int SrcX(TPixel p) { return int(p - 1) % 1000; }
+int SrcY(TPixel p) { return int(p - 1) / 1000; }
+
+}  // namespace
+
+TEST(StretchCopy, PlainCopyKeepsPixelsInPlace) {
+  const Bitmap src = Numbered(10, 8);
+  Bitmap dst(10, 8);
+  PlainCopy(dst, {2, 3, 7, 5}, src);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 10; ++x)
+      EXPECT_EQ(dst.Pixel(x, y), TRect({2, 3, 7, 5}).Contains(x, y) ? src.Pixel(x, y) : 0u);
+}
+
+TEST(StretchCopy, ScalesEachAxisWithNearestPixel) {
+  const Bitmap src = Numbered(4, 2);
+  Bitmap dst(8, 6);
+  StretchCopy(dst, {0, 0, 8, 6}, src, {0, 0, 4, 2});
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 8; ++x) {
+      EXPECT_EQ(SrcX(dst.Pixel(x, y)), x / 2);
+      EXPECT_EQ(SrcY(dst.Pixel(x, y)), y / 3);
+    }
+  // Shrinking drops rows and columns, never blends.
+  const Bitmap big = Numbered(9, 9);
+  Bitmap small(3, 3);
+  StretchCopy(small, {0, 0, 3, 3}, big, {0, 0, 9, 9});
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 3; ++x) {
+      EXPECT_EQ(SrcX(small.Pixel(x, y)), 3 * x + 1);
+      EXPECT_EQ(SrcY(small.Pixel(x, y)), 3 * y + 1);
+    }
+}
+
+TEST(StretchCopy, MirrorsWhenRightIsLeftOfLeft) {
+  const Bitmap src = Numbered(5, 3);
+  Bitmap dst(5, 3);
+  StretchCopy(dst, {5, 0, 0, 3}, src, {0, 0, 5, 3});
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(dst.Pixel(x, y), src.Pixel(4 - x, y));
+  StretchCopy(dst, {0, 3, 5, 0}, src, {0, 0, 5, 3});
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(dst.Pixel(x, y), src.Pixel(x, 2 - y));
+  // A mirrored source mirrors as well; mirrored twice is the plain copy.
+  StretchCopy(dst, {5, 0, 0, 3}, src, {5, 0, 0, 3});
+  EXPECT_EQ(dst, src);
+}
+
+TEST(StretchCopy, HangingOutOfTargetShowsOnlyTheInnerPartOfTheMapping) {
+  // Effect 9 at progress 99 on 800 x 600: source (4, 0, 796, 600) onto
+  // (-8, 0, 808, 600). 792 source columns spread over 816: the target shows
+  // the columns that map inside it, with the scale of the whole rectangle.
+  const Bitmap src = Numbered(800, 2);
+  Bitmap dst(800, 2);
+  StretchCopy(dst, {-8, 0, 808, 2}, src, {4, 0, 796, 2});
+  for (int x = 0; x < 800; ++x) {
+    const int expected = 4 + int((2 * (x + 8) + 1) * 792 / (2 * 816));
+    EXPECT_EQ(SrcX(dst.Pixel(x, 0)), expected) << x;
+  }
+  // Slide in from left at progress 25 (X = 200): whole -> (-600, 0, 200, H).
+  Bitmap slid(800, 2);
+  StretchCopy(slid, {-600, 0, 200, 2}, src, {0, 0, 800, 2});
+  for (int x = 0; x < 200; ++x) EXPECT_EQ(SrcX(slid.Pixel(x, 0)), x + 600);
+  for (int x = 200; x < 800; ++x) EXPECT_EQ(slid.Pixel(x, 0), 0u);
+}
+
+TEST(StretchCopy, SourceOutsideTheSourceReadsNothing) {
+  const Bitmap src = Numbered(4, 4);
+  Bitmap dst(8, 4);
+  StretchCopy(dst, {0, 0, 8, 4}, src, {-4, 0, 4, 4});
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(dst.Pixel(x, 0), 0u);
+  for (int x = 4; x < 8; ++x) EXPECT_EQ(dst.Pixel(x, 0), src.Pixel(x - 4, 0));
+}
+
+TEST(StretchCopy, EmptyRectanglesDrawNothing) {
+  const Bitmap src = Numbered(4, 4);
+  Bitmap dst(4, 4);
+  StretchCopy(dst, {0, 0, 4, 4}, src, {2, 0, 2, 4});  // empty source slice
+  StretchCopy(dst, {2, 0, 2, 4}, src, {0, 0, 4, 4});  // empty destination
+  EXPECT_EQ(dst, Bitmap(4, 4));
+}
+
+TEST(StretchCopy, OverlappingSelfCopyReadsOldPixels) {
+  struct Case {
+    TRect a, b;
+  } cases[] = {
+      {{10, 0, 110, 50}, {0, 0, 100, 50}},   // push right: write right of what it reads
+      {{0, 0, 100, 50}, {10, 0, 110, 50}},   // push left
+      {{0, 10, 100, 60}, {0, 0, 100, 50}},   // push down: rows read above those written
+      {{0, 0, 100, 50}, {0, 10, 100, 60}},   // push up
+      {{0, 0, 60, 60}, {0, 0, 120, 60}},     // squeeze onto itself
+      {{0, 0, 120, 60}, {20, 5, 80, 55}},    // enlarge onto itself
+  };
+  for (const Case& c : cases) {
+    Bitmap self = Numbered(120, 60);
+    Bitmap expected = self;
+    StretchCopy(expected, c.a, Numbered(120, 60), c.b);
+    StretchCopy(self, c.a, self, c.b);
+    EXPECT_EQ(self, expected) << c.a.Left << "," << c.a.Top << " <- " << c.b.Left << "," << c.b.Top;
+  }
+}
+
+TEST(FillRect, ClipsToTarget) {
+  Bitmap b(4, 4);
+  FillRect(b, {-2, 2, 10, 10}, 7);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(b.Pixel(x, y), y >= 2 ? 7u : 0u);
+}
+
+TEST(TileDraw, RepeatsFromTheTopLeftAndCutsAtTheEdge) {
+  // A 100 x 100 tile on 250 x 120 draws 3 x 2 tiles; the third column and
+  // second row are cut.
+  Bitmap tile(100, 100);
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 100; ++x) tile.SetPixel(x, y, TPixel(x + 1000 * y + 1));
+  Bitmap dst(250, 120);
+  TileDraw(dst, dst.BoundsRect(), tile);
+  for (int y : {0, 99, 100, 119})
+    for (int x : {0, 99, 100, 199, 200, 249}) EXPECT_EQ(dst.Pixel(x, y), tile.Pixel(x % 100, y % 100));
+}
+
+TEST(CenterDraw, CutsALargerPictureEquallyOnBothSides) {
+  const Bitmap big = Numbered(10, 10);
+  Bitmap dst(4, 6);
+  CenterDraw(dst, dst.BoundsRect(), big);
+  EXPECT_EQ(dst.Pixel(0, 0), big.Pixel(3, 2));  // (4 - 10) div 2 = -3, (6 - 10) div 2 = -2
+  EXPECT_EQ(dst.Pixel(3, 5), big.Pixel(6, 7));
+}
