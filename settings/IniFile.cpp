@@ -1,0 +1,292 @@
+#include "settings/IniFile.h"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "settings/AtomicFile.h"
+
+namespace vantora {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string_view Trimmed(std::string_view s) {
+  const auto first = s.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const auto last = s.find_last_not_of(" \t");
+  return s.substr(first, last - first + 1);
+}
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}
+
+// One line of the file, its line end kept apart so that a rewrite can give
+// every untouched line back exactly as it was.
+struct TLine {
+  std::string Text;
+  std::string End;  // "\r\n", "\n" or "" for a last line without one
+};
+
+enum TLineKind { lkOther, lkSection, lkKey };
+
+struct TLineInfo {
+  TLineKind Kind = lkOther;
+  std::string_view Name;   // section or key name, trimmed
+  std::string_view Value;  // key value, trimmed
+};
+
+TLineInfo Classify(std::string_view text) {
+  const std::string_view t = Trimmed(text);
+  if (t.empty() || t.front() == ';') return {};
+  if (t.front() == '[') {
+    const auto close = t.find(']');
+    const std::string_view name =
+        close == std::string_view::npos ? t.substr(1) : t.substr(1, close - 1);
+    return {lkSection, Trimmed(name), {}};
+  }
+  const auto eq = t.find('=');
+  if (eq == std::string_view::npos) return {};
+  return {lkKey, Trimmed(t.substr(0, eq)), Trimmed(t.substr(eq + 1))};
+}
+
+// The file as lines. Lines before the first section header belong to no
+// section and are never matched.
+struct TIniDocument {
+  std::string ByteOrderMark;
+  std::vector<TLine> Lines;
+
+  static TIniDocument Parse(std::string_view bytes) {
+    TIniDocument doc;
+    if (bytes.starts_with(kByteOrderMark)) {
+      doc.ByteOrderMark = kByteOrderMark;
+      bytes.remove_prefix(kByteOrderMark.size());
+    }
+    while (!bytes.empty()) {
+      const auto lf = bytes.find('\n');
+      if (lf == std::string_view::npos) {
+        doc.Lines.push_back({std::string(bytes), ""});
+        break;
+      }
+      const bool crlf = lf > 0 && bytes[lf - 1] == '\r';
+      doc.Lines.push_back({std::string(bytes.substr(0, crlf ? lf - 1 : lf)), crlf ? "\r\n" : "\n"});
+      bytes.remove_prefix(lf + 1);
+    }
+    return doc;
+  }
+
+  std::string Serialized() const {
+    std::string out = ByteOrderMark;
+    for (const TLine& line : Lines) out += line.Text + line.End;
+    return out;
+  }
+
+  // The line end for lines this program adds: the file's own, taken from its
+  // first line, or LF for a new file.
+  std::string NewLineEnd() const {
+    for (const TLine& line : Lines)
+      if (!line.End.empty()) return line.End;
+    return "\n";
+  }
+
+  // Where a section lies: the header line and one past its last line.
+  struct TSpan {
+    std::size_t Header = 0;
+    std::size_t End = 0;
+  };
+
+  // The first section of that name (later duplicates are ignored).
+  std::optional<TSpan> FindSection(std::string_view section) const {
+    for (std::size_t i = 0; i < Lines.size(); ++i) {
+      const TLineInfo info = Classify(Lines[i].Text);
+      if (info.Kind != lkSection || !SameName(info.Name, section)) continue;
+      std::size_t end = i + 1;
+      while (end < Lines.size() && Classify(Lines[end].Text).Kind != lkSection) ++end;
+      return TSpan{i, end};
+    }
+    return std::nullopt;
+  }
+
+  // The first line of the key inside the section, if any.
+  std::optional<std::size_t> FindKey(const TSpan& span, std::string_view key) const {
+    for (std::size_t i = span.Header + 1; i < span.End; ++i) {
+      const TLineInfo info = Classify(Lines[i].Text);
+      if (info.Kind == lkKey && SameName(info.Name, key)) return i;
+    }
+    return std::nullopt;
+  }
+
+  std::optional<std::string> Value(std::string_view section, std::string_view key) const {
+    const auto span = FindSection(section);
+    if (!span) return std::nullopt;
+    const auto line = FindKey(*span, key);
+    if (!line) return std::nullopt;
+    return std::string(Classify(Lines[*line].Text).Value);
+  }
+
+  // Inserts a line after line `after`, making sure that line is ended first.
+  void InsertAfter(std::size_t after, std::string text) {
+    const std::string end = NewLineEnd();
+    if (Lines[after].End.empty()) Lines[after].End = end;
+    Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(after) + 1, TLine{std::move(text), end});
+  }
+
+  void Set(const std::string& section, const std::string& key, const std::string& value) {
+    const auto span = FindSection(section);
+    if (!span) {
+      const std::string end = NewLineEnd();
+      if (!Lines.empty() && Lines.back().End.empty()) Lines.back().End = end;
+      Lines.push_back({"[" + section + "]", end});
+      Lines.push_back({key + "=" + value, end});
+      return;
+    }
+    if (const auto line = FindKey(*span, key)) {
+      // Keep the key as the file spells it; only the value changes.
+      TLine& l = Lines[*line];
+      l.Text = std::string(Classify(l.Text).Name) + "=" + value;
+      return;
+    }
+    // A new key goes after the last non-blank line of its section, so the
+    // blank lines that separate it from the next section stay in between.
+    std::size_t last = span->Header;
+    for (std::size_t i = span->Header + 1; i < span->End; ++i)
+      if (!Trimmed(Lines[i].Text).empty()) last = i;
+    InsertAfter(last, key + "=" + value);
+  }
+
+  bool Erase(std::string_view section, std::string_view key) {
+    const auto span = FindSection(section);
+    if (!span) return false;
+    const auto line = FindKey(*span, key);
+    if (!line) return false;
+    Lines.erase(Lines.begin() + static_cast<std::ptrdiff_t>(*line));
+    return true;
+  }
+};
+
+// The value as a reader sees it: one pair of surrounding double quotes
+// removed, then cut to the longest value a read returns. The cut never
+// splits a UTF-8 sequence, so a long path never ends in half a character.
+std::string Unquoted(std::string value) {
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+    value = value.substr(1, value.size() - 2);
+  if (value.size() > TIniFile::MaxValueLength) {
+    std::size_t cut = TIniFile::MaxValueLength;
+    while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) --cut;
+    value.resize(cut);
+  }
+  return value;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::optional<int> ParseInteger(std::string_view text) {
+  text = Trimmed(text);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  int base = 10;
+  if (text.starts_with("0x") || text.starts_with("0X")) {
+    base = 16;
+    text.remove_prefix(2);
+  } else if (text.starts_with("$")) {
+    base = 16;
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return std::nullopt;
+  constexpr std::int64_t kLimit = std::int64_t{1} << 31;  // magnitude of INT_MIN
+  std::int64_t magnitude = 0;
+  for (const char c : text) {
+    const int digit = HexDigit(c);
+    if (digit < 0 || digit >= base) return std::nullopt;
+    magnitude = magnitude * base + digit;
+    if (magnitude > kLimit) return std::nullopt;
+  }
+  if (!negative && magnitude == kLimit) return std::nullopt;
+  return static_cast<int>(negative ? -magnitude : magnitude);
+}
+
+}  // namespace
+
+TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
+
+std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,
+                                 const std::string& Default) const {
+  std::optional<std::string> bytes;
+  try {
+    bytes = ReadWholeFile(FFileName);
+  } catch (const std::system_error&) {
+    // An unreadable file reads like a missing one.
+  }
+  if (!bytes) return Default;
+  const auto value = TIniDocument::Parse(*bytes).Value(Section, Ident);
+  return value ? Unquoted(*value) : Default;
+}
+
+int TIniFile::ReadInteger(const std::string& Section, const std::string& Ident, int Default) const {
+  return ParseInteger(ReadString(Section, Ident, "")).value_or(Default);
+}
+
+bool TIniFile::ReadBool(const std::string& Section, const std::string& Ident, bool Default) const {
+  return ReadInteger(Section, Ident, Default ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
+                           const std::string& Value) {
+  const std::string failure = "Unable to write to " + FFileName;
+  // A line break inside a name or value would split the line and plant
+  // other keys in the file; such a write is refused.
+  for (const std::string* s : {&Section, &Ident, &Value})
+    if (s->find_first_of("\r\n") != std::string::npos) throw EIniFileException(failure);
+  try {
+    const auto bytes = ReadWholeFile(FFileName);
+    TIniDocument doc = TIniDocument::Parse(bytes.value_or(""));
+    doc.Set(Section, Ident, Value);
+    ReplaceWholeFile(FFileName, doc.Serialized());
+  } catch (const std::system_error&) {
+    throw EIniFileException(failure);
+  }
+}
+
+void TIniFile::WriteInteger(const std::string& Section, const std::string& Ident, int Value) {
+  WriteString(Section, Ident, std::to_string(Value));
+}
+
+void TIniFile::WriteBool(const std::string& Section, const std::string& Ident, bool Value) {
+  WriteString(Section, Ident, Value ? "1" : "0");
+}
+
+void TIniFile::DeleteKey(const std::string& Section, const std::string& Ident) {
+  try {
+    const auto bytes = ReadWholeFile(FFileName);
+    if (!bytes) return;
+    TIniDocument doc = TIniDocument::Parse(*bytes);
+    if (doc.Erase(Section, Ident)) ReplaceWholeFile(FFileName, doc.Serialized());
+  } catch (const std::system_error&) {
+    // A refused delete is not reported; the key simply stays.
+  }
+}
+
+std::string SettingsPath(const std::string& programFolder) {
+  if (programFolder.empty() || programFolder.back() == '/') return programFolder + "scr.ini";
+  return programFolder + "/scr.ini";
+}
+
+}  // namespace vantora

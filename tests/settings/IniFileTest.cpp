@@ -1,0 +1,451 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "settings/IniFile.h"
+
+using namespace vantora;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A fresh folder per test, removed afterwards.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "vantora-ini-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
+    FPath = pattern;
+    fs::permissions(FPath, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                               fs::perms::others_read | fs::perms::others_exec);
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    fs::permissions(FPath, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(FPath, ec);
+  }
+  std::string operator/(const std::string& name) const { return (FPath / name).string(); }
+  const fs::path& Path() const { return FPath; }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(FPath)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  fs::path FPath;
+};
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void Spit(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+// Runs body in a child process and returns its exit status (or -1 when it
+// did not exit normally). Used where a test needs to give up privileges or
+// lower a resource limit without affecting the test process.
+int InChild(const std::function<int()>& body) {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(body());
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Exit codes of a child that attempts a write.
+enum { kWroteIt = 1, kRightError = 2, kWrongError = 3 };
+
+int AttemptWrite(const std::string& path, const std::string& expectedMessage) {
+  try {
+    TIniFile(path).WriteInteger("sys", "3", 9000);
+    return kWroteIt;
+  } catch (const EIniFileException& e) {
+    return e.what() == expectedMessage ? kRightError : kWrongError;
+  } catch (...) {
+    return kWrongError;
+  }
+}
+
+// A file as another system's editor leaves it: byte-order mark, CRLF line
+// ends, blanks around names and "=", comments, blank lines, a quoted value,
+// keys of another section, and a second "sys" section that readers ignore.
+const std::string kWindowsFile =
+    "\xEF\xBB\xBF"
+    "; Vantora settings\r\n"
+    "\r\n"
+    "[Other]\r\n"
+    "3=999\r\n"
+    "\r\n"
+    "  [ SYS ]  \r\n"
+    "  1 = 0  \r\n"
+    "; picture folder\r\n"
+    "Dir = \"D:\\Photos\\2019\"\r\n"
+    "3\t=\t20000\r\n"
+    "\r\n"
+    "[song]\r\n"
+    "play=yes\r\n"
+    "[sys]\r\n"
+    "6=50\r\n";
+
+}  // namespace
+
+TEST(IniFileRead, IntegerAndBooleanEncodings) {
+  struct Case {
+    const char* Text;
+    int Integer;  // read with default 77
+    bool AsTrue;  // read as boolean with default true
+    bool AsFalse; // read as boolean with default false
+  };
+  const Case cases[] = {
+      {"15000", 15000, true, true},
+      {"-5", -5, true, true},
+      {"+12", 12, true, true},
+      {" 7 ", 7, true, true},
+      {"0", 0, false, false},
+      {"1", 1, true, true},
+      {"2", 2, true, true},
+      {"0x3A98", 15000, true, true},
+      {"0X3a98", 15000, true, true},
+      {"$10", 16, true, true},
+      {"-0x10", -16, true, true},
+      {"2147483647", 2147483647, true, true},
+      {"-2147483648", -2147483647 - 1, true, true},
+      {"0x7FFFFFFF", 2147483647, true, true},
+      // Everything below is no integer and gives the default.
+      {"yes", 77, true, false},
+      {"true", 77, true, false},
+      {"12abc", 77, true, false},
+      {"1.5", 77, true, false},
+      {"", 77, true, false},
+      {"-", 77, true, false},
+      {"0x", 77, true, false},
+      {"$", 77, true, false},
+      {"0xG1", 77, true, false},
+      {"1 2", 77, true, false},
+      {"2147483648", 77, true, false},
+      {"-2147483649", 77, true, false},
+      {"99999999999999999999", 77, true, false},
+      {"0x100000000", 77, true, false},
+  };
+  TempFolder folder;
+  TIniFile ini(folder / "scr.ini");
+  for (const Case& c : cases) {
+    ini.WriteString("sys", "1", c.Text);
+    EXPECT_EQ(ini.ReadInteger("sys", "1", 77), c.Integer) << '"' << c.Text << '"';
+    EXPECT_EQ(ini.ReadBool("sys", "1", true), c.AsTrue) << '"' << c.Text << '"';
+    EXPECT_EQ(ini.ReadBool("sys", "1", false), c.AsFalse) << '"' << c.Text << '"';
+  }
+}
+
+TEST(IniFileRead, MissingEmptyAndSectionlessFilesGiveDefaults) {
+  TempFolder folder;
+  const std::string path = folder / "scr.ini";
+  const std::function<void()> setups[] = {
+      [] {},                                                  // missing file
+      [&] { Spit(path, ""); },                                // empty file
+      [&] { Spit(path, "[song]\nplay=yes\n1=0\n3=1000\n"); },  // no "sys" section
+      [&] { Spit(path, "1=0\n3=1000\n[sys]\n"); },             // keys outside any section
+  };
+  for (const auto& setup : setups) {
+    fs::remove(path);
+    setup();
+    const bool existed = fs::exists(path);
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("sys", "dir", "pics"), "pics");
+    EXPECT_EQ(ini.ReadInteger("sys", "3", 15000), 15000);
+    EXPECT_EQ(ini.ReadInteger("sys", "3", 13000), 13000);
+    EXPECT_TRUE(ini.ReadBool("sys", "1", true));
+    EXPECT_FALSE(ini.ReadBool("sys", "1", false));
+    EXPECT_EQ(fs::exists(path), existed) << "a read must not create the file";
+  }
+}
+
+TEST(IniFileRead, SectionAndKeyNamesIgnoreCase) {
+  TempFolder folder;
+  Spit(folder / "scr.ini", "[Song]\nPLAY=yes\nCyc=1\n");
+  TIniFile ini(folder / "scr.ini");
+  EXPECT_EQ(ini.ReadString("song", "play", "no"), "yes");
+  EXPECT_EQ(ini.ReadString("SONG", "Play", "no"), "yes");
+  EXPECT_TRUE(ini.ReadBool("sOnG", "cyc", false));
+  // Values keep their case: "YES" is not "yes".
+  ini.WriteString("song", "play", "YES");
+  EXPECT_EQ(ini.ReadString("song", "play", "no"), "YES");
+  EXPECT_EQ(Slurp(folder / "scr.ini"), "[Song]\nPLAY=YES\nCyc=1\n");
+}
+
+TEST(IniFileRead, LongValuesAreCutTo2047Bytes) {
+  TempFolder folder;
+  TIniFile ini(folder / "scr.ini");
+  for (const std::size_t length : {2046u, 2047u, 2048u, 5000u}) {
+    const std::string value(length, 'a');
+    ini.WriteString("sys", "dir", value);
+    EXPECT_EQ(ini.ReadString("sys", "dir", ""), value.substr(0, 2047)) << length;
+  }
+  // A two-byte character straddling the cut is dropped whole.
+  const std::string value = std::string(2046, 'a') + "\xC3\xA9" + "bcd";
+  ini.WriteString("sys", "dir", value);
+  EXPECT_EQ(ini.ReadString("sys", "dir", ""), std::string(2046, 'a'));
+}
+
+TEST(IniFileRead, QuotesAndEmptyValues) {
+  struct Case {
+    const char* Line;
+    const char* Expected;
+  };
+  const Case cases[] = {
+      {"dir=\"/home/a b\"", "/home/a b"},
+      {"dir=\"\"", ""},
+      {"dir=\"\"x\"\"", "\"x\""},    // only one pair goes
+      {"dir=\"open", "\"open"},       // unbalanced: kept
+      {"dir=", ""},                   // present but empty: not the default
+      {"dir=  ", ""},
+      {"dir=a=b", "a=b"},             // only the first "=" separates
+      {"dir=x ; not a comment", "x ; not a comment"},
+  };
+  TempFolder folder;
+  for (const Case& c : cases) {
+    Spit(folder / "scr.ini", std::string("[sys]\n") + c.Line + "\n");
+    EXPECT_EQ(TIniFile(folder / "scr.ini").ReadString("sys", "dir", "default"), c.Expected)
+        << c.Line;
+  }
+}
+
+TEST(IniFileWindows, ReadsAFileWrittenOnWindows) {
+  TempFolder folder;
+  Spit(folder / "scr.ini", kWindowsFile);
+  TIniFile ini(folder / "scr.ini");
+  EXPECT_FALSE(ini.ReadBool("sys", "1", true));
+  EXPECT_EQ(ini.ReadString("sys", "dir", ""), "D:\\Photos\\2019");
+  EXPECT_EQ(ini.ReadInteger("sys", "3", 15000), 20000);
+  EXPECT_EQ(ini.ReadInteger("other", "3", 0), 999);
+  EXPECT_EQ(ini.ReadString("song", "play", "no"), "yes");
+  // The second [sys] section is not searched.
+  EXPECT_EQ(ini.ReadInteger("sys", "6", 6), 6);
+}
+
+TEST(IniFileWindows, WritesKeepEveryOtherByte) {
+  TempFolder folder;
+  const std::string path = folder / "scr.ini";
+  Spit(path, kWindowsFile);
+  TIniFile ini(path);
+
+  // An existing key changes in place, keeping its spelling.
+  ini.WriteInteger("SYS", "3", 9000);
+  std::string expected = kWindowsFile;
+  expected.replace(expected.find("3\t=\t20000"), 9, "3=9000");
+  EXPECT_EQ(Slurp(path), expected);
+
+  // A new key goes after the last non-blank line of the first [sys] section,
+  // with the file's CRLF line end.
+  ini.WriteBool("sys", "7", true);
+  expected.insert(expected.find("3=9000\r\n") + 8, "7=1\r\n");
+  EXPECT_EQ(Slurp(path), expected);
+
+  // A new section goes at the end.
+  ini.WriteString("extra", "k", "v");
+  expected += "[extra]\r\nk=v\r\n";
+  EXPECT_EQ(Slurp(path), expected);
+  EXPECT_EQ(ini.ReadString("extra", "k", ""), "v");
+  EXPECT_TRUE(ini.ReadBool("sys", "7", false));
+}
+
+TEST(IniFileWrite, NewLinesFollowTheFilesLineEnds) {
+  struct Case {
+    const char* Before;
+    const char* After;  // after writing sys/6=8 and then new/a=1
+  };
+  const Case cases[] = {
+      {"", "[sys]\n6=8\n[new]\na=1\n"},
+      {"[sys]\n1=0\n", "[sys]\n1=0\n6=8\n[new]\na=1\n"},
+      {"[sys]\r\n1=0", "[sys]\r\n1=0\r\n6=8\r\n[new]\r\na=1\r\n"},  // unended last line
+      {"[sys]\n1=0\n\n[song]\nplay=no", "[sys]\n1=0\n6=8\n\n[song]\nplay=no\n[new]\na=1\n"},
+      {"[sys]\n\n", "[sys]\n6=8\n\n[new]\na=1\n"},
+      {"\xEF\xBB\xBF[sys]\n", "\xEF\xBB\xBF[sys]\n6=8\n[new]\na=1\n"},
+  };
+  TempFolder folder;
+  const std::string path = folder / "scr.ini";
+  for (const Case& c : cases) {
+    Spit(path, c.Before);
+    TIniFile ini(path);
+    ini.WriteInteger("sys", "6", 8);
+    ini.WriteInteger("new", "a", 1);
+    EXPECT_EQ(Slurp(path), c.After) << c.Before;
+  }
+}
+
+TEST(IniFileWrite, FirstWriteCreatesTheFileAndEveryWriteIsSeenAtOnce) {
+  TempFolder folder;
+  const std::string path = folder / "scr.ini";
+  TIniFile writer(path);
+  TIniFile reader(path);
+  EXPECT_FALSE(fs::exists(path));
+  writer.WriteInteger("sys", "3", -42);
+  EXPECT_EQ(Slurp(path), "[sys]\n3=-42\n");
+  EXPECT_EQ(reader.ReadInteger("sys", "3", 0), -42);
+  // A change made behind the object's back is read at once: no caching.
+  Spit(path, "[sys]\n3=123\n");
+  EXPECT_EQ(reader.ReadInteger("sys", "3", 0), 123);
+  EXPECT_EQ(writer.FileName(), path);
+}
+
+TEST(IniFileWrite, DefaultSettingsButtonSequence) {
+  TempFolder folder;
+  const std::string path = folder / "scr.ini";
+  Spit(path, "[song]\ncyc=1\nhow=2\nsong0=/m/a.mp3\nsong1=/m/b.mp3\nplay=yes\n[sys]\ndir=/p\n");
+  TIniFile ini(path);
+  ini.WriteBool("sys", "1", false);
+  ini.WriteBool("sys", "2", false);
+  ini.WriteInteger("sys", "3", 15000);
+  ini.WriteInteger("sys", "4", 0);
+  ini.WriteBool("sys", "5", false);
+  ini.WriteInteger("sys", "6", 8);
+  ini.WriteBool("sys", "7", false);
+  ini.WriteString("sys", "dir", "");
+  ini.WriteString("song", "play", "no");
+  EXPECT_EQ(Slurp(path),
+            "[song]\ncyc=1\nhow=2\nsong0=/m/a.mp3\nsong1=/m/b.mp3\nplay=no\n"
+            "[sys]\ndir=\n1=0\n2=0\n3=15000\n4=0\n5=0\n6=8\n7=0\n");
+  // The emptied folder key stays and reads as empty, not as the default.
+  EXPECT_EQ(ini.ReadString("sys", "dir", "fallback"), "");
+}
+
+TEST(IniFileWrite, PlaylistSaveSequences) {
+  TempFolder folder;
+  const std::string path = folder / "scr.ini";
+  TIniFile ini(path);
+  const auto save = [&](const std::vector<std::string>& list, const std::vector<bool>& exists) {
+    ini.WriteBool("song", "cyc", true);
+    ini.WriteInteger("song", "how", static_cast<int>(list.size()));
+    ini.WriteString("song", "play", list.empty() ? "no" : "yes");
+    for (std::size_t i = 0; i < list.size(); ++i) ini.DeleteKey("song", "song" + std::to_string(i));
+    for (std::size_t i = 0; i < list.size(); ++i)
+      if (exists[i]) ini.WriteString("song", "song" + std::to_string(i), list[i]);
+  };
+
+  save({"/m/1.mp3", "/m/2.mp3", "/m/3.mp3", "/m/4.mp3", "/m/5.mp3"},
+       {true, true, true, true, true});
+  save({"/m/a.mp3", "/m/b.mp3"}, {true, true});
+  EXPECT_EQ(ini.ReadInteger("song", "how", 0), 2);
+  EXPECT_EQ(Slurp(path),
+            "[song]\ncyc=1\nhow=2\nplay=yes\nsong2=/m/3.mp3\nsong3=/m/4.mp3\nsong4=/m/5.mp3\n"
+            "song0=/m/a.mp3\nsong1=/m/b.mp3\n");
+
+  save({"/m/x.mp3", "/m/gone.mp3", "/m/z.mp3"}, {true, false, true});
+  EXPECT_EQ(ini.ReadInteger("song", "how", 0), 3);
+  EXPECT_EQ(ini.ReadString("song", "song0", ""), "/m/x.mp3");
+  EXPECT_EQ(ini.ReadString("song", "song1", "none"), "none");
+  EXPECT_EQ(ini.ReadString("song", "song2", ""), "/m/z.mp3");
+}
+
+TEST(IniFileWrite, DeleteKeyRemovesOnlyThatLine) {
+  TempFolder folder;
+  const std::string path = folder / "scr.ini";
+  TIniFile ini(path);
+
+  ini.DeleteKey("song", "song0");  // missing file: nothing happens
+  EXPECT_FALSE(fs::exists(path));
+
+  Spit(path, "[song]\r\nsong0=a\r\nSONG1 = b\r\n; c\r\nsong2=c\r\n[other]\r\nsong1=x\r\n");
+  ini.DeleteKey("Song", "song1");
+  EXPECT_EQ(Slurp(path), "[song]\r\nsong0=a\r\n; c\r\nsong2=c\r\n[other]\r\nsong1=x\r\n");
+  ini.DeleteKey("song", "song1");  // already gone
+  ini.DeleteKey("nosuch", "song0");
+  EXPECT_EQ(Slurp(path), "[song]\r\nsong0=a\r\n; c\r\nsong2=c\r\n[other]\r\nsong1=x\r\n");
+  EXPECT_EQ(ini.ReadString("song", "song1", "gone"), "gone");
+  EXPECT_EQ(ini.ReadString("other", "song1", ""), "x");
+}
+
+TEST(IniFileWrite, RefusedWritesRaiseAndLeaveTheFileAlone) {
+  TempFolder folder;
+  const std::string path = folder / "scr.ini";
+  const std::string original = "[sys]\n3=20000\n; keep me\n";
+  Spit(path, original);
+  const std::string message = "Unable to write to " + path;
+
+  // A read-only folder. Root ignores permissions, so the child gives up its
+  // privileges first.
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                            fs::perms::others_read);
+  fs::permissions(folder.Path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                     fs::perms::group_read | fs::perms::group_exec |
+                                     fs::perms::others_read | fs::perms::others_exec);
+  EXPECT_EQ(InChild([&] {
+              if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 9;
+              return AttemptWrite(path, message);
+            }),
+            kRightError);
+  fs::permissions(folder.Path(), fs::perms::owner_all, fs::perm_options::add);
+  EXPECT_EQ(Slurp(path), original);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"scr.ini"});
+
+  // A disk that fills up in the middle of the write: the temporary file is
+  // cut short, the original stays whole and the temporary file is removed.
+  EXPECT_EQ(InChild([&] {
+              ::signal(SIGXFSZ, SIG_IGN);
+              const rlimit limit{8, 8};
+              if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 9;
+              return AttemptWrite(path, message);
+            }),
+            kRightError);
+  EXPECT_EQ(Slurp(path), original);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"scr.ini"});
+
+  // A line break would plant other keys in the file.
+  TIniFile ini(path);
+  for (const char* value : {"/a\n[sys]\n3=1", "x\ry"}) {
+    try {
+      ini.WriteString("sys", "dir", value);
+      ADD_FAILURE() << "write with a line break was accepted";
+    } catch (const EIniFileException& e) {
+      EXPECT_EQ(e.what(), message);
+    }
+  }
+  EXPECT_THROW(ini.WriteString("sys", "a\nb", "1"), EIniFileException);
+  EXPECT_EQ(Slurp(path), original);
+}
+
+TEST(IniFileWrite, ReplacementKeepsPermissionsLinksAndNoTemporaryFiles) {
+  TempFolder folder;
+  const std::string path = folder / "scr.ini";
+  Spit(path, "[sys]\n");
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  TIniFile ini(path);
+  for (int i = 0; i < 20; ++i) ini.WriteInteger("sys", "3", i * 1000);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"scr.ini"});
+  EXPECT_EQ(fs::status(path).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  // Through a symbolic link the linked file is updated and the link stays.
+  fs::create_symlink(path, folder / "link.ini");
+  TIniFile linked(folder / "link.ini");
+  linked.WriteInteger("sys", "4", 2);
+  EXPECT_TRUE(fs::is_symlink(folder / "link.ini"));
+  EXPECT_EQ(Slurp(path), "[sys]\n3=19000\n4=2\n");
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"link.ini", "scr.ini"}));
+}
+
+TEST(SettingsPath, IsTheProgramFolderPlusScrIni) {
+  EXPECT_EQ(SettingsPath("/opt/vantora/"), "/opt/vantora/scr.ini");
+  EXPECT_EQ(SettingsPath("/opt/vantora"), "/opt/vantora/scr.ini");
+  EXPECT_EQ(SettingsPath("/"), "/scr.ini");
+}
