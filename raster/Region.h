@@ -14,9 +14,11 @@
 // A region that is one rectangle keeps only its extents and allocates nothing.
 //
 // Building. Effects build regions out of hundreds of rectangles or thousands
-// of triangles per frame. RegionBuilder collects the pieces' spans row by row
-// and normalises once, so building is O(pieces x rows + spans log spans),
-// never quadratic in the number of pieces.
+// of triangles per frame. RegionBuilder keeps rectangles whole and turns
+// triangles and polygons into one-row pieces, sorts all pieces by top edge
+// once and sweeps down over their top and bottom edges, so a tall rectangle
+// costs one piece, not one per row, and building is never quadratic in the
+// number of pieces that start on the same row.
 
 #include <cstdint>
 #include <span>
@@ -91,6 +93,7 @@ class Region {
 
  private:
   friend class RegionBuilder;
+  friend struct RegionOps;
   TRect FExtents;
   std::vector<TBand> FBands;  // empty for an empty or a rectangular region
   std::vector<TSpan> FSpans;
@@ -107,11 +110,13 @@ class RegionBuilder {
   Region Build();
 
  private:
-  struct RowSpan {
-    int Y;
-    TSpan Span;
+  // A rectangle [Left, Right) x [Top, Bottom); triangles and polygons add
+  // one piece per row.
+  struct TPiece {
+    int Top, Bottom, Left, Right;
   };
-  std::vector<RowSpan> FRows;
+  std::vector<TPiece> FPieces;
+  std::vector<TPiece> FSorted;  // scratch of Build, kept to reuse its memory
 };
 
 }  // namespace vantora

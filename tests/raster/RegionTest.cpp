@@ -1,0 +1,448 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "raster/Draw.h"
+#include "raster/Region.h"
+
+using namespace vantora;
+
+namespace {
+
+using Pred = std::function<bool(int, int)>;
+
+// Every pixel of the window must be in r exactly when want says so; the
+// region must keep its invariant and its extents must be tight.
+void ExpectPixels(const Region& r, const TRect& window, const Pred& want, const char* what) {
+  ASSERT_TRUE(r.SelfCheck()) << what;
+  std::int64_t count = 0;
+  TRect box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+  for (int y = window.Top; y < window.Bottom; ++y)
+    for (int x = window.Left; x < window.Right; ++x) {
+      const bool in = want(x, y);
+      ASSERT_EQ(r.Contains(x, y), in) << what << " at (" << x << ", " << y << ")";
+      if (in) {
+        ++count;
+        box = {std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x + 1),
+               std::max(box.Bottom, y + 1)};
+      }
+    }
+  // The windows enclose the whole shape, so area and extents are known too.
+  EXPECT_EQ(r.Area(), count) << what;
+  EXPECT_EQ(r.Extents(), count ? box : TRect{}) << what;
+}
+
+// Reference predicates, written from the definitions of the pixel sets with
+// exact integer arithmetic on doubled coordinates (pixel centre = 2x + 1).
+
+bool InRect(int x1, int y1, int x2, int y2, int x, int y) {
+  return x >= std::min(x1, x2) && x < std::max(x1, x2) && y >= std::min(y1, y2) &&
+         y < std::max(y1, y2);
+}
+
+bool InRoundRect(int x1, int y1, int x2, int y2, int w, int h, int x, int y) {
+  if (!InRect(x1, y1, x2, y2, x, y)) return false;
+  const std::int64_t l = std::min(x1, x2), r = std::max(x1, x2);
+  const std::int64_t t = std::min(y1, y2), b = std::max(y1, y2);
+  const std::int64_t ew = std::min<std::int64_t>(std::abs(w), r - l);
+  const std::int64_t eh = std::min<std::int64_t>(std::abs(h), b - t);
+  if (ew == 0 || eh == 0) return true;
+  const std::int64_t px = 2 * std::int64_t(x) + 1, py = 2 * std::int64_t(y) + 1;
+  // Distance to the nearest corner ellipse's centre, 0 outside the corner boxes.
+  std::int64_t dx = 0, dy = 0;
+  if (px < 2 * l + ew) dx = 2 * l + ew - px;
+  if (px > 2 * r - ew) dx = px - (2 * r - ew);
+  if (py < 2 * t + eh) dy = 2 * t + eh - py;
+  if (py > 2 * b - eh) dy = py - (2 * b - eh);
+  return __int128(dx) * dx * eh * eh + __int128(dy) * dy * ew * ew <= __int128(ew) * ew * eh * eh;
+}
+
+// Non-zero winding at the pixel centre; an edge passing exactly through the
+// centre counts as left of it.
+bool InPolygon(const std::vector<TPoint>& p, int x, int y) {
+  if (p.size() < 3) return false;
+  int winding = 0;
+  for (std::size_t k = 0; k < p.size(); ++k) {
+    TPoint a = p[k], b = p[(k + 1) % p.size()];
+    if (a.Y == b.Y) continue;
+    int dir = 1;
+    if (a.Y > b.Y) {
+      std::swap(a, b);
+      dir = -1;
+    }
+    if (y < a.Y || y >= b.Y) continue;  // the row's centre line y + 0.5 misses the edge
+    // Crossing X at row centre: X = a.X + (y + 0.5 - a.Y) (b.X - a.X) / (b.Y - a.Y).
+    // Left of (or on) the centre when 2 X dy <= (2x + 1) dy.
+    const __int128 dyy = __int128(b.Y) - a.Y;
+    const __int128 twoXdy = 2 * __int128(a.X) * dyy + (2 * __int128(y) + 1 - 2 * __int128(a.Y)) *
+                                                          (__int128(b.X) - a.X);
+    if (twoXdy <= (2 * __int128(x) + 1) * dyy) winding += dir;
+  }
+  return winding != 0;
+}
+
+TRect Around(const std::vector<TPoint>& p, int margin) {
+  TRect r{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+  for (const TPoint& q : p)
+    r = {std::min(r.Left, q.X), std::min(r.Top, q.Y), std::max(r.Right, q.X),
+         std::max(r.Bottom, q.Y)};
+  return {r.Left - margin, r.Top - margin, r.Right + margin, r.Bottom + margin};
+}
+
+// A region made of random rectangles, triangles and rounded rectangles, with
+// a matching reference predicate.
+struct RandomShape {
+  Region R;
+  Pred In;
+};
+
+RandomShape MakeRandomShape(std::mt19937& rng, int size) {
+  std::uniform_int_distribution<int> c(-4, size + 4), kind(0, 2), pieces(1, 4);
+  RandomShape s{Region(), [](int, int) { return false; }};
+  const int n = pieces(rng);
+  for (int k = 0; k < n; ++k) {
+    Region part;
+    Pred in;
+    switch (kind(rng)) {
+      case 0: {
+        const int x1 = c(rng), y1 = c(rng), x2 = c(rng), y2 = c(rng);
+        part = Region::Rectangle(x1, y1, x2, y2);
+        in = [=](int x, int y) { return InRect(x1, y1, x2, y2, x, y); };
+        break;
+      }
+      case 1: {
+        const std::vector<TPoint> p{{c(rng), c(rng)}, {c(rng), c(rng)}, {c(rng), c(rng)}};
+        part = Region::Triangle(p[0].X, p[0].Y, p[1].X, p[1].Y, p[2].X, p[2].Y);
+        in = [=](int x, int y) { return InPolygon(p, x, y); };
+        break;
+      }
+      default: {
+        const int x1 = c(rng), y1 = c(rng), x2 = c(rng), y2 = c(rng), w = c(rng), h = c(rng);
+        part = Region::RoundRect(x1, y1, x2, y2, w, h);
+        in = [=](int x, int y) { return InRoundRect(x1, y1, x2, y2, w, h, x, y); };
+        break;
+      }
+    }
+    s.R.Unite(part);
+    s.In = [prev = s.In, in](int x, int y) { return prev(x, y) || in(x, y); };
+  }
+  return s;
+}
+
+}  // namespace
+
+TEST(Region, RectangleIsNormalisedAndAllocatesNothing) {
+  struct Case {
+    int x1, y1, x2, y2;
+  };
+  const Case cases[] = {{2, 3, 7, 9}, {7, 9, 2, 3}, {7, 3, 2, 9}, {2, 9, 7, 3}, {4, 4, 4, 9}, {0, 5, 3, 5}};
+  for (const Case& k : cases) {
+    const Region r = Region::Rectangle(k.x1, k.y1, k.x2, k.y2);
+    ExpectPixels(r, {-2, -2, 12, 12},
+                 [&](int x, int y) { return InRect(k.x1, k.y1, k.x2, k.y2, x, y); }, "rectangle");
+    EXPECT_EQ(r.IsRectangle(), !r.IsEmpty());
+    int bands = 0;
+    r.ForEachBand([&](int, int, std::span<const TSpan> s) {
+      ++bands;
+      EXPECT_EQ(s.size(), 1u);
+    });
+    EXPECT_EQ(bands, r.IsEmpty() ? 0 : 1);
+  }
+}
+
+TEST(Region, RandomTrianglesAndPolygonsMatchWindingRule) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> c(-3, 40), count(3, 9);
+  for (int round = 0; round < 400; ++round) {
+    std::vector<TPoint> p(round < 200 ? 3 : count(rng));
+    for (TPoint& q : p) q = {c(rng), c(rng)};
+    const Region r = Region::Polygon(p);
+    ExpectPixels(r, Around(p, 2), [&](int x, int y) { return InPolygon(p, x, y); }, "polygon");
+    if (p.size() == 3) {
+      EXPECT_EQ(r, Region::Triangle(p[0].X, p[0].Y, p[1].X, p[1].Y, p[2].X, p[2].Y));
+    }
+  }
+}
+
+TEST(Region, PolygonWindingFillsOverlapsAndSelfCrossings) {
+  // A pentagram: the centre has winding number 2 and is filled.
+  const std::vector<TPoint> star{{20, 0}, {32, 38}, {0, 14}, {40, 14}, {8, 38}};
+  const Region r = Region::Polygon(star);
+  EXPECT_TRUE(r.Contains(20, 20));
+  ExpectPixels(r, Around(star, 2), [&](int x, int y) { return InPolygon(star, x, y); }, "star");
+  // A polygon through a rectangle's corners is exactly that rectangle.
+  const std::vector<TPoint> box{{3, 4}, {13, 4}, {13, 9}, {3, 9}};
+  EXPECT_EQ(Region::Polygon(box), Region::Rectangle(3, 4, 13, 9));
+  // The same square twice around, once each way: winding 0 everywhere.
+  const std::vector<TPoint> there{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0},
+                                  {0, 10}, {10, 10}, {10, 0}};
+  EXPECT_TRUE(Region::Polygon(there).IsEmpty());
+}
+
+TEST(Region, DegeneratePolygonsAreEmpty) {
+  const std::vector<std::vector<TPoint>> cases{
+      {},
+      {{1, 1}},
+      {{1, 1}, {20, 30}},
+      {{0, 0}, {10, 10}, {20, 20}},       // collinear
+      {{0, 5}, {30, 5}, {10, 5}},         // horizontal line
+      {{3, 3}, {3, 3}, {3, 3}},           // one point
+      {{0, 0}, {10, 10}, {20, 20}, {5, 5}},
+      {{0, 0}, {0, 40}, {0, 7}},          // vertical line
+  };
+  for (const auto& p : cases) {
+    const Region r = Region::Polygon(p);
+    EXPECT_TRUE(r.IsEmpty()) << p.size() << " points";
+    EXPECT_TRUE(r.SelfCheck());
+    EXPECT_EQ(r.Extents(), TRect{});
+  }
+  EXPECT_TRUE(Region::Triangle(0, 0, 5, 5, 10, 10).IsEmpty());
+}
+
+TEST(Region, RoundRectMatchesEllipseCorners) {
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> c(-5, 45), e(0, 60);
+  for (int round = 0; round < 400; ++round) {
+    const int x1 = c(rng), y1 = c(rng), x2 = c(rng), y2 = c(rng);
+    const int w = round % 7 == 0 ? -e(rng) : e(rng), h = e(rng);
+    const Region r = Region::RoundRect(x1, y1, x2, y2, w, h);
+    ExpectPixels(r, {-7, -7, 48, 48},
+                 [&](int x, int y) { return InRoundRect(x1, y1, x2, y2, w, h, x, y); },
+                 "rounded rectangle");
+  }
+}
+
+TEST(Region, RoundRectWithEllipseLargerThanRectangleIsHalfEllipse) {
+  // A rectangle 10 high whose corner ellipses are 30 x 30: the height is
+  // limited to 10, so each short side is one half ellipse 15 deep and 10 high.
+  const Region r = Region::RoundRect(0, 0, 60, 10, 30, 30);
+  ExpectPixels(r, {-2, -2, 62, 12},
+               [](int x, int y) { return InRoundRect(0, 0, 60, 10, 30, 30, x, y); }, "half");
+  EXPECT_TRUE(r.Contains(0, 4) && r.Contains(0, 5));   // the tip at mid-height
+  EXPECT_FALSE(r.Contains(0, 0) || r.Contains(59, 9));  // corners cut away
+  // With both limits reached the shape is the inscribed ellipse, symmetric.
+  const Region ellipse = Region::RoundRect(0, 0, 21, 13, 100, 100);
+  for (int y = 0; y < 13; ++y)
+    for (int x = 0; x < 21; ++x) {
+      EXPECT_EQ(ellipse.Contains(x, y), ellipse.Contains(20 - x, y));
+      EXPECT_EQ(ellipse.Contains(x, y), ellipse.Contains(x, 12 - y));
+    }
+  // Far larger than any frame, as the curved reveals build it: its rows are
+  // proportional to its height and its inner part is solid.
+  const int W = 1920, H = 1080;
+  const Region big = Region::RoundRect(-2 * W, -5, 2 * 700, H + 5, 2 * W, 2 * W);
+  EXPECT_TRUE(big.SelfCheck());
+  EXPECT_TRUE(big.Contains(1399, H / 2));
+  EXPECT_FALSE(big.Contains(1399, 0));
+  // Near the top the front falls back to about 2X - W = -520.
+  EXPECT_FALSE(big.Contains(0, 0));
+  EXPECT_TRUE(big.Contains(-600, 0));
+  EXPECT_EQ(big.Extents().Right, 1400);
+}
+
+TEST(Region, CombineMatchesPixelwiseOperations) {
+  std::mt19937 rng(5);
+  struct Mode {
+    TCombineMode Mode;
+    bool (*Op)(bool, bool);
+    const char* Name;
+  };
+  const Mode modes[] = {{cmAnd, [](bool a, bool b) { return a && b; }, "and"},
+                        {cmOr, [](bool a, bool b) { return a || b; }, "or"},
+                        {cmXor, [](bool a, bool b) { return a != b; }, "xor"}};
+  for (int round = 0; round < 300; ++round) {
+    const RandomShape a = MakeRandomShape(rng, 30), b = MakeRandomShape(rng, 30);
+    ExpectPixels(a.R, {-6, -6, 37, 37}, a.In, "operand");
+    for (const Mode& m : modes) {
+      Region r = a.R;
+      r.Combine(b.R, m.Mode);
+      ExpectPixels(r, {-6, -6, 37, 37}, [&](int x, int y) { return m.Op(a.In(x, y), b.In(x, y)); },
+                   m.Name);
+    }
+  }
+}
+
+TEST(Region, CombineTrivialCases) {
+  const Region empty;
+  const Region rect = Region::Rectangle(0, 0, 10, 10);
+  const Region inner = Region::Triangle(2, 2, 8, 2, 2, 8);
+  const Region far = Region::Rectangle(100, 100, 110, 105);
+
+  Region r = rect;
+  r.Intersect(far);
+  EXPECT_TRUE(r.IsEmpty());
+  EXPECT_EQ(r, empty);
+
+  r = rect;
+  r.Intersect(inner);
+  EXPECT_EQ(r, inner);
+
+  r = inner;
+  r.Unite(rect);
+  EXPECT_EQ(r, rect);
+  EXPECT_TRUE(r.IsRectangle());
+
+  r = empty;
+  r.Xor(inner);
+  EXPECT_EQ(r, inner);
+  r.Xor(inner);
+  EXPECT_TRUE(r.IsEmpty());
+
+  r = inner;
+  r.Xor(r);  // with itself
+  EXPECT_TRUE(r.IsEmpty());
+  r = inner;
+  r.Unite(r);
+  EXPECT_EQ(r, inner);
+
+  // Two halves united give back one rectangle without bands.
+  r = Region::Rectangle(0, 0, 5, 10);
+  r.Unite(Region::Rectangle(5, 0, 10, 10));
+  EXPECT_EQ(r, rect);
+  EXPECT_TRUE(r.IsRectangle());
+  r = Region::Rectangle(0, 0, 10, 4);
+  r.Unite(Region::Rectangle(0, 4, 10, 10));
+  EXPECT_TRUE(r.IsRectangle());
+}
+
+TEST(Region, OffsetMovesEveryPixel) {
+  std::mt19937 rng(3);
+  for (int round = 0; round < 50; ++round) {
+    const RandomShape s = MakeRandomShape(rng, 20);
+    Region r = s.R;
+    r.Offset(7, -4);
+    ExpectPixels(r, {0, -12, 35, 25}, [&](int x, int y) { return s.In(x - 7, y + 4); }, "offset");
+  }
+}
+
+TEST(Region, FarAwayCoordinatesDoNotOverflow) {
+  const int big = 2000000000;
+  const Region r = Region::Rectangle(-big, -big, big, 3);
+  EXPECT_EQ(r.Area(), std::int64_t(2) * big * (std::int64_t(big) + 3));
+  // A thin sliver of a huge triangle: only its rows are stored.
+  const Region t = Region::Triangle(-big, 0, big, 0, -big, 4);
+  EXPECT_TRUE(t.SelfCheck());
+  EXPECT_EQ(t.Extents().Top, 0);
+  EXPECT_EQ(t.Extents().Bottom, 4);
+  EXPECT_TRUE(t.Contains(0, 0));
+  EXPECT_FALSE(t.Contains(big - 10, 3));
+  const Region rr = Region::RoundRect(-big, -10, big, 10, INT_MAX, INT_MAX);
+  EXPECT_TRUE(rr.SelfCheck());
+  EXPECT_TRUE(rr.Contains(0, 0) && rr.Contains(0, -10));
+  EXPECT_FALSE(rr.Contains(-big, -10));
+}
+
+TEST(RegionBuilder, BuildEqualsRepeatedUnite) {
+  std::mt19937 rng(9);
+  std::uniform_int_distribution<int> c(-10, 70), kind(0, 3), count(0, 60);
+  for (int round = 0; round < 200; ++round) {
+    RegionBuilder b;
+    Region u;
+    const int n = count(rng);
+    for (int k = 0; k < n; ++k) {
+      switch (kind(rng)) {
+        case 0: {
+          const int x1 = c(rng), y1 = c(rng), x2 = c(rng), y2 = c(rng);
+          b.AddRect(x1, y1, x2, y2);
+          u.Unite(Region::Rectangle(x1, y1, x2, y2));
+          break;
+        }
+        case 1: {
+          const int p[6] = {c(rng), c(rng), c(rng), c(rng), c(rng), c(rng)};
+          b.AddTriangle(p[0], p[1], p[2], p[3], p[4], p[5]);
+          u.Unite(Region::Triangle(p[0], p[1], p[2], p[3], p[4], p[5]));
+          break;
+        }
+        case 2: {
+          const std::vector<TPoint> p{{c(rng), c(rng)}, {c(rng), c(rng)}, {c(rng), c(rng)},
+                                      {c(rng), c(rng)}};
+          b.AddPolygon(p);
+          u.Unite(Region::Polygon(p));
+          break;
+        }
+        default: {
+          const Region r = Region::RoundRect(c(rng), c(rng), c(rng), c(rng), c(rng), c(rng));
+          b.AddRegion(r);
+          u.Unite(r);
+          break;
+        }
+      }
+      ASSERT_TRUE(u.SelfCheck());
+    }
+    const Region built = b.Build();
+    EXPECT_TRUE(built.SelfCheck());
+    EXPECT_EQ(built, u) << "round " << round;
+    EXPECT_TRUE(b.Build().IsEmpty()) << "the builder starts afresh";
+  }
+}
+
+TEST(RegionBuilder, LargeGridsAndWideRanges) {
+  // A triangle grid as the triangular shred builds it, checked pixel by pixel.
+  const int W = 300, H = 200, N = 12, cw = W / N, ch = H / N, x = 9, y = 6;
+  RegionBuilder b;
+  std::vector<std::vector<TPoint>> tris;
+  for (int row = N; row >= 0; --row)
+    for (int col = N; col >= 0; --col) {
+      const int gx = col * cw, gy = row * ch;
+      b.AddTriangle(gx - x, gy - y, gx + x, gy - y, gx - x, gy + y);
+      tris.push_back({{gx - x, gy - y}, {gx + x, gy - y}, {gx - x, gy + y}});
+    }
+  ExpectPixels(b.Build(), {-20, -20, W + 20, H + 20},
+               [&](int px, int py) {
+                 for (const auto& t : tris)
+                   if (InPolygon(t, px, py)) return true;
+                 return false;
+               },
+               "grid");
+  // Pieces spread far apart take the comparison sort; same result.
+  b.AddRect(-1000000, 0, -999990, 10);
+  b.AddRect(1000000, 5, 1000010, 15);
+  b.AddRect(0, 2000000, 5, 2000001);
+  Region u = Region::Rectangle(-1000000, 0, -999990, 10);
+  u.Unite(Region::Rectangle(1000000, 5, 1000010, 15));
+  u.Unite(Region::Rectangle(0, 2000000, 5, 2000001));
+  EXPECT_EQ(b.Build(), u);
+}
+
+// ClippedDraw and the clipped stretch copy write exactly the region's pixels
+// that lie inside the target, and nothing else.
+TEST(RegionDraw, ClippedDrawWritesExactlyTheRegion) {
+  std::mt19937 rng(21);
+  const int W = 37, H = 29;
+  Bitmap image(W + 5, H - 3);  // not the target's size: the common part is drawn
+  for (int y = 0; y < image.Height(); ++y)
+    for (int x = 0; x < image.Width(); ++x) image.SetPixel(x, y, TPixel(1 + x + 100 * y));
+  for (int round = 0; round < 100; ++round) {
+    const RandomShape s = MakeRandomShape(rng, 40);
+    Bitmap screen(W, H);
+    ClippedDraw(screen, image, s.R);
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) {
+        const bool drawn = s.In(x, y) && x < image.Width() && y < image.Height();
+        ASSERT_EQ(screen.Pixel(x, y), drawn ? image.Pixel(x, y) : 0u) << x << ", " << y;
+      }
+  }
+}
+
+TEST(RegionDraw, StretchCopyThroughClipWritesExactlyTheRegion) {
+  std::mt19937 rng(22);
+  const int W = 33, H = 27;
+  Bitmap image(W, H);
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) image.SetPixel(x, y, TPixel(1 + x + 100 * y));
+  const TRect targets[] = {{0, 0, W, H}, {-10, -5, W + 20, H + 3}, {W, 0, 0, H}, {5, 4, 20, 12}};
+  for (int round = 0; round < 100; ++round) {
+    const RandomShape s = MakeRandomShape(rng, 35);
+    for (const TRect& a : targets) {
+      Bitmap plain(W, H), clipped(W, H);
+      StretchCopy(plain, a, image, image.BoundsRect());
+      StretchCopy(clipped, a, image, image.BoundsRect(), &s.R);
+      for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+          ASSERT_EQ(clipped.Pixel(x, y), s.In(x, y) ? plain.Pixel(x, y) : 0u) << x << ", " << y;
+    }
+  }
+}
