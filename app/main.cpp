@@ -1,0 +1,38 @@
+// Entry: one instance at a time, the run mode from the command line, the
+// windows of that mode, and the marker given back when the event loop ends.
+
+#include <string>
+#include <vector>
+
+#include "app/RunModes.h"
+#include "app/Windows.h"
+#include "platform/ProgramFolder.h"
+#include "platform/SingleInstance.h"
+
+int main(int argc, char** argv) {
+  using namespace vantora;
+  SetProgramArgument(argc > 0 ? argv[0] : nullptr);
+
+  // Another instance runs (a show, or the settings window): end at once,
+  // touching nothing.
+  SingleInstance guard;
+  if (guard.Find()) return 0;
+  if (guard.Acquire() == SingleInstance::arHeldElsewhere) return 0;
+  // arUnavailable (no folder for the lock file) runs unguarded rather than
+  // never running at all.
+
+  const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  switch (RunModeOf(arguments)) {
+    case rmShow:
+      RunShowMode(argc, argv);
+      break;
+    case rmConfiguration:
+      RunConfigurationMode(argc, argv);
+      break;
+    case rmNone:
+      break;
+  }
+
+  guard.Release();
+  return 0;
+}
