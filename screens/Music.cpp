@@ -1,0 +1,65 @@
+#include "screens/Music.h"
+
+#include <QFileInfo>
+
+#include "platform/ErrorReport.h"
+
+namespace vantora {
+
+bool FileExists(const QString& path) {
+  if (path.isEmpty()) return false;
+  const QFileInfo info(path);
+  return info.exists() && !info.isDir();
+}
+
+TMusic::TMusic(TMediaPlayerBase& MediaPlayer1) : FPlayer(MediaPlayer1) {
+  FPlayer.OnNotify = [this] { MediaPlayer1Notify(); };
+  Timer4.OnTimer = [this] { RunHandler([this] { Timer4Timer(); }); };
+}
+
+QString TMusic::Entry(int index) const {
+  return QString::fromStdString(FIni->ReadString("song", "song" + std::to_string(index), ""));
+}
+
+void TMusic::PlayFile(const QString& path) {
+  FPlayer.SetFileName(path);
+  FPlayer.Open();
+  FPlayer.Play();
+}
+
+void TMusic::Start() {
+  SongIndex = 0;
+  if (!FIni || FIni->ReadString("song", "play", "no") != "yes") return;
+  const QString song0 = Entry(0);
+  if (FileExists(song0)) PlayFile(song0);
+}
+
+void TMusic::StopPlaying() {
+  if (FPlayer.Mode() != mpPlaying) return;
+  FPlayer.Stop();
+  FPlayer.Close();
+}
+
+void TMusic::MediaPlayer1Notify() { Timer4.SetEnabled(true); }
+
+void TMusic::Timer4Timer() {
+  if (FollowUpAllowed && !FollowUpAllowed()) return;
+  if (FPlayer.Mode() == mpPlaying) return;  // looks again a second later
+  if (!FIni) return;
+  ++SongIndex;
+  const int how = FIni->ReadInteger("song", "how", 0);
+  if (SongIndex >= how) {
+    if (FIni->ReadBool("song", "cyc", false)) {
+      SongIndex = 0;
+      // Not tested for existence: a missing "song0" fails in Open, which
+      // leaves Timer4 on, and the walk goes on with "song1".
+      PlayFile(Entry(0));
+    }
+  } else {
+    const QString path = Entry(SongIndex);
+    if (FileExists(path)) PlayFile(path);
+  }
+  Timer4.SetEnabled(false);
+}
+
+}  // namespace vantora

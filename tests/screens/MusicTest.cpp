@@ -1,0 +1,204 @@
+#include "screens/Music.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "platform/ErrorReport.h"
+#include "tests/platform/QtApp.h"
+#include "tests/screens/StubPlayer.h"
+
+namespace vantora {
+namespace {
+
+class MusicTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::QtApp();
+    ASSERT_TRUE(FDir.isValid());
+    FIni = std::make_unique<TIniFile>(SettingsPath(FDir.path().toStdString() + "/"));
+    FMusic.SetSettings(FIni.get());
+    FPrevious = SetErrorReporter([this](const QString& t) { FReports << t; });
+  }
+  void TearDown() override { SetErrorReporter(FPrevious); }
+
+  // A playlist of count entries; the files named in missing are not created
+  // and the keys named in absent are not written.
+  void Playlist(int count, bool loop, std::initializer_list<int> missing = {},
+                std::initializer_list<int> absent = {}, const char* play = "yes") {
+    FIni->WriteString("song", "play", play);
+    FIni->WriteBool("song", "cyc", loop);
+    FIni->WriteInteger("song", "how", count);
+    for (int i = 0; i < count; ++i) {
+      if (std::find(absent.begin(), absent.end(), i) != absent.end()) continue;
+      const QString path = Song(i);
+      FIni->WriteString("song", "song" + std::to_string(i), path.toStdString());
+      if (std::find(missing.begin(), missing.end(), i) != missing.end()) continue;
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+  }
+  QString Song(int i) const { return FDir.filePath(QString("song %1.mp3").arg(i)); }
+
+  // Lets every song end, ticking the follow-up timer as the event loop
+  // would, until nothing plays any more or limit songs have started.
+  void RunWalk(int limit) {
+    while (FPlayer.Mode() == mpPlaying && FPlayer.Played.size() < limit) {
+      FPlayer.Finish();
+      ASSERT_TRUE(FMusic.Timer4.Enabled());
+      FMusic.Timer4.Tick();
+    }
+  }
+  QStringList Songs(std::initializer_list<int> indices) const {
+    QStringList list;
+    for (int i : indices) list << Song(i);
+    return list;
+  }
+
+  QTemporaryDir FDir;
+  std::unique_ptr<TIniFile> FIni;
+  test::StubPlayer FPlayer;
+  TMusic FMusic{FPlayer};
+  QStringList FReports;
+  TErrorReporter FPrevious;
+};
+
+TEST_F(MusicTest, WalksTheListOnceOrInALoop) {
+  struct Case {
+    bool loop;
+    int limit;
+    QList<int> expected;
+  };
+  const Case cases[] = {
+      {false, 10, {0, 1, 2}},
+      {true, 7, {0, 1, 2, 0, 1, 2, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.loop ? "loop" : "once");
+    FPlayer.Played.clear();
+    Playlist(3, c.loop);
+    FMusic.Start();
+    RunWalk(c.limit);
+    QStringList expected;
+    for (int i : c.expected) expected << Song(i);
+    EXPECT_EQ(FPlayer.Played, expected);
+    if (!c.loop) {
+      EXPECT_FALSE(FMusic.Timer4.Enabled());
+      EXPECT_NE(FPlayer.Mode(), mpPlaying);
+    }
+  }
+}
+
+TEST_F(MusicTest, AMissingEntryEndsTheWalkEvenInALoop) {
+  struct Case {
+    const char* name;
+    std::initializer_list<int> missing, absent;
+    QStringList expected;
+  };
+  // Built inside the test: Song() needs the fixture.
+  const Case cases[] = {
+      {"middle file deleted", {1}, {}, Songs({0})},
+      {"middle key never saved", {}, {1}, Songs({0})},
+      {"song0 missing, entry 1 there", {0}, {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FPlayer.Played.clear();
+    for (int i = 0; i < 3; ++i) QFile::remove(Song(i));
+    FIni->DeleteKey("song", "song1");
+    Playlist(3, true, c.missing, c.absent);
+    FMusic.Start();
+    RunWalk(10);
+    EXPECT_EQ(FPlayer.Played, c.expected);
+    EXPECT_NE(FPlayer.Mode(), mpPlaying);
+  }
+}
+
+TEST_F(MusicTest, OnlyTheExactWordYesSwitchesMusicOn) {
+  for (const char* play : {"YES", "Yes", "no", ""}) {
+    Playlist(2, false, {}, {}, play);
+    FMusic.Start();
+    EXPECT_TRUE(FPlayer.Played.isEmpty()) << play;
+  }
+  Playlist(2, false);
+  FMusic.Start();
+  EXPECT_EQ(FPlayer.Played, Songs({0}));
+}
+
+TEST_F(MusicTest, ShortListsWithLoopRepeatSongZero) {
+  for (int how : {0, 1}) {
+    SCOPED_TRACE(how);
+    FPlayer.Played.clear();
+    Playlist(1, true);
+    FIni->WriteInteger("song", "how", how);
+    FMusic.Start();
+    RunWalk(3);
+    EXPECT_EQ(FPlayer.Played, Songs({0, 0, 0}));
+  }
+}
+
+TEST_F(MusicTest, TheTickWaitsWhileASongPlays) {
+  Playlist(3, false);
+  FMusic.Start();
+  // A notification that comes while a song still plays (the aborted request
+  // of an earlier song) only switches the timer on.
+  FMusic.MediaPlayer1Notify();
+  FMusic.Timer4.Tick();
+  EXPECT_TRUE(FMusic.Timer4.Enabled());
+  EXPECT_EQ(FMusic.SongIndex, 0);
+  EXPECT_EQ(FPlayer.Played, Songs({0}));
+  FPlayer.Finish();
+  FMusic.Timer4.Tick();
+  EXPECT_EQ(FPlayer.Played, Songs({0, 1}));
+  EXPECT_FALSE(FMusic.Timer4.Enabled());
+}
+
+TEST_F(MusicTest, RestartingWhileSongTwoPlaysStartsSongZeroAgain) {
+  Playlist(3, false);
+  FMusic.Start();
+  RunWalk(3);
+  ASSERT_EQ(FPlayer.Mode(), mpPlaying);
+  ASSERT_EQ(FMusic.SongIndex, 2);
+  FMusic.StopPlaying();
+  EXPECT_EQ(FPlayer.Mode(), mpNotReady);
+  FMusic.Start();
+  EXPECT_EQ(FMusic.SongIndex, 0);
+  EXPECT_EQ(FPlayer.Played, Songs({0, 1, 2, 0}));
+}
+
+TEST_F(MusicTest, AnUnopenableFileIsReportedOncePerPassAndTheWalkGoesOn) {
+  Playlist(3, true);
+  FPlayer.Broken.insert(Song(1));
+  FMusic.Start();
+  for (int pass = 0; pass < 2; ++pass) {
+    FPlayer.Finish();
+    // The tick that reaches the broken entry reports it and stays on.
+    FMusic.Timer4.Tick();
+    EXPECT_TRUE(FMusic.Timer4.Enabled());
+    EXPECT_EQ(FReports.size(), pass + 1);
+    FMusic.Timer4.Tick();  // a second later: on to entry 2
+    EXPECT_FALSE(FMusic.Timer4.Enabled());
+    FPlayer.Finish();
+    FMusic.Timer4.Tick();  // the loop starts again at song0
+  }
+  EXPECT_EQ(FPlayer.Played, Songs({0, 2, 0, 2, 0}));
+  EXPECT_EQ(FReports.size(), 2);
+}
+
+TEST_F(MusicTest, TheFollowUpWaitsWhileNotAllowed) {
+  bool visible = false;
+  FMusic.FollowUpAllowed = [&] { return visible; };
+  Playlist(2, false);
+  FMusic.Start();
+  FPlayer.Finish();
+  FMusic.Timer4.Tick();
+  EXPECT_TRUE(FMusic.Timer4.Enabled());
+  EXPECT_EQ(FPlayer.Played, Songs({0}));
+  visible = true;
+  FMusic.Timer4.Tick();
+  EXPECT_EQ(FPlayer.Played, Songs({0, 1}));
+}
+
+}  // namespace
+}  // namespace vantora
