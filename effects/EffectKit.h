@@ -1,0 +1,54 @@
+#pragma once
+// What the rectangle-copy effects share: a frame is a short list of stretch
+// copies of Image onto Screen, each family writes its members as rows of such
+// lists (rectangles in W, H, X, Y), and one routine draws any row.
+//
+// In the rows "/" is integer division truncating toward zero, which is how the
+// geometry of these effects rounds; "whole" is (0, 0, W, H).
+
+#include <array>
+#include <cassert>
+#include <initializer_list>
+
+#include "effects/TransEffect.h"
+#include "raster/Draw.h"
+
+namespace vantora {
+
+// Stretch copy of rectangle Src of Image onto rectangle Dst of Screen.
+struct TCopy {
+  TRect Src;
+  TRect Dst;
+};
+
+// A plain copy: the pixels of r appear unchanged at their own place.
+constexpr TCopy Plain(const TRect& r) { return {r, r}; }
+
+// The copies of one frame, in drawing order.
+class TCopies {
+ public:
+  constexpr TCopies(std::initializer_list<TCopy> copies) {
+    assert(copies.size() <= FItems.size());
+    for (const TCopy& c : copies) FItems[FCount++] = c;
+  }
+  constexpr const TCopy* begin() const { return FItems.data(); }
+  constexpr const TCopy* end() const { return FItems.data() + FCount; }
+
+ private:
+  std::array<TCopy, 4> FItems{};
+  int FCount = 0;
+};
+
+inline void DrawCopies(Bitmap& Screen, const Bitmap& Image, const TCopies& copies) {
+  for (const TCopy& c : copies) StretchCopy(Screen, c.Dst, Image, c.Src);
+}
+
+// The rectangle-copy families are all drawn the same way: FrameGeometry, then
+// the row of the member. Row is a function (No, geometry) -> TCopies.
+template <int No, class RowFn>
+void DrawRow(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress,
+             RowFn&& Row) {
+  DrawCopies(Screen, Image, Row(No, FrameGeometry(Rect, Step, Progress)));
+}
+
+}  // namespace vantora

@@ -1,0 +1,141 @@
+// The effect contract, checked for every effect of the table over picture
+// sizes from 1 x 1 to full HD, steps 1, 4, 6 and 100 and the progresses
+// 1..99: no crash, every pixel of the frame comes from one of the two
+// pictures, the same seed gives the same frame, and only the effects with
+// random jitter touch the random generator.
+//
+// Writes outside the frame are caught by running this test in a build with
+// AddressSanitizer (VANTORA_SANITIZE=address): every bitmap is its own heap
+// block, so a stray write is a heap overflow.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "NumberedPictures.h"
+
+using namespace vantora;
+using namespace vantora::testing;
+
+namespace {
+
+// Effects that draw the new picture in place: every pixel is the old or the
+// new picture's pixel at the same place. The others stretch, mirror, rotate
+// or move a picture, so a pixel may come from anywhere in either picture.
+bool DrawsInPlace(int style) {
+  const bool moves = (style >= 1 && style <= 4) || (style >= 7 && style <= 10) ||
+                     (style >= 13 && style <= 21) || (style >= 24 && style <= 27) ||
+                     (style >= 30 && style <= 42) || (style >= 47 && style <= 52) ||
+                     style == 56 || style == 57 || (style >= 119 && style <= 122) ||
+                     (style >= 128 && style <= 135);
+  return !moves;
+}
+
+// Effects that draw random numbers (the uneven shreds, speckles and random squares).
+bool UsesRandom(int style) {
+  return (style >= 65 && style <= 68) || (style >= 76 && style <= 79) ||
+         (style >= 100 && style <= 109) || (style >= 123 && style <= 127);
+}
+
+constexpr int kFade = 118;
+
+struct TSize {
+  int W, H;
+};
+
+// Counts the pixels of a frame that break the contract for this style.
+int ForeignPixels(int style, const Bitmap& frame, const Bitmap& oldPicture,
+                  const Bitmap& newPicture) {
+  const int w = frame.Width(), h = frame.Height();
+  int foreign = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const TPixel p = frame.Pixel(x, y), o = oldPicture.Pixel(x, y), n = newPicture.Pixel(x, y);
+      if (style == kFade) {  // a blend: each colour byte between old and new, byte 3 kept
+        for (int k = 0; k < 3; ++k) {
+          const TPixel b = (p >> 8 * k) & 255, bo = (o >> 8 * k) & 255, bn = (n >> 8 * k) & 255;
+          foreign += b < std::min(bo, bn) || b > std::max(bo, bn);
+        }
+        foreign += (p >> 24) != (o >> 24);
+      } else if (DrawsInPlace(style)) {
+        foreign += p != o && p != n;
+      } else {
+        const TSourcePixel s = Decode(p);
+        foreign += s.X >= w || s.Y >= h;
+      }
+    }
+  return foreign;
+}
+
+class EffectContract : public ::testing::TestWithParam<int> {
+ protected:
+  // Composes one frame from the numbered pictures at a fixed seed, checks its
+  // pixels and the generator, and returns it.
+  Bitmap CheckFrame(TSize size, int step, int progress) {
+    const int style = GetParam();
+    if (FOldPicture.Width() != size.W || FOldPicture.Height() != size.H) {
+      FOldPicture = Numbered(size.W, size.H, kOld);
+      FNewPicture = Numbered(size.W, size.H, kNew);
+    }
+    Bitmap frame(size.W, size.H);
+    SetRandSeed(kSeed);
+    ComposeFrame(frame, FOldPicture, FNewPicture, style, step, progress);
+    const std::string where = std::to_string(size.W) + "x" + std::to_string(size.H) + " step " +
+                              std::to_string(step) + " progress " + std::to_string(progress);
+    EXPECT_EQ(ForeignPixels(style, frame, FOldPicture, FNewPicture), 0) << where;
+    if (!UsesRandom(style)) {
+      EXPECT_EQ(RandSeed(), kSeed) << where << ": random seed changed";
+    }
+    return frame;
+  }
+
+  // The same frame twice from the same seed: identical frames, identical seeds.
+  void CheckDeterministic(TSize size, int step, int progress) {
+    const Bitmap first = CheckFrame(size, step, progress);
+    const std::uint32_t seedAfterFirst = RandSeed();
+    const Bitmap second = CheckFrame(size, step, progress);
+    EXPECT_TRUE(first == second) << size.W << "x" << size.H << " step " << step << " progress "
+                                 << progress << ": not deterministic";
+    EXPECT_EQ(RandSeed(), seedAfterFirst);
+  }
+
+  static constexpr std::uint32_t kSeed = 0x2468ACE1u;
+  Bitmap FOldPicture, FNewPicture;
+};
+
+TEST_P(EffectContract, SmallPicturesAtEveryProgressAndStep) {
+  const TSize sizes[] = {{1, 1}, {2, 3}, {3, 2}, {7, 5}, {45, 44}, {33, 61}, {61, 33}};
+  for (TSize size : sizes)
+    for (int step : {1, 4, 6, 100})
+      for (int progress = 1; progress <= 99; ++progress) {
+        CheckDeterministic(size, step, progress);
+        if (HasFailure()) return;  // one broken frame is enough to read
+      }
+}
+
+TEST_P(EffectContract, LargePicturesAtSampledProgresses) {
+  struct Case {
+    TSize Size;
+    int Step;
+    std::vector<int> Progresses;
+  } cases[] = {
+      {{801, 600}, 4, {1, 50, 99}},
+      {{600, 801}, 6, {37, 98}},
+      {{640, 480}, 100, {50}},
+      {{1920, 1080}, 4, {1, 62, 99}},
+      {{1080, 1920}, 1, {33}},
+  };
+  for (const Case& c : cases)
+    for (int progress : c.Progresses) {
+      CheckFrame(c.Size, c.Step, progress);
+      if (HasFailure()) return;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllEffects, EffectContract, ::testing::Range(1, kEffectCount + 1),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return "Effect" + std::to_string(info.param);
+                         });
+
+}  // namespace
