@@ -1,0 +1,93 @@
+#pragma once
+// Helpers of the transition control's tests: plain pictures, an event log
+// that the worker thread may write, and a bounded wait for the end of a run.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "raster/Draw.h"
+#include "transition/TransitionView.h"
+
+namespace vantora::testkit {
+
+inline Picture SolidPicture(int w, int h, TPixel color) {
+  Bitmap b(w, h);
+  FillRect(b, b.BoundsRect(), color);
+  Picture p;
+  p.Assign(std::move(b));
+  return p;
+}
+
+// A picture whose every pixel tells its own position, to check placement.
+inline Picture GradientPicture(int w, int h) {
+  Bitmap b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.SetPixel(x, y, Rgb(x & 255, y & 255, (x >> 8) * 16 + (y >> 8)));
+  Picture p;
+  p.Assign(std::move(b));
+  return p;
+}
+
+// Records the events of a control as short words ("Start", "Before",
+// "Custom", "After", "Progress 12", "Complete", "Stop").
+class EventLog {
+ public:
+  void Attach(TCustomTransitionView& v) {
+    v.OnStart = [this](QObject*, Bitmap&, Bitmap&) { Add("Start"); };
+    v.OnBeforeNewFrame = [this](QObject*, Bitmap&, Bitmap&) { Add("Before"); };
+    v.OnCustomDraw = [this](QObject*, Bitmap&, Bitmap&) { Add("Custom"); };
+    v.OnAfterNewFrame = [this](QObject*, Bitmap&, Bitmap&) { Add("After"); };
+    v.OnProgress = [this, &v](QObject*) {
+      Add("Progress " + std::to_string(v.Progress()));
+      std::lock_guard<std::mutex> lock(FMutex);
+      FProgress.push_back(v.Progress());
+    };
+    v.OnComplete = [this](QObject*) { Add("Complete"); };
+    v.OnStop = [this](QObject*) { Add("Stop"); };
+  }
+  void Add(const std::string& word) {
+    std::lock_guard<std::mutex> lock(FMutex);
+    FWords.push_back(word);
+  }
+  std::vector<std::string> Words() const {
+    std::lock_guard<std::mutex> lock(FMutex);
+    return FWords;
+  }
+  std::vector<int> Progress() const {
+    std::lock_guard<std::mutex> lock(FMutex);
+    return FProgress;
+  }
+  int Count(const std::string& word) const {
+    int n = 0;
+    for (const std::string& w : Words()) n += w == word;
+    return n;
+  }
+
+ private:
+  mutable std::mutex FMutex;
+  std::vector<std::string> FWords;
+  std::vector<int> FProgress;
+};
+
+// Processes events until done() holds or ten seconds have passed (a hang
+// fails the test instead of blocking the suite); true when done() held.
+template <class F>
+bool ProcessEventsUntil(F&& done) {
+  QElapsedTimer t;
+  t.start();
+  while (!done()) {
+    if (t.elapsed() > 10000) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  return true;
+}
+
+inline bool WaitIdle(const TCustomTransitionView& v) {
+  return ProcessEventsUntil([&] { return !v.Busy(); });
+}
+
+}  // namespace vantora::testkit

@@ -1,0 +1,132 @@
+// Painting: background, placement of the frame, and the off-screen buffer
+// that every paint composes into and shows from.
+
+#include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+
+#include "raster/Draw.h"
+#include "transition/TransitionView.h"
+
+namespace vantora {
+
+TRect FitRect(const TRect& Source, const TRect& Bounds) {
+  const int sw = Source.Width(), sh = Source.Height();
+  const int bw = Bounds.Width(), bh = Bounds.Height();
+  if (sw <= 0 || sh <= 0) return {};
+  int w, h;
+  if (double(bh) / sh > double(bw) / sw) {  // the width limits
+    w = bw;
+    h = MulDiv(sh, bw, sw);
+  } else {  // the height limits, also on equality
+    w = MulDiv(sw, bh, sh);
+    h = bh;
+  }
+  return TRect{0, 0, w, h}.offset(Bounds.Left + (bw - w) / 2, Bounds.Top + (bh - h) / 2);
+}
+
+TRect United(const TRect& a, const TRect& b) {
+  if (a.IsEmpty()) return b;
+  if (b.IsEmpty()) return a;
+  return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+          std::max(a.Bottom, b.Bottom)};
+}
+
+void TileDraw(Bitmap& Canvas, const TRect& R, const Picture& G, const Region* clip) {
+  if (G.Empty()) return;
+  TileDraw(Canvas, R, G.AsBitmap(), clip);
+}
+
+void TCustomTransitionView::PaintBackground(Bitmap& Canvas, const TRect& R, const Region* clip) {
+  FillRect(Canvas, R, FColor, clip);
+  if (FBgPicture.Empty()) return;
+  const Bitmap& G = FBgPicture.AsBitmap();
+  switch (FBgMode) {
+    case bmNone:
+      break;
+    case bmTiled:
+      TileDraw(Canvas, R, FBgPicture, clip);
+      break;
+    case bmStretched:
+      StretchDraw(Canvas, R, G, clip);
+      break;
+    case bmCentered:
+      // R is the client rectangle, which starts at the canvas origin.
+      DrawAt(Canvas, (R.Width() - G.Width()) / 2, (R.Height() - G.Height()) / 2, G, clip);
+      break;
+  }
+}
+
+// Where the stretched frame goes: the whole client area, or the largest
+// rectangle of the picture's proportions inside it.
+TRect TCustomTransitionView::StretchTarget() const {
+  return FStretchFine ? FitRect(FPicRect, ClientRect()) : ClientRect();
+}
+
+TRect TCustomTransitionView::PlacedFrameRect() const {
+  if (FScreen.Empty()) return {};
+  return intersected(FStretch ? StretchTarget() : FPicRect, ClientRect());
+}
+
+void TCustomTransitionView::Paint(const TRect& E) {
+  // Only E, and what changed unseen since the last paint, is composed: the
+  // rest of the buffer already holds the same pixels a whole recomposition
+  // would give. Only E reaches the screen.
+  SyncBufferSize();
+  const TRect R = ClientRect();
+  const TRect exposed = intersected(E, R);
+  const TRect composed = intersected(United(exposed, FStaleRect), R);
+  if (composed.IsEmpty()) return;
+  FStaleRect = {};
+  const Region clip = Region::Rectangle(composed);
+  CanvasLock lockBuffer(FBuffer);
+  PaintBackground(FBuffer, R, &clip);
+  {
+    CanvasLock lockScreen(FScreen);
+    if (!FScreen.Empty()) {
+      if (!FStretch)
+        DrawAt(FBuffer, FPicRect.Left, FPicRect.Top, FScreen, &clip);
+      else
+        StretchCopy(FBuffer, StretchTarget(), FScreen, FScreen.BoundsRect(), &clip);
+    }
+  }
+  const QImage shown(reinterpret_cast<const uchar*>(FBuffer.Bits()), FBuffer.Width(),
+                     FBuffer.Height(), FBuffer.Width() * int(sizeof(TPixel)), QImage::Format_RGB32);
+  const QRect q(exposed.Left, exposed.Top, exposed.Width(), exposed.Height());
+  if (!q.isEmpty()) QPainter(this).drawImage(q, shown, q);
+  if (composed == R) FNeedBackground = false;
+}
+
+void TCustomTransitionView::paintEvent(QPaintEvent* e) {
+  if (FPainting) return;
+  FPainting = true;
+  const QRect r = e->rect();
+  try {
+    Paint({r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+  } catch (...) {
+    // Nothing may escape into the event loop; the frame event below still
+    // releases a worker waiting for this paint.
+  }
+  ++FPaintCount;
+  // The frame composed last is on screen now.
+  FFrameEvent.Set();
+  FPainting = false;
+}
+
+void TCustomTransitionView::SyncBufferSize() {
+  if (FBuffer.Width() == width() && FBuffer.Height() == height()) return;
+  CanvasLock lock(FBuffer);
+  FBuffer.SetSize(width(), height());
+  FStaleRect = ClientRect();
+}
+
+void TCustomTransitionView::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  SyncBufferSize();
+  if (FPicture.Empty()) return;
+  CalcPicRect();
+  if (!FScreen.Empty() && !FPainting) Invalidate();
+}
+
+}  // namespace vantora

@@ -1,0 +1,326 @@
+// How a transition runs: preparation, the frame loops (worker thread or the
+// caller's loop), one frame, its invalidation, and the end of a run.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include "effects/ComposeFrame.h"
+#include "raster/Draw.h"
+#include "transition/TransitionView.h"
+
+namespace vantora {
+namespace {
+
+// The done message of a worker, carrying its generation so that a message of
+// a worker that Stop already dealt with is recognised and ignored.
+class TThreadDoneEvent : public QEvent {
+ public:
+  explicit TThreadDoneEvent(std::uint64_t generation)
+      : QEvent(TCustomTransitionView::WM_THREADDONE), Generation(generation) {}
+  const std::uint64_t Generation;
+};
+
+std::uint32_t MonotonicTicks() {
+  static QElapsedTimer clock = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  return std::uint32_t(clock.elapsed());
+}
+
+}  // namespace
+
+std::function<std::uint32_t()> TCustomTransitionView::TickCount = MonotonicTicks;
+
+// ---------------------------------------------------------------------------
+// TAnimateThread
+
+TAnimateThread::TAnimateThread(TCustomTransitionView* View, std::uint64_t Generation)
+    : FView(View), FGeneration(Generation), FThread([this] { Execute(); }) {
+  // The priority is kept on the control; an unprivileged process cannot
+  // raise a thread above normal, and below-normal scheduling of one frame
+  // loop gains nothing on the machines the show runs on.
+}
+
+TAnimateThread::~TAnimateThread() {
+  Terminate();
+  WaitFor();
+}
+
+void TAnimateThread::Terminate() {
+  FTerminated = true;
+  FWake.Set();
+}
+
+void TAnimateThread::WaitFor() {
+  if (FThread.joinable()) FThread.join();
+}
+
+void TAnimateThread::Execute() {
+  FStarted = true;
+  try {
+    while (!Terminated()) {
+      const std::uint32_t t0 = TCustomTransitionView::TickCount();
+      NextFrame();
+      if (Terminated()) break;
+      // A frame that took longer than Delay is followed at once by the next.
+      const int wait = FView->Delay() - int(TCustomTransitionView::TickCount() - t0);
+      if (wait > 0) FWake.WaitFor(wait);
+    }
+  } catch (...) {
+    // An error in a frame ends the loop; the control then finishes the
+    // transition as if it had ended. The failed frame will never be painted,
+    // so the frame event is signalled here: left reset, it would hold back
+    // the first frame of the next run until some unrelated paint came.
+    FView->FFrameEvent.Set();
+  }
+  QCoreApplication::postEvent(FView, new TThreadDoneEvent(FGeneration));
+}
+
+void TAnimateThread::NextFrame() {
+  FView->FFrameEvent.Wait();
+  if (Terminated()) return;
+  FView->FFrameEvent.Reset();
+  FView->SetProgress(FView->NextProgress());
+  if (FView->AtEnd()) Terminate();
+}
+
+// ---------------------------------------------------------------------------
+// Execute and Prepare
+
+void TCustomTransitionView::Execute() {
+  if (FPicture.Empty() || FBusy) return;
+  FBusy = true;
+  try {
+    Prepare();
+    if (!FManual && !FStopping) Animate();
+  } catch (...) {
+    // Preparing, or a frame of a run in this thread, failed: back to idle
+    // without events, and the caller sees the error.
+    FImage.reset();
+    FOldScreen.reset();
+    FBusy = false;
+    throw;
+  }
+}
+
+void TCustomTransitionView::Prepare() {
+  ++FRunId;
+  FPicWidth = FPicture.Width();
+  FPicHeight = FPicture.Height();
+  const TRect placedBefore = PlacedFrameRect();
+  {
+    CanvasLock lock(FScreen);
+    FScreen.SetSize(FPicWidth, FPicHeight);
+  }
+  CalcPicRect();
+  SyncBufferSize();
+  // The frame leaves its old place and takes its new one; only the new one
+  // is invalidated by the frames, so both are recomposed by the next paint.
+  FStaleRect = United(FStaleRect, United(placedBefore, PlacedFrameRect()));
+  const TRect client = ClientRect();
+  // The place where the new picture will appear, in client coordinates.
+  const TRect Q = !FStretch ? FPicRect : FStretchFine ? FitRect(FPicRect, client) : client;
+
+  // What falls outside the buffer shows the control's colour.
+  FOldScreen = std::make_unique<Bitmap>(FPicWidth, FPicHeight);
+  FillRect(*FOldScreen, FOldScreen->BoundsRect(), FColor);
+  {
+    CanvasLock lock(FBuffer);
+    if (FNeedBackground || !FOverDraw) PaintBackground(FBuffer, client);
+    // The buffer holds what the last paint put on screen; the old content is
+    // cut from it at the new picture's place and scaled to the picture's size.
+    StretchCopy(*FOldScreen, FOldScreen->BoundsRect(), FBuffer, Q);
+  }
+
+  // Every graphic is already a 32-bit bitmap: assigning it cannot fail for a
+  // reason that drawing it would not share, and the direct-pixel effects
+  // 118..122 need no format switch.
+  FImage = std::make_unique<Bitmap>();
+  FPicture.AssignTo(*FImage);
+
+  FProgress = FReverse ? 100 : 0;
+  DoStart(*FImage, *FOldScreen);
+}
+
+// ---------------------------------------------------------------------------
+// The frame loops
+
+int TCustomTransitionView::NextProgress() const {
+  const int p = FProgress, step = FStep;
+  if (FReverse) return p > step ? p - step : 0;
+  return p < 100 - step ? p + step : 100;
+}
+
+bool TCustomTransitionView::AtEnd() const { return FProgress == (FReverse ? 0 : 100); }
+
+void TCustomTransitionView::Animate() {
+  if (FThreaded)
+    FThread = std::make_unique<TAnimateThread>(this, ++FThreadGeneration);
+  else
+    AnimateInLoop();
+}
+
+void TCustomTransitionView::AnimateInLoop() {
+  // The loop belongs to this run only: a Stop from an event handler finishes
+  // the run (and clears FStopping again before the loop looks), and a
+  // handler may even start the next run, so the loop ends as soon as its own
+  // run is no longer the one in progress.
+  const std::uint64_t run = FRunId;
+  const auto ownRun = [&] { return FBusy && FRunId == run; };
+  bool atEnd = false;
+  do {
+    const std::uint32_t t0 = TickCount();
+    SetProgress(NextProgress());
+    atEnd = AtEnd();
+    if (atEnd || !ownRun()) break;
+    do {
+      QCoreApplication::processEvents();
+    } while (ownRun() && std::uint32_t(TickCount() - t0) <= FDelay && !FManual && !FStopping);
+  } while (ownRun() && !FManual && !FStopping);
+  if (ownRun() && (FStopping || !FManual)) Finish();
+}
+
+// ---------------------------------------------------------------------------
+// One frame
+
+void TCustomTransitionView::SetProgress(int Value) {
+  Value = std::min(Value, 100);
+  if (!FBusy || Value == FProgress) return;
+  {
+    std::lock_guard<std::recursive_mutex> lock(FLock);
+    FProgress = Value;
+    RenderFrame();
+  }
+  TRect pending;
+  {
+    std::lock_guard<std::mutex> lock(FPendingLock);
+    pending = FPendingFrame;
+    FPendingFrame = {};
+  }
+  if (pending.IsEmpty())
+    FFrameEvent.Set();
+  else if (QThread::currentThread() == thread())
+    ShowFrame(pending, FThreadGeneration);
+  else {
+    // Only the widget's thread may paint: it shows the frame and the paint
+    // signals FFrameEvent, on which the worker waits before its next frame.
+    const std::uint64_t generation = FThreadGeneration;
+    QMetaObject::invokeMethod(
+        this, [this, pending, generation] { ShowFrame(pending, generation); },
+        Qt::QueuedConnection);
+  }
+  DoProgress();
+}
+
+void TCustomTransitionView::RenderFrame() {
+  CanvasLock lockImage(*FImage);
+  CanvasLock lockScreen(FScreen);
+  TFrameHooks hooks;
+  hooks.BeforeNewFrame = [this] {
+    if (OnBeforeNewFrame) OnBeforeNewFrame(this, *FImage, FScreen);
+  };
+  hooks.CustomDraw = [this] { DoCustomDraw(*FImage, FScreen); };
+  {
+    // Nobody else draws on FOldScreen during a run; its lock is held for the
+    // composition, which starts by copying it.
+    CanvasLock lockOld(*FOldScreen);
+    ComposeFrame(FScreen, *FOldScreen, *FImage, FStyle, FStep, FProgress, hooks);
+  }
+  InvalidateFrame({0, 0, FPicWidth, FPicHeight});
+  if (OnAfterNewFrame) OnAfterNewFrame(this, *FImage, FScreen);
+}
+
+void TCustomTransitionView::InvalidateFrame(const TRect& R) {
+  // The rectangle is kept in picture coordinates and placed on the client
+  // area by the widget's thread, which owns the fitting properties.
+  std::lock_guard<std::mutex> lock(FPendingLock);
+  FPendingFrame = United(FPendingFrame, R);
+}
+
+TRect TCustomTransitionView::ClientFrameRect(const TRect& R) const {
+  if (FStretch) {
+    const TRect T = StretchTarget();
+    const int pw = FPicRect.Width(), ph = FPicRect.Height();
+    return intersected({T.Left + MulDiv(R.Left, T.Width(), pw), T.Top + MulDiv(R.Top, T.Height(), ph),
+                        T.Left + MulDiv(R.Right, T.Width(), pw),
+                        T.Top + MulDiv(R.Bottom, T.Height(), ph)},
+                       ClientRect());
+  }
+  const TRect moved = FCenter ? R.offset(FPicRect.Left, FPicRect.Top) : R;
+  return intersected(intersected(moved, FPicRect), ClientRect());
+}
+
+void TCustomTransitionView::ShowFrame(const TRect& R, std::uint64_t Generation) {
+  const TRect r = ClientFrameRect(R);
+  const int paints = FPaintCount;
+  if (isVisible() && !r.IsEmpty()) repaint(r.Left, r.Top, r.Width(), r.Height());
+  // No paint came (hidden, or nothing of the frame inside the client area):
+  // release the worker here. A request of a worker that was stopped since
+  // must not release the next one early.
+  if (FPaintCount == paints && Generation == FThreadGeneration) FFrameEvent.Set();
+}
+
+// ---------------------------------------------------------------------------
+// The end of a run
+
+bool TCustomTransitionView::event(QEvent* e) {
+  if (e->type() == WM_THREADDONE) {
+    ThreadDone(static_cast<TThreadDoneEvent*>(e)->Generation);
+    return true;
+  }
+  return QWidget::event(e);
+}
+
+void TCustomTransitionView::ThreadDone(std::uint64_t Generation) {
+  if (!FThread || FThread->Generation() != Generation) return;
+  FThread->WaitFor();
+  FThread.reset();
+  if (FStopping || !FManual) Finish();
+}
+
+void TCustomTransitionView::Finish() {
+  FBusy = false;
+  FImage.reset();
+  FOldScreen.reset();
+  if (FDestroying) return;
+  if (!FStopping) DoComplete();
+  DoStop();
+}
+
+void TCustomTransitionView::Stop() {
+  if (!FBusy || FStopping) return;
+  FStopping = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{FStopping};
+  if (FManual || !StopThread()) Finish();
+}
+
+bool TCustomTransitionView::StopThread() {
+  if (!FThread) return false;
+  FThread->Terminate();
+  FFrameEvent.Set();  // wakes a NextFrame waiting for a paint
+  FThread->WaitFor();
+  // The worker has posted its done message, or never will if it did not get
+  // to run: either way the end is handled here and now, and the posted
+  // message, matched by generation, is ignored when it arrives.
+  QCoreApplication::removePostedEvents(this, WM_THREADDONE);
+  ThreadDone(FThread->Generation());
+  return true;
+}
+
+void TCustomTransitionView::SetManual(bool Value) {
+  if (Value == FManual) return;
+  FManual = Value;
+  StopThread();
+  if (!FBusy)
+    FProgress = FReverse ? 100 : 0;
+  else if (!FManual)
+    Animate();
+}
+
+}  // namespace vantora

@@ -1,0 +1,280 @@
+#pragma once
+// TTransitionView: a widget that shows one picture and changes to the next
+// one through an animated transition, composed frame by frame by one of the
+// effects of the effect table (or by the owner, for style 0), on a worker
+// thread or in the caller's loop, and painted with its own background and
+// fitting rules.
+//
+// Threads. Properties, Execute, Stop, painting and the end of a threaded run
+// belong to the widget's thread. A TAnimateThread composes the frames of a
+// threaded run: FLock covers a change of progress together with the
+// composition of its frame; canvas locks are taken in the order FImage,
+// FScreen, FOldScreen (Paint: FBuffer, then FScreen), never the other way
+// round; FFrameEvent paces the worker to one frame per completed paint. The
+// worker never waits for the widget's thread except through FFrameEvent,
+// which Stop signals before it joins the worker.
+
+#include <QEvent>
+#include <QWidget>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "effects/TransEffect.h"
+#include "raster/Bitmap.h"
+#include "raster/Picture.h"
+#include "raster/Rect.h"
+#include "raster/Region.h"
+#include "transition/ManualResetEvent.h"
+
+namespace vantora {
+
+enum TBackgroundMode { bmNone = 0, bmTiled = 1, bmStretched = 2, bmCentered = 3 };
+enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+// How the owner's layout places the control; alClient means a layout fills
+// the window with it, so the control never sizes itself to its picture.
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+// The system's window colour, the control's colour until the owner sets one.
+constexpr TPixel clWindow = Rgb(255, 255, 255);
+
+// Design-time placeholder of the About property; never created.
+class TAbout {};
+
+using TNotifyEvent = std::function<void(QObject* Sender)>;
+using TCustomDrawEvent = std::function<void(QObject* Sender, Bitmap& Picture, Bitmap& Screen)>;
+using TMouseMoveEvent =
+    std::function<void(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y)>;
+using TMouseEvent = std::function<void(QObject* Sender, Qt::MouseButton Button,
+                                       Qt::KeyboardModifiers Shift, int X, int Y)>;
+
+// The largest rectangle of Source's proportions inside Bounds, centred in it
+// (pictures smaller than Bounds are enlarged). Only Source's size matters.
+TRect FitRect(const TRect& Source, const TRect& Bounds);
+// G repeated from the top-left corner of R: height(R) div height(G) + 1 rows
+// and width(R) div width(G) + 1 columns; the last ones are cut by Canvas.
+void TileDraw(Bitmap& Canvas, const TRect& R, const Picture& G, const Region* clip = nullptr);
+// The smallest rectangle holding both (an empty one adds nothing).
+TRect United(const TRect& a, const TRect& b);
+
+class TCustomTransitionView;
+
+// The worker of a threaded transition: advances the progress one frame per
+// completed paint, at most one frame per Delay milliseconds, and posts
+// WM_THREADDONE to the control when it ends (also after an error).
+class TAnimateThread {
+ public:
+  TAnimateThread(TCustomTransitionView* View, std::uint64_t Generation);
+  ~TAnimateThread();
+  TAnimateThread(const TAnimateThread&) = delete;
+  TAnimateThread& operator=(const TAnimateThread&) = delete;
+
+  void Terminate();
+  bool Terminated() const { return FTerminated.load(); }
+  void WaitFor();
+  bool Started() const { return FStarted.load(); }
+  std::uint64_t Generation() const { return FGeneration; }
+
+ private:
+  void Execute();
+  void NextFrame();
+
+  std::atomic<bool> FStarted{false};
+  std::atomic<bool> FTerminated{false};
+  TCustomTransitionView* FView;  // not owned
+  std::uint64_t FGeneration;     // tells this worker's done message from older ones
+  ManualResetEvent FWake;        // cuts the sleep between frames short on Terminate
+  std::thread FThread;           // started last, when every other member is ready
+};
+
+class TCustomTransitionView : public QWidget {
+ public:
+  // WM_THREADDONE: posted by the worker when it ends.
+  static constexpr QEvent::Type WM_THREADDONE = QEvent::Type(QEvent::User + 1);
+  // The tick count in milliseconds of the frame loops; tests replace it.
+  static std::function<std::uint32_t()> TickCount;
+
+  explicit TCustomTransitionView(QWidget* parent = nullptr);
+  ~TCustomTransitionView() override;
+
+  // Properties.
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
+  TBackgroundMode BgMode() const { return FBgMode; }
+  void SetBgMode(TBackgroundMode Value);
+  const vantora::Picture& BgPicture() const { return FBgPicture; }
+  void SetBgPicture(const vantora::Picture* Value);  // nullptr clears the graphic
+  bool Center() const { return FCenter; }
+  void SetCenter(bool Value);
+  int Delay() const { return FDelay.load(); }
+  void SetDelay(int Value) { FDelay = std::uint16_t(Value); }
+  bool Manual() const { return FManual; }
+  void SetManual(bool Value);
+  bool OverDraw() const { return FOverDraw; }
+  void SetOverDraw(bool Value) { FOverDraw = Value; }
+  const vantora::Picture& Picture() const { return FPicture; }
+  void SetPicture(const vantora::Picture* Value);  // nullptr clears the graphic
+  void SetPicture(vantora::Picture&& Value);
+  bool Reverse() const { return FReverse.load(); }
+  void SetReverse(bool Value) { FReverse = Value; }
+  bool Stretch() const { return FStretch; }
+  void SetStretch(bool Value);
+  bool StretchFine() const { return FStretchFine; }
+  void SetStretchFine(bool Value);
+  int Step() const { return FStep.load(); }
+  void SetStep(int Value);
+  int Style() const { return FStyle.load(); }
+  void SetStyle(int Value);
+  std::string StyleName() const;
+  void SetStyleName(const std::string& Value);
+  bool Threaded() const { return FThreaded; }
+  void SetThreaded(bool Value) { FThreaded = Value; }
+  TThreadPriority ThreadPriority() const { return FThreadPriority; }
+  void SetThreadPriority(TThreadPriority Value) { FThreadPriority = Value; }
+  TPixel Color() const { return FColor; }
+  void SetColor(TPixel Value);
+  TAlign Align() const { return FAlign; }
+  void SetAlign(TAlign Value);
+  int Progress() const { return FProgress.load(); }
+  void SetProgress(int Value);
+  bool Busy() const { return FBusy.load(); }
+
+  // Where the frame bitmap sits when not stretched, and the frame bitmap
+  // itself (the last frame stays shown after a transition).
+  TRect PicRect() const { return FPicRect; }
+  const Bitmap& Screen() const { return FScreen; }
+  // What the last paints put on screen (the client area).
+  const Bitmap& Buffer() const { return FBuffer; }
+
+  // Events, raised by the virtual operations below.
+  TNotifyEvent OnChange;
+  TNotifyEvent OnProgress;
+  TNotifyEvent OnComplete;
+  TCustomDrawEvent OnCustomDraw;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+  TCustomDrawEvent OnBeforeNewFrame;
+  TCustomDrawEvent OnAfterNewFrame;
+  TCustomDrawEvent OnStart;
+  TNotifyEvent OnStop;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseDown;
+
+  // Fills R of Canvas with the background: Color, then BgPicture by BgMode.
+  // Only the pixels inside clip are written when a clip is given.
+  virtual void PaintBackground(Bitmap& Canvas, const TRect& R, const Region* clip = nullptr);
+  virtual void DoChange();
+  virtual void DoProgress();
+  virtual void DoCustomDraw(Bitmap& Picture, Bitmap& Screen);
+  virtual void DoBeforeNewFrame(Bitmap& Picture, Bitmap& Screen);
+  virtual void DoAfterNewFrame(Bitmap& Picture, Bitmap& Screen);
+  virtual void DoComplete();
+  virtual void DoStart(Bitmap& Picture, Bitmap& Screen);
+  virtual void DoStop();
+  // Starts a transition from what is shown to Picture.
+  virtual void Execute();
+  // Ends a running transition at once: OnStop, never OnComplete.
+  virtual void Stop();
+  // Forgets the shown frame; the control then shows its background only.
+  virtual void Clear();
+
+ protected:
+  // Composes the part E of the client area into FBuffer and shows it.
+  virtual void Paint(const TRect& E);
+
+  bool event(QEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void enterEvent(QEnterEvent* e) override;
+  void leaveEvent(QEvent* e) override;
+
+ private:
+  friend class TAnimateThread;
+
+  TRect ClientRect() const { return {0, 0, width(), height()}; }
+  void PictureChanged();
+  void BgPictureChanged();
+  void AdjustClientSize();
+  void CalcPicRect();
+  void SyncBufferSize();
+  void Invalidate();
+  TRect StretchTarget() const;
+  TRect PlacedFrameRect() const;
+
+  void Prepare();
+  int NextProgress() const;
+  bool AtEnd() const;
+  void Animate();
+  void AnimateInLoop();
+  void RenderFrame();
+  void InvalidateFrame(const TRect& R);
+  TRect ClientFrameRect(const TRect& R) const;
+  void ShowFrame(const TRect& R, std::uint64_t Generation);
+  void ThreadDone(std::uint64_t Generation);
+  void Finish();
+  bool StopThread();
+
+  TAbout* FAbout = nullptr;
+  vantora::Picture FPicture;
+  vantora::Picture FBgPicture;
+  TBackgroundMode FBgMode = bmTiled;
+  bool FAutoSize = true;
+  bool FCenter = false;
+  bool FStretch = false;
+  bool FStretchFine = false;
+  bool FOverDraw = true;
+  bool FThreaded = true;
+  TThreadPriority FThreadPriority = tpNormal;
+  bool FManual = false;
+  // Read by the worker at every frame while the widget's thread may set them.
+  std::atomic<int> FStyle{51};
+  std::atomic<std::uint16_t> FStep{4};
+  std::atomic<std::uint16_t> FDelay{40};
+  std::atomic<int> FProgress{0};
+  std::atomic<bool> FReverse{false};
+  std::atomic<bool> FBusy{false};
+  TPixel FColor = clWindow;
+  TAlign FAlign = alNone;
+
+  Bitmap FScreen;     // the frame that Paint shows, picture-sized
+  TRect FPicRect;     // where FScreen sits in client coordinates when not stretched
+  std::unique_ptr<TAnimateThread> FThread;
+  std::uint64_t FThreadGeneration = 0;  // number of the last worker started
+  bool FPainting = false;
+  Bitmap FBuffer;     // client-sized composition of background and frame
+  bool FStopping = false;
+  bool FNeedBackground = true;  // FBuffer has never been painted completely
+  // Part of the client area whose composition changed without being
+  // invalidated (the frame's old and new place when a transition starts);
+  // the next paint composes it into FBuffer along with what it shows, so
+  // FBuffer always equals a whole recomposition.
+  TRect FStaleRect;
+  std::unique_ptr<Bitmap> FOldScreen;  // the shown content at the new picture's place
+  std::unique_ptr<Bitmap> FImage;      // the new picture
+  int FPicWidth = 0;
+  int FPicHeight = 0;
+  std::recursive_mutex FLock;          // a change of progress with its frame
+  ManualResetEvent FFrameEvent{true};  // the last composed frame has been painted
+  bool FDestroying = false;
+  std::uint64_t FRunId = 0;   // counts prepared transitions, so a loop knows its own
+  int FPaintCount = 0;        // completed paints, to tell whether a repaint happened
+
+  // Frame rectangle (picture coordinates) composed but not yet shown.
+  std::mutex FPendingLock;
+  TRect FPendingFrame;
+};
+
+// The control as the screens place it: everything of TCustomTransitionView.
+class TTransitionView : public TCustomTransitionView {
+ public:
+  using TCustomTransitionView::TCustomTransitionView;
+};
+
+}  // namespace vantora
