@@ -269,6 +269,52 @@ struct PolyEdge {
   i64 DX;
 };
 
+// The edge from p to q, which must not be horizontal.
+PolyEdge MakeEdge(TPoint p, TPoint q) {
+  const bool down = q.Y > p.Y;
+  const TPoint a = down ? p : q, b = down ? q : p;
+  PolyEdge e{};
+  e.Top = a.Y;
+  e.Bottom = b.Y;
+  e.Dir = down ? 1 : -1;
+  e.X0 = a.X;
+  e.Y0 = a.Y;
+  e.DX = i64(b.X) - a.X;
+  e.D = 2 * (i64(b.Y) - a.Y);
+  const i64 s = 2 * e.DX;
+  e.SQ = FloorDiv(s, e.D);
+  e.SR = s - e.SQ * e.D;
+  return e;
+}
+
+// Calls row(y, left, right) for every row of a triangle, from the top down;
+// left < right. Two edges cross each row; between them the winding number is
+// +1 or -1, so the row's pixels are the span between the two crossings (a
+// triangle without area has both crossings at the same place on every row).
+// This is what PolygonScan gives for three points, without its allocations.
+template <class RowFn>
+void ScanTriangle(TPoint a, TPoint b, TPoint c, RowFn&& row) {
+  if (a.Y > b.Y) std::swap(a, b);
+  if (b.Y > c.Y) std::swap(b, c);
+  if (a.Y > b.Y) std::swap(a, b);
+  if (a.Y == c.Y) return;
+  PolyEdge lng = MakeEdge(a, c);
+  lng.Start(a.Y);
+  auto half = [&](TPoint p, TPoint q) {
+    if (p.Y == q.Y) return;
+    PolyEdge e = MakeEdge(p, q);
+    e.Start(p.Y);
+    for (int y = p.Y; y < q.Y; ++y) {
+      const i64 l = std::min(lng.Q, e.Q), r = std::max(lng.Q, e.Q);
+      if (l < r) row(y, ClampInt(l), ClampInt(r));
+      lng.Step();
+      e.Step();
+    }
+  };
+  half(a, b);
+  half(b, c);
+}
+
 // Calls row(y, spans) for every row of a polygon that holds pixels, from the
 // top down; spans are sorted and do not touch.
 class PolygonScan {
@@ -279,20 +325,7 @@ class PolygonScan {
     for (std::size_t k = 0; k < pts.size(); ++k) {
       const TPoint p = pts[k], q = pts[(k + 1) % pts.size()];
       if (p.Y == q.Y) continue;
-      const bool down = q.Y > p.Y;
-      const TPoint a = down ? p : q, b = down ? q : p;
-      PolyEdge e{};
-      e.Top = a.Y;
-      e.Bottom = b.Y;
-      e.Dir = down ? 1 : -1;
-      e.X0 = a.X;
-      e.Y0 = a.Y;
-      e.DX = i64(b.X) - a.X;
-      e.D = 2 * (i64(b.Y) - a.Y);
-      const i64 s = 2 * e.DX;
-      e.SQ = FloorDiv(s, e.D);
-      e.SR = s - e.SQ * e.D;
-      FEdges.push_back(e);
+      FEdges.push_back(MakeEdge(p, q));
     }
     std::sort(FEdges.begin(), FEdges.end(),
               [](const PolyEdge& l, const PolyEdge& r) { return l.Top < r.Top; });
@@ -403,8 +436,14 @@ Region Region::Polygon(std::span<const TPoint> points) {
 }
 
 Region Region::Triangle(int x1, int y1, int x2, int y2, int x3, int y3) {
-  const TPoint pts[3] = {{x1, y1}, {x2, y2}, {x3, y3}};
-  return Polygon(pts);
+  std::vector<TBand> bands;
+  std::vector<TSpan> spans;
+  BandWriter out(bands, spans);
+  ScanTriangle({x1, y1}, {x2, y2}, {x3, y3}, [&](int y, int l, int r) {
+    out.Push(l, r);
+    out.EndBand(y, y + 1);
+  });
+  return RegionOps::Finish(std::move(bands), std::move(spans));
 }
 
 void Region::Combine(const Region& other, TCombineMode mode) {
@@ -547,8 +586,8 @@ void RegionBuilder::AddRect(int x1, int y1, int x2, int y2) {
 }
 
 void RegionBuilder::AddTriangle(int x1, int y1, int x2, int y2, int x3, int y3) {
-  const TPoint pts[3] = {{x1, y1}, {x2, y2}, {x3, y3}};
-  AddPolygon(pts);
+  ScanTriangle({x1, y1}, {x2, y2}, {x3, y3},
+               [&](int y, int l, int r) { FPieces.push_back({y, y + 1, l, r}); });
 }
 
 void RegionBuilder::AddPolygon(std::span<const TPoint> points) {
