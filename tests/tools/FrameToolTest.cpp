@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "raster/Picture.h"
+
+using namespace vantora;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct TRun {
+  int Status = -1;
+  std::string Out;  // standard output
+  std::string Err;  // standard error
+};
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+Bytes ReadBytes(const std::string& path) {
+  const std::string s = ReadText(path);
+  return Bytes(s.begin(), s.end());
+}
+
+// A scratch folder for one test, removed at its end.
+class TempDir {
+ public:
+  TempDir() {
+    FPath = std::filesystem::temp_directory_path() /
+            ("vantora-frame-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(FPath);
+  }
+  ~TempDir() { std::filesystem::remove_all(FPath); }
+  std::string Path(const std::string& name) const { return (FPath / name).string(); }
+  std::string Write(const std::string& name, const Bytes& bytes) const {
+    std::ofstream(Path(name), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return Path(name);
+  }
+
+ private:
+  std::filesystem::path FPath;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Runs the tool with the arguments and collects its exit status and output.
+TRun RunTool(const TempDir& dir, const std::vector<std::string>& args) {
+  std::string command = Quote(VANTORA_FRAME_TOOL);
+  for (const std::string& a : args) command += " " + Quote(a);
+  const std::string out = dir.Path("stdout.txt"), err = dir.Path("stderr.txt");
+  command += " >" + Quote(out) + " 2>" + Quote(err);
+  const int raw = std::system(command.c_str());
+  TRun r;
+  r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.Out = ReadText(out);
+  r.Err = ReadText(err);
+  return r;
+}
+
+Bitmap Filled(int w, int h, std::uint32_t salt) {
+  Bitmap b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.SetPixel(x, y, ((x * 7 + y * 131) * 2654435761u ^ salt) & 0xFFFFFF);
+  return b;
+}
+
+std::uint32_t BigEndian32(const Bytes& b, std::size_t at) {
+  return std::uint32_t(b[at]) << 24 | std::uint32_t(b[at + 1]) << 16 |
+         std::uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
+
+}  // namespace
+
+TEST(FrameTool, BadArgumentsGiveTheUsageAndStatus2) {
+  TempDir dir;
+  const std::string out = dir.Path("f.bmp");
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"--style", "1", "--progress", "50", "--out", out},  // neither pictures nor size
+      {"--style", "1", "--progress", "50", "--size", "64x48"},  // no --out
+      {"--progress", "50", "--size", "64x48", "--out", out},
+      {"--style", "151", "--progress", "50", "--size", "64x48", "--out", out},
+      {"--style", "-1", "--progress", "50", "--size", "64x48", "--out", out},
+      {"--style", "one", "--progress", "50", "--size", "64x48", "--out", out},
+      {"--style", "1", "--progress", "101", "--size", "64x48", "--out", out},
+      {"--style", "1", "--progress", "50", "--step", "0", "--size", "64x48", "--out", out},
+      {"--style", "1", "--progress", "50", "--seed", "4294967296", "--size", "64x48", "--out", out},
+      {"--style", "1", "--progress", "50", "--size", "64", "--out", out},
+      {"--style", "1", "--progress", "50", "--size", "0x48", "--out", out},
+      {"--style", "1", "--progress", "50", "--size", "100000x100000", "--out", out},
+      {"--style", "1", "--progress", "50", "--size", "64x48", "--old", "a.bmp", "--new", "b.bmp",
+       "--out", out},
+      {"--style", "1", "--progress", "50", "--old", "a.bmp", "--out", out},
+      {"--style", "1", "--progress", "50", "--size", "64x48", "--out", out, "--bogus", "1"},
+      {"--style", "1", "--progress", "50", "--size", "64x48", "--out"},
+      {"--sheet", dir.Path("s.png"), "--styles", "5-2"},
+      {"--sheet", dir.Path("s.png"), "--styles", "1,,2"},
+      {"--sheet", dir.Path("s.png"), "--styles", "149-151"},
+      {"--sheet", dir.Path("s.png"), "--style", "3"},
+  };
+  for (const auto& args : cases) {
+    std::string line;
+    for (const auto& a : args) line += a + " ";
+    SCOPED_TRACE(line);
+    const TRun r = RunTool(dir, args);
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Err.find("usage:"), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Out, "");
+    EXPECT_FALSE(std::filesystem::exists(out));
+  }
+}
+
+TEST(FrameTool, SizeFrameIsABitmapOfThatSizeAndPrintsTheSeed) {
+  TempDir dir;
+  const TRun r = RunTool(dir, {"--style", "1", "--progress", "50", "--size", "64x48", "--seed", "77",
+                           "--out", dir.Path("f.bmp")});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out, "seed=77\n");  // a wipe draws no random number
+  const Bitmap frame = DecodeBmp(ReadBytes(dir.Path("f.bmp")), "f.bmp");
+  EXPECT_EQ(frame.Width(), 64);
+  EXPECT_EQ(frame.Height(), 48);
+  // "Expand from right" at 50 %: the left half still shows the old picture,
+  // the right half the new one, and the two built-in pictures differ.
+  EXPECT_NE(frame.Pixel(5, 24), frame.Pixel(58, 24));
+
+  const TRun png = RunTool(dir, {"--style", "1", "--progress", "50", "--size", "64x48", "--out",
+                             dir.Path("f.PNG")});
+  ASSERT_EQ(png.Status, 0) << png.Err;
+  const Bytes b = ReadBytes(dir.Path("f.PNG"));
+  ASSERT_GT(b.size(), 24u);
+  EXPECT_EQ(std::string(b.begin() + 1, b.begin() + 4), "PNG");
+  EXPECT_EQ(BigEndian32(b, 16), 64u);  // IHDR width and height
+  EXPECT_EQ(BigEndian32(b, 20), 48u);
+}
+
+TEST(FrameTool, RandomEffectAdvancesTheSeedDeterministically) {
+  TempDir dir;
+  const std::vector<std::string> args = {"--style", "65",  "--progress", "50",
+                                         "--size",  "80x60", "--seed",   "12345",
+                                         "--out",   dir.Path("f.bmp")};
+  const TRun first = RunTool(dir, args);
+  ASSERT_EQ(first.Status, 0) << first.Err;
+  ASSERT_EQ(first.Out.rfind("seed=", 0), 0u);
+  EXPECT_NE(first.Out, "seed=12345\n");  // the uneven shred drew random numbers
+  const Bytes frame = ReadBytes(dir.Path("f.bmp"));
+  const TRun second = RunTool(dir, args);
+  EXPECT_EQ(second.Out, first.Out);
+  EXPECT_EQ(ReadBytes(dir.Path("f.bmp")), frame);
+}
+
+TEST(FrameTool, ProgressEndsShowExactlyTheOldAndTheNewPicture) {
+  TempDir dir;
+  const Bitmap oldPicture = Filled(40, 30, 0x123456), newPicture = Filled(40, 30, 0xABCDEF);
+  const std::string oldFile = dir.Write("old.bmp", EncodeBmp24(oldPicture));
+  const std::string newFile = dir.Write("new.BMP", EncodeBmp24(newPicture));
+  struct Case {
+    int Style, Progress;
+    const Bitmap& Expected;
+  };
+  const Case cases[] = {{1, 100, newPicture}, {65, 100, newPicture}, {128, 100, newPicture},
+                        {0, 100, newPicture}, {1, 0, oldPicture},    {65, 0, oldPicture},
+                        {0, 50, oldPicture}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("style " + std::to_string(c.Style) + " at " + std::to_string(c.Progress));
+    const TRun r = RunTool(dir, {"--style", std::to_string(c.Style), "--progress",
+                             std::to_string(c.Progress), "--old", oldFile, "--new", newFile,
+                             "--out", dir.Path("f.bmp")});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(DecodeBmp(ReadBytes(dir.Path("f.bmp")), "f.bmp"), c.Expected);
+  }
+  // The same pictures as JPEG decode through libjpeg and compose the same way.
+  const std::string oldJpeg = dir.Write("old.jpg", EncodeJpeg(oldPicture, 90, false));
+  const TRun r = RunTool(dir, {"--style", "1", "--progress", "100", "--old", oldJpeg, "--new",
+                           newFile, "--out", dir.Path("f.bmp")});
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(DecodeBmp(ReadBytes(dir.Path("f.bmp")), "f.bmp"), newPicture);
+}
+
+TEST(FrameTool, UnreadablePicturesGiveStatus1WithTheError) {
+  TempDir dir;
+  const std::string small = dir.Write("small.bmp", EncodeBmp24(Filled(10, 10, 1)));
+  const std::string large = dir.Write("large.bmp", EncodeBmp24(Filled(12, 10, 2)));
+  const std::string broken = dir.Write("broken.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 0, 16});
+  const std::string missing = dir.Path("missing.jpg");
+  struct Case {
+    std::string Old, New, Expected;
+  };
+  const Case cases[] = {{small, large, "differ in size"},
+                        {missing, small, missing},
+                        {small, broken, broken},
+                        {small, dir.Path("picture.gif"), "Unknown picture file extension"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Expected);
+    const TRun r = RunTool(dir, {"--style", "1", "--progress", "50", "--old", c.Old, "--new", c.New,
+                             "--out", dir.Path("f.bmp")});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find(c.Expected), std::string::npos) << r.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("f.bmp")));
+  }
+  const TRun unwritable = RunTool(dir, {"--style", "1", "--progress", "50", "--size", "8x8", "--out",
+                                    dir.Path("no/such/folder/f.bmp")});
+  EXPECT_EQ(unwritable.Status, 1);
+}
+
+TEST(FrameTool, ContactSheetHasOneRowPerStyle) {
+  TempDir dir;
+  auto sheetHeight = [&](const std::string& styles) -> std::uint32_t {
+    const TRun r = RunTool(dir, {"--sheet", dir.Path("s.png"), "--styles", styles});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    const Bytes b = ReadBytes(dir.Path("s.png"));
+    if (b.size() < 24 || std::string(b.begin() + 1, b.begin() + 4) != "PNG") {
+      ADD_FAILURE() << "no PNG written for " << styles;
+      return 0;
+    }
+    return BigEndian32(b, 20);
+  };
+  const std::uint32_t one = sheetHeight("7"), three = sheetHeight("1-2,150");
+  const std::uint32_t five = sheetHeight("60-62,118,149");
+  EXPECT_GT(one, 120u);  // at least one frame high
+  EXPECT_EQ(three - one, five - three);  // every row the same height
+  EXPECT_GT(three, one);
+}
