@@ -20,9 +20,8 @@ template <int n>
 void BlendBlock(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
                 const std::uint8_t* __restrict oldWeight, const std::uint8_t* __restrict newWeight,
                 int count = n) {
-  for (int k = 0; k < count; ++k)
-    d[k] = std::uint8_t(
-        Div100(std::uint32_t(d[k]) * oldWeight[k] + std::uint32_t(s[k]) * newWeight[k]));
+  for (int k = 0; k < count; ++k)  // at most 255 x 100: fits 16 bits
+    d[k] = std::uint8_t(Div100(std::uint16_t(d[k] * oldWeight[k] + s[k] * newWeight[k])));
 }
 
 }  // namespace
@@ -84,8 +83,10 @@ void KeepWhereInside(std::int64_t a, std::int64_t c, std::int64_t lo, std::int64
 // checking the four corners of the frame is enough), the columns whose source
 // lies inside the picture form one interval per row, found exactly with
 // integer floor and ceiling divisions, and the loop over it copies without a
-// test. Otherwise (pictures whose width plus height reaches 2^15) every pixel
-// is tested, with the wrapped sums, exactly as the formula reads.
+// test. (Walking the frame in tiles to keep the slanted source band in the
+// cache measured slower than plain rows, which the prefetchers follow.)
+// Otherwise (pictures whose width plus height reaches 2^15) every pixel is
+// tested, with the wrapped sums, exactly as the formula reads.
 void PivotCopy(Bitmap& Screen, const Bitmap& Image, int CX, int CY, long double Theta) {
   const int W = Image.Width(), H = Image.Height();
   if (W <= 0 || H <= 0) return;
@@ -105,31 +106,36 @@ void PivotCopy(Bitmap& Screen, const Bitmap& Image, int CX, int CY, long double 
     for (std::int64_t v : {v0, v1})
       for (std::int64_t sum : {sumA(u, v), sumB(u, v)})
         exact = exact && sum >= INT32_MIN && sum <= INT32_MAX;
+  auto rowV = [&](int i) { return std::int64_t(H) - i - CY; };
 
-  for (int i = 0; i < H; ++i) {
-    TPixel* row = Screen.ScanLine(i);
-    const std::int64_t v = std::int64_t(H) - i - CY;
-    const std::int64_t a0 = sumA(u0, v), b0 = sumB(u0, v);  // at j = 0
-    if (exact) {
-      std::int64_t first = 0, last = W - 1;
-      KeepWhereInside(a0, cosQ, -std::int64_t(CX) * 65536, (std::int64_t(W) - CX) * 65536 - 1,
-                      first, last);
-      KeepWhereInside(b0, sinQ, -std::int64_t(CY) * 65536, (std::int64_t(H) - CY) * 65536 - 1,
-                      first, last);
-      std::int32_t a = std::int32_t(a0 + first * cosQ), b = std::int32_t(b0 + first * sinQ);
-      for (std::int64_t j = first; j <= last; ++j) {
-        row[j] = sourceAt(CX + (a >> 16), CY + (b >> 16));
-        a += cosQ;
-        b += sinQ;
-      }
-    } else {
-      std::uint32_t a = std::uint32_t(a0), b = std::uint32_t(b0);  // wraps as 32-bit sums do
+  if (!exact) {
+    for (int i = 0; i < H; ++i) {
+      TPixel* row = Screen.ScanLine(i);
+      std::uint32_t a = std::uint32_t(sumA(u0, rowV(i)));  // wraps as 32-bit sums do
+      std::uint32_t b = std::uint32_t(sumB(u0, rowV(i)));
       for (int j = 0; j < W; ++j) {
         const std::int32_t sx = CX + (std::int32_t(a) >> 16), sy = CY + (std::int32_t(b) >> 16);
         if (sx >= 0 && sx < W && sy >= 0 && sy < H) row[j] = sourceAt(sx, sy);
         a += std::uint32_t(cosQ);
         b += std::uint32_t(sinQ);
       }
+    }
+    return;
+  }
+
+  for (int i = 0; i < H; ++i) {
+    const std::int64_t a0 = sumA(u0, rowV(i)), b0 = sumB(u0, rowV(i));  // at column 0
+    std::int64_t first = 0, last = W - 1;
+    KeepWhereInside(a0, cosQ, -std::int64_t(CX) * 65536, (std::int64_t(W) - CX) * 65536 - 1,
+                    first, last);
+    KeepWhereInside(b0, sinQ, -std::int64_t(CY) * 65536, (std::int64_t(H) - CY) * 65536 - 1,
+                    first, last);
+    TPixel* row = Screen.ScanLine(i);
+    auto a = std::int32_t(a0 + first * cosQ), b = std::int32_t(b0 + first * sinQ);
+    for (std::int64_t j = first; j <= last; ++j) {
+      row[j] = sourceAt(CX + (a >> 16), CY + (b >> 16));
+      a += cosQ;
+      b += sinQ;
     }
   }
 }

@@ -57,7 +57,7 @@ struct TPivotMember {
 }  // namespace
 
 TEST(FadeBlend, DivisionByHundredIsExactOverTheWholeRange) {
-  for (std::uint32_t x = 0; x <= 25500; ++x) ASSERT_EQ(Div100(x), x / 100) << x;
+  for (int x = 0; x <= 25500; ++x) ASSERT_EQ(Div100(std::uint16_t(x)), x / 100) << x;
 }
 
 TEST(FadeBlend, BlendsEveryColourByteByTheTruncatedFormula) {

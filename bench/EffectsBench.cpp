@@ -1,0 +1,123 @@
+// Frame composition per effect: the old picture copied onto the frame and
+// the effect drawn over it, exactly as the transition control composes a
+// frame. Every effect at 1920 x 1080 and 3840 x 2160, Step 4, progress 25,
+// 50 and 75; the two effects whose cost grows with Step also at Step 20.
+//
+// "x_copy" is the time of one frame divided by that of a plain memcpy of a
+// whole frame of the same size (BM_FullFrameCopy). Composition includes one
+// such copy (the reset to the old picture), so an effect that draws nothing
+// costs about 1.
+//
+//   build/bin/effects_bench --benchmark_filter='Compose/1[0-9]/' --benchmark_repetitions=5
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "effects/ComposeFrame.h"
+#include "effects/TransEffect.h"
+
+using namespace vantora;
+
+namespace {
+
+// Smooth gradients with some texture, different in the two pictures.
+Bitmap Picture(int w, int h, int seed) {
+  Bitmap b(w, h);
+  for (int y = 0; y < h; ++y) {
+    TPixel* row = b.ScanLine(y);
+    for (int x = 0; x < w; ++x)
+      row[x] = Rgb(x * 255 / w + seed, y * 255 / h, (x ^ y) * seed);
+  }
+  return b;
+}
+
+// CPU time of this thread: the machine is shared, so wall time says little.
+double ThreadSeconds() {
+  timespec ts;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return double(ts.tv_sec) + 1e-9 * double(ts.tv_nsec);
+}
+
+// The old and new pictures and the frame of one size, made once.
+struct TFrameSet {
+  Bitmap Old, New, Screen;
+};
+TFrameSet& FrameSet(int w, int h) {
+  static std::map<std::pair<int, int>, std::unique_ptr<TFrameSet>> sets;
+  auto& set = sets[{w, h}];
+  if (!set) set.reset(new TFrameSet{Picture(w, h, 3), Picture(w, h, 7), Bitmap(w, h)});
+  return *set;
+}
+
+// Median CPU seconds of one full-frame memcpy of w x h pixels, measured once.
+double FrameCopySeconds(int w, int h) {
+  static std::map<std::pair<int, int>, double> cache;
+  auto it = cache.find({w, h});
+  if (it != cache.end()) return it->second;
+  TFrameSet& set = FrameSet(w, h);
+  const std::size_t bytes = std::size_t(w) * h * sizeof(TPixel);
+  std::vector<double> times;
+  for (int k = 0; k < 41; ++k) {
+    const double t0 = ThreadSeconds();
+    std::memcpy(set.Screen.Bits(), set.Old.Bits(), bytes);
+    benchmark::ClobberMemory();
+    times.push_back(ThreadSeconds() - t0);
+  }
+  std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+  return cache[{w, h}] = times[times.size() / 2];
+}
+
+void ReportVsCopy(benchmark::State& state, int w, int h) {
+  state.counters["x_copy"] =
+      benchmark::Counter(FrameCopySeconds(w, h),
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_FullFrameCopy(benchmark::State& state) {
+  const int w = int(state.range(0)), h = int(state.range(1));
+  TFrameSet& set = FrameSet(w, h);
+  for (auto _ : state) {
+    std::memcpy(set.Screen.Bits(), set.Old.Bits(), std::size_t(w) * h * sizeof(TPixel));
+    benchmark::ClobberMemory();
+  }
+  ReportVsCopy(state, w, h);
+}
+BENCHMARK(BM_FullFrameCopy)->Args({1920, 1080})->Args({3840, 2160});
+
+void BM_Compose(benchmark::State& state, int style, int w, int h, int step, int progress) {
+  TFrameSet& set = FrameSet(w, h);
+  for (auto _ : state) {
+    ComposeFrame(set.Screen, set.Old, set.New, style, step, progress);
+    benchmark::ClobberMemory();
+  }
+  ReportVsCopy(state, w, h);
+}
+
+// Compose/<effect>/<width>x<height>/Step<s>/P<progress>
+void RegisterCompose(int style, int w, int h, int step, int progress) {
+  const std::string name = "Compose/" + std::to_string(style) + "/" + std::to_string(w) + "x" +
+                           std::to_string(h) + "/Step" + std::to_string(step) + "/P" +
+                           std::to_string(progress);
+  benchmark::RegisterBenchmark(name.c_str(), BM_Compose, style, w, h, step, progress)
+      ->Unit(benchmark::kMillisecond);
+}
+
+const bool kRegistered = [] {
+  const std::pair<int, int> sizes[] = {{1920, 1080}, {3840, 2160}};
+  for (int style = 1; style <= kEffectCount; ++style)
+    for (auto [w, h] : sizes)
+      for (int progress : {25, 50, 75}) RegisterCompose(style, w, h, 4, progress);
+  for (int style : {117, 127})
+    for (auto [w, h] : sizes) RegisterCompose(style, w, h, 20, 50);
+  return true;
+}();
+
+}  // namespace
