@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 // jpeglib.h needs size_t and FILE declared before it, and jerror.h needs the
 // configuration that jpeglib.h brings.
@@ -62,6 +63,16 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
   if (size > 0 && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
     Fail(fileName, "cannot read file");
   return bytes;
+}
+
+// The bitmap a decoder fills; sizes are already checked against kMaxPixels.
+Bitmap AllocateBitmap(int width, int height, const std::string& name) {
+  try {
+    return Bitmap(width, height);
+  } catch (const std::bad_alloc&) {
+    Fail(name, "not enough memory for a picture of " + std::to_string(width) + " x " +
+                   std::to_string(height));
+  }
 }
 
 bool IsJpegSignature(std::span<const std::uint8_t> d) {
@@ -562,6 +573,22 @@ void CheckJpegSize(const jpeg_decompress_struct& c, const std::string& name) {
                    std::to_string(c.image_height) + ")");
 }
 
+// A sequential Huffman-coded JPEG spends at least two bits on every 8 x 8
+// block (a DC code and an end-of-block code, each at least one bit long). A
+// file shorter than that for the size its header claims is cut off, so it is
+// refused before a bitmap of that size is allocated. (Progressive files are
+// read whole before allocation anyway; arithmetic coding can spend less.)
+void CheckJpegDataLength(const jpeg_decompress_struct& c, std::size_t length,
+                         const std::string& name) {
+  if (c.progressive_mode || c.arith_code) return;
+  std::int64_t blocks = 0;
+  for (int i = 0; i < c.num_components; ++i)
+    blocks += std::int64_t(c.comp_info[i].width_in_blocks) * c.comp_info[i].height_in_blocks;
+  if (std::int64_t(length) < blocks / 4)
+    Fail(name, "JPEG data too short for a picture of " + std::to_string(c.image_width) +
+                   " x " + std::to_string(c.image_height));
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -608,9 +635,10 @@ Bitmap DecodeJpeg(std::span<const std::uint8_t> data, const std::string& name,
   JpegDecoder d;
   if (!JpegReadHeader(&d, &data, nullptr)) Fail(name, JpegMessage(d));
   CheckJpegSize(d.cinfo, name);
+  CheckJpegDataLength(d.cinfo, data.size(), name);
   if (!JpegCalcOutput(&d, int(scale))) Fail(name, JpegMessage(d));
 
-  Bitmap bitmap(int(d.cinfo.output_width), int(d.cinfo.output_height));
+  Bitmap bitmap = AllocateBitmap(int(d.cinfo.output_width), int(d.cinfo.output_height), name);
   std::vector<JSAMPLE> cmykRow;
   if (d.cinfo.out_color_space == JCS_CMYK) cmykRow.resize(std::size_t(bitmap.Width()) * 4);
   if (!JpegDecodeRows(&d, &bitmap, cmykRow.data())) Fail(name, JpegMessage(d));
@@ -624,7 +652,7 @@ Bitmap DecodeBmp(std::span<const std::uint8_t> data, const std::string& name) {
   const TBmpLayout layout = ReadBmpLayout(in, name);
   const bool rle = layout.Compression == kBiRle8 || layout.Compression == kBiRle4;
   if (rle) DecodeBmpRle(in, layout, nullptr, name);
-  Bitmap bitmap(int(layout.Width), int(layout.Height));
+  Bitmap bitmap = AllocateBitmap(int(layout.Width), int(layout.Height), name);
   if (rle)
     DecodeBmpRle(in, layout, &bitmap, name);
   else

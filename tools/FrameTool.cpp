@@ -280,6 +280,7 @@ int RunSheet(const TOptions& o, int& argc, char** argv) {
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
                      QString::fromStdString(NameOf(style)));
     for (int i = 0; i < 3; ++i) {
+      // Every frame starts from the same seed, so a sheet can be made again.
       SetRandSeed(o.Seed);
       const Bitmap frame = Compose(oldPicture, newPicture, style, o.Step, kProgress[i]);
       painter.drawImage(kLabelW + i * (kFrameW + kGap), top, ToQImage(frame));

@@ -591,6 +591,10 @@ TEST(HostilePictures, DamagedFilesGiveAnErrorNamingTheFile) {
   huge[at] = huge[at + 2] = 0xFD;  // 65000 x 65000
   huge[at + 1] = huge[at + 3] = 0xE8;
   cases.push_back({"JPEG claiming 65000 x 65000", huge, "too large"});
+  Bytes big = jpeg;
+  big[at] = big[at + 2] = 0x3E;  // 16000 x 16000: within the pixel limit, but 2 KB of data
+  big[at + 1] = big[at + 3] = 0x80;
+  cases.push_back({"JPEG claiming 16000 x 16000", big, "too short"});
   Bytes zeroSize = jpeg;
   zeroSize[at] = zeroSize[at + 1] = 0;
   cases.push_back({"JPEG of height 0", zeroSize, ""});
