@@ -128,6 +128,20 @@ TEST(RectangleCopyEffects, ExpandInToMiddleMagnifiesTheCentralStrip) {
   }
 }
 
+TEST(RectangleCopyEffects, AppearAndContractToMiddleShowsTheMagnifiedCentre) {
+  // Progress 50: the centre (200, 150, 600, 450) stretched four times onto
+  // (-400, -300, 1200, 900), so the frame shows its middle half: source
+  // columns 300..499 and rows 225..374, each pixel repeated four times.
+  const Bitmap frame = NumberedFrame(51, 800, 600, 4, 50);
+  for (int y = 0; y < 600; y += 7)
+    for (int x = 0; x < 800; x += 5) {
+      const TSourcePixel s = Decode(frame.Pixel(x, y));
+      ASSERT_EQ(s.Which, kNew);
+      EXPECT_EQ(s.X, 300 + x / 4) << x << "," << y;
+      EXPECT_EQ(s.Y, 225 + y / 4) << x << "," << y;
+    }
+}
+
 TEST(RectangleCopyEffects, CentreAndQuarterRevealsUncoverTheirRectangles) {
   struct Case {
     int Style;
