@@ -21,6 +21,16 @@ class TThreadDoneEvent : public QEvent {
   const std::uint64_t Generation;
 };
 
+// A worker's request to show a composed frame (rectangle in picture
+// coordinates); only the widget's thread may paint.
+class TShowFrameEvent : public QEvent {
+ public:
+  TShowFrameEvent(const TRect& r, std::uint64_t generation)
+      : QEvent(TCustomTransitionView::WM_SHOWFRAME), R(r), Generation(generation) {}
+  const TRect R;
+  const std::uint64_t Generation;
+};
+
 std::uint32_t MonotonicTicks() {
   static QElapsedTimer clock = [] {
     QElapsedTimer t;
@@ -76,7 +86,7 @@ void TAnimateThread::Execute() {
     // the first frame of the next run until some unrelated paint came.
     FView->FFrameEvent.Set();
   }
-  QCoreApplication::postEvent(FView, new TThreadDoneEvent(FGeneration));
+  FView->PostFromWorker(new TThreadDoneEvent(FGeneration));
 }
 
 void TAnimateThread::NextFrame() {
@@ -204,14 +214,10 @@ void TCustomTransitionView::SetProgress(int Value) {
     FFrameEvent.Set();
   else if (QThread::currentThread() == thread())
     ShowFrame(pending, FThreadGeneration);
-  else {
+  else
     // Only the widget's thread may paint: it shows the frame and the paint
     // signals FFrameEvent, on which the worker waits before its next frame.
-    const std::uint64_t generation = FThreadGeneration;
-    QMetaObject::invokeMethod(
-        this, [this, pending, generation] { ShowFrame(pending, generation); },
-        Qt::QueuedConnection);
-  }
+    PostFromWorker(new TShowFrameEvent(pending, FThreadGeneration));
   DoProgress();
 }
 
@@ -266,12 +272,28 @@ void TCustomTransitionView::ShowFrame(const TRect& R, std::uint64_t Generation) 
 // ---------------------------------------------------------------------------
 // The end of a run
 
+void TCustomTransitionView::PostFromWorker(QEvent* e) {
+  FHandoff.fetch_add(1, std::memory_order_release);
+  QCoreApplication::postEvent(this, e);
+}
+
 bool TCustomTransitionView::event(QEvent* e) {
-  if (e->type() == WM_THREADDONE) {
-    ThreadDone(static_cast<TThreadDoneEvent*>(e)->Generation);
-    return true;
+  // Pairs with the release in PostFromWorker: what the worker wrote before
+  // posting (the event itself) is visible here by the language's own rules,
+  // not only through the event queue's internal locking.
+  FHandoff.load(std::memory_order_acquire);
+  switch (e->type()) {
+    case WM_THREADDONE:
+      ThreadDone(static_cast<TThreadDoneEvent*>(e)->Generation);
+      return true;
+    case WM_SHOWFRAME: {
+      const auto* f = static_cast<TShowFrameEvent*>(e);
+      ShowFrame(f->R, f->Generation);
+      return true;
+    }
+    default:
+      return QWidget::event(e);
   }
-  return QWidget::event(e);
 }
 
 void TCustomTransitionView::ThreadDone(std::uint64_t Generation) {

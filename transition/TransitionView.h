@@ -96,6 +96,8 @@ class TCustomTransitionView : public QWidget {
  public:
   // WM_THREADDONE: posted by the worker when it ends.
   static constexpr QEvent::Type WM_THREADDONE = QEvent::Type(QEvent::User + 1);
+  // Posted by the worker for each frame to be shown.
+  static constexpr QEvent::Type WM_SHOWFRAME = QEvent::Type(QEvent::User + 2);
   // The tick count in milliseconds of the frame loops; tests replace it.
   static std::function<std::uint32_t()> TickCount;
 
@@ -218,6 +220,7 @@ class TCustomTransitionView : public QWidget {
   TRect ClientFrameRect(const TRect& R) const;
   void ShowFrame(const TRect& R, std::uint64_t Generation);
   void ThreadDone(std::uint64_t Generation);
+  void PostFromWorker(QEvent* e);
   void Finish();
   bool StopThread();
 
@@ -265,6 +268,7 @@ class TCustomTransitionView : public QWidget {
   bool FDestroying = false;
   std::uint64_t FRunId = 0;   // counts prepared transitions, so a loop knows its own
   int FPaintCount = 0;        // completed paints, to tell whether a repaint happened
+  std::atomic<std::uint64_t> FHandoff{0};  // release/acquire pair of the posted events
 
   // Frame rectangle (picture coordinates) composed but not yet shown.
   std::mutex FPendingLock;
