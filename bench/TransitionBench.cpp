@@ -1,0 +1,110 @@
+// The transition control at full-HD size: whole threaded transitions with
+// Delay 0 (frames per second, for each way of fitting the picture), and the
+// cost of one paint of a small changed rectangle against a whole-window paint.
+//
+//   build/bin/transition_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only
+
+#include <QApplication>
+#include <QWindow>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+#include "raster/Draw.h"
+#include "transition/TransitionView.h"
+
+namespace vantora {
+namespace {
+
+Picture GradientPicture(int w, int h) {
+  Bitmap b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.SetPixel(x, y, Rgb(x * 255 / w, y * 255 / h, (x ^ y) & 255));
+  Picture p;
+  p.Assign(std::move(b));
+  return p;
+}
+
+void ProcessEventsUntilIdle(const TCustomTransitionView& v) {
+  while (v.Busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// A shown, exposed 1920 x 1080 control with a tiled background.
+struct FullHdView {
+  TTransitionView View;
+  Picture Background = GradientPicture(64, 64);
+
+  FullHdView() {
+    View.SetAlign(alClient);
+    View.resize(1920, 1080);
+    View.SetBgPicture(&Background);
+    View.SetCenter(true);
+    View.SetDelay(0);
+    View.show();
+    while (!View.windowHandle() || !View.windowHandle()->isExposed())
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    View.repaint();
+  }
+};
+
+enum Fitting { kNatural, kStretch, kStretchFine };
+
+void BM_ThreadedTransition(benchmark::State& state) {
+  const Fitting fitting = Fitting(state.range(0));
+  FullHdView f;
+  f.View.SetStretch(fitting != kNatural);
+  f.View.SetStretchFine(fitting == kStretchFine);
+  const Picture pictures[2] = {
+      fitting == kNatural ? GradientPicture(1920, 1080) : GradientPicture(1280, 720),
+      fitting == kNatural ? GradientPicture(1920, 1080) : GradientPicture(1280, 720)};
+  std::int64_t frames = 0;
+  f.View.OnProgress = [&](QObject*) { ++frames; };
+  int next = 0;
+  for (auto _ : state) {
+    f.View.SetPicture(&pictures[next]);
+    next ^= 1;
+    f.View.Execute();
+    ProcessEventsUntilIdle(f.View);
+  }
+  state.counters["frames/s"] = benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ThreadedTransition)
+    ->Arg(kNatural)
+    ->Arg(kStretch)
+    ->Arg(kStretchFine)
+    ->ArgNames({"fitting"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// One paint of a 64 x 64 rectangle (arg 0) or of the whole window (arg 1),
+// with a centred full-size picture on a tiled background.
+void BM_Paint(benchmark::State& state) {
+  FullHdView f;
+  const Picture p = GradientPicture(1920, 1080);
+  f.View.SetPicture(&p);
+  f.View.SetThreaded(false);
+  f.View.SetStep(100);
+  f.View.Execute();
+  const bool whole = state.range(0) == 1;
+  for (auto _ : state) {
+    if (whole)
+      f.View.repaint();
+    else
+      f.View.repaint(900, 500, 64, 64);
+  }
+}
+BENCHMARK(BM_Paint)->Arg(0)->Arg(1)->ArgNames({"whole"})->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace vantora
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
