@@ -149,6 +149,7 @@ struct RegionOps {
       r.FBands = std::move(bands);
       r.FSpans = std::move(spans);
     }
+    assert(r.SelfCheck());
     return r;
   }
 
@@ -579,6 +580,33 @@ bool operator==(const Region& a, const Region& b) {
 // ---------------------------------------------------------------------------
 // RegionBuilder
 
+std::vector<RegionBuilder::TPiece>& RegionBuilder::SparePieces() {
+  thread_local std::vector<TPiece> spare;
+  return spare;
+}
+
+std::vector<RegionBuilder::TPiece>& RegionBuilder::SpareSorted() {
+  thread_local std::vector<TPiece> spare;
+  return spare;
+}
+
+RegionBuilder::RegionBuilder() {
+  FPieces.swap(SparePieces());
+  FSorted.swap(SpareSorted());
+  FPieces.clear();
+}
+
+RegionBuilder::~RegionBuilder() {
+  if (FPieces.capacity() > SparePieces().capacity()) {
+    FPieces.clear();
+    SparePieces().swap(FPieces);
+  }
+  if (FSorted.capacity() > SpareSorted().capacity()) {
+    FSorted.clear();
+    SpareSorted().swap(FSorted);
+  }
+}
+
 void RegionBuilder::AddRect(int x1, int y1, int x2, int y2) {
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
@@ -654,6 +682,9 @@ Region RegionBuilder::Build() {
   // kept sorted by Left; between two edges their union is one band.
   std::vector<TBand> bands;
   std::vector<TSpan> spans;
+  // Usually one span per piece at most (one-row pieces of triangles and
+  // polygons); reserving it at once saves the copies of a growing list.
+  spans.reserve(pieces.size());
   BandWriter out(bands, spans);
   std::vector<TPiece> active, merged;
   std::size_t next = 0;

@@ -102,6 +102,12 @@ class Region {
 // Collects many pieces and makes their union in one pass.
 class RegionBuilder {
  public:
+  // A builder takes over the piece memory that the last builder of its
+  // thread left behind, so building a region per frame does not fetch fresh
+  // pages from the system on every frame.
+  RegionBuilder();
+  ~RegionBuilder();
+
   void AddRect(int x1, int y1, int x2, int y2);
   void AddTriangle(int x1, int y1, int x2, int y2, int x3, int y3);
   void AddPolygon(std::span<const TPoint> points);
@@ -117,6 +123,9 @@ class RegionBuilder {
   };
   std::vector<TPiece> FPieces;
   std::vector<TPiece> FSorted;  // scratch of Build, kept to reuse its memory
+  // The two lists' memory left behind by the last builder of this thread.
+  static std::vector<TPiece>& SparePieces();
+  static std::vector<TPiece>& SpareSorted();
 };
 
 }  // namespace vantora
