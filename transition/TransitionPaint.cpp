@@ -81,7 +81,9 @@ void TCustomTransitionView::Paint(const TRect& E) {
   FStaleRect = {};
   const Region clip = Region::Rectangle(composed);
   CanvasLock lockBuffer(FBuffer);
-  PaintBackground(FBuffer, R, &clip);
+  // The frame is opaque: where it covers everything being composed, the
+  // background beneath it would only be drawn over.
+  if (intersected(PlacedFrameRect(), composed) != composed) PaintBackground(FBuffer, R, &clip);
   {
     CanvasLock lockScreen(FScreen);
     if (!FScreen.Empty()) {
