@@ -1,6 +1,7 @@
 // Painting of the transition control: fitting, background modes, the buffer
 // that paints compose into, and where a transition's old content comes from.
 
+#include <QMouseEvent>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -276,6 +277,81 @@ TEST(TransitionStart, OldContentIsCutAtTheStretchedPlaceAndScaledBack) {
   EXPECT_EQ(start.Old.Pixel(1, 1), kRed);
   EXPECT_EQ(start.Old.Pixel(2, 0), kBlue);
   EXPECT_EQ(start.Old.Pixel(3, 1), kBlue);
+}
+
+}  // namespace
+}  // namespace vantora
+
+namespace vantora {
+namespace {
+
+// A setter that changes what is shown must have the control repainted.
+TEST(Paint, SettersThatChangeThePlacementRepaint) {
+  const Picture p = testkit::GradientPicture(50, 50);
+  const Picture bg = testkit::SolidPicture(8, 8, Rgb(0, 0, 255));
+  struct Case {
+    const char* Name;
+    std::function<void(TCustomTransitionView&)> Change;
+    TPoint At;
+    TPixel Expected;
+  };
+  const Case cases[] = {
+      {"Stretch", [](TCustomTransitionView& v) { v.SetStretch(true); }, {99, 99},
+       p.AsBitmap().Pixel(49, 49)},
+      {"Center", [](TCustomTransitionView& v) { v.SetCenter(true); }, {25, 25},
+       p.AsBitmap().Pixel(0, 0)},
+      {"Color", [](TCustomTransitionView& v) { v.SetColor(Rgb(9, 9, 9)); }, {99, 99},
+       Rgb(9, 9, 9)},
+      {"BgPicture", [&](TCustomTransitionView& v) { v.SetBgPicture(&bg); }, {99, 99},
+       Rgb(0, 0, 255)},
+  };
+  for (const Case& c : cases) {
+    TTransitionView v;
+    v.SetAlign(alClient);
+    v.SetColor(Rgb(0, 255, 0));
+    ShowAndPaint(v);
+    ShowPicture(v, p);
+    c.Change(v);
+    EXPECT_TRUE(testkit::ProcessEventsUntil(
+        [&] { return v.Buffer().Pixel(c.At.X, c.At.Y) == c.Expected; }))
+        << c.Name;
+  }
+}
+
+TEST(Paint, ResizeRecentresTheFrameAndResizesTheBuffer) {
+  TTransitionView v;
+  v.SetAlign(alClient);
+  v.SetCenter(true);
+  ShowAndPaint(v);
+  ShowPicture(v, testkit::SolidPicture(50, 50, Rgb(255, 0, 0)));
+  EXPECT_EQ(v.PicRect(), (TRect{25, 25, 75, 75}));
+  v.resize(200, 100);
+  ASSERT_TRUE(testkit::ProcessEventsUntil([&] { return v.Buffer().Width() == 200; }));
+  EXPECT_EQ(v.PicRect(), (TRect{75, 25, 125, 75}));
+  ASSERT_TRUE(testkit::ProcessEventsUntil(
+      [&] { return v.Buffer().Pixel(100, 50) == Rgb(255, 0, 0); }));
+  EXPECT_EQ(v.Buffer().Pixel(50, 50), clWindow);
+}
+
+TEST(Mouse, MoveAndPressReachTheirEventsWithClientCoordinates) {
+  TTransitionView v;
+  std::vector<std::string> seen;
+  v.OnMouseMove = [&](QObject* sender, Qt::KeyboardModifiers, int x, int y) {
+    EXPECT_EQ(sender, &v);
+    seen.push_back("move " + std::to_string(x) + "," + std::to_string(y));
+  };
+  v.OnMouseDown = [&](QObject*, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+    seen.push_back(std::string(button == Qt::LeftButton ? "left " : "other ") +
+                   std::to_string(x) + "," + std::to_string(y));
+  };
+  const QPointF at(12, 34);
+  QMouseEvent move(QEvent::MouseMove, at, v.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QMouseEvent press(QEvent::MouseButtonPress, at, v.mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&v, &move);
+  QCoreApplication::sendEvent(&v, &press);
+  EXPECT_EQ(seen, (std::vector<std::string>{"move 12,34", "left 12,34"}));
 }
 
 }  // namespace
