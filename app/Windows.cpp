@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "app/PlaceholderForm.h"
+#include "screens/Unit1.h"
+#include "screens/Unit6.h"
 
 namespace vantora {
 
@@ -33,9 +35,8 @@ std::unique_ptr<Form> SideWindow(std::unique_ptr<Form> form) {
 void RunShowMode(int& argc, char** argv) {
   QApplication app(argc, argv);
   RegisterFontSubstitutions();
-  // TForm1: placeholder until the show window is built.
-  auto form1 = std::make_unique<PlaceholderShowForm>();
-  form1->showFullScreen();
+  auto form1 = std::make_unique<TForm1>();
+  form1->show();
   app.exec();
 }
 
@@ -52,8 +53,7 @@ void RunConfigurationMode(int& argc, char** argv) {
       QStringLiteral("TForm4"), QStringLiteral("picture folder chooser")));
   auto form5 = SideWindow(std::make_unique<PlaceholderForm>(
       QStringLiteral("TForm5"), QStringLiteral("about box")));
-  auto form6 = SideWindow(std::make_unique<PlaceholderForm>(
-      QStringLiteral("Tform6"), QStringLiteral("full-screen preview")));
+  auto form6 = SideWindow(std::make_unique<Tform6>());
   form2->show();
   app.exec();
 }

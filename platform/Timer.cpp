@@ -2,9 +2,17 @@
 
 namespace vantora {
 
+namespace {
+bool gDrivenByHand = false;
+}
+
+void Timer::SetDrivenByHand(bool value) { gDrivenByHand = value; }
+
 Timer::Timer(int interval) : FInterval(interval) {
   FTimer.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&FTimer, &QTimer::timeout, [this] { Tick(); });
+  QObject::connect(&FTimer, &QTimer::timeout, [this] {
+    if (!gDrivenByHand) Tick();
+  });
 }
 
 void Timer::SetEnabled(bool value) {

@@ -30,6 +30,9 @@ class Timer {
 
   // Runs one tick now, as the event loop would; tests drive timers this way.
   void Tick();
+  // While set, the event loop's ticks are dropped and only Tick() runs
+  // handlers, so a test that runs the event loop keeps control of time.
+  static void SetDrivenByHand(bool value);
   // Whether ticks are really coming, and the milliseconds to the next one
   // (-1 when none is due): for tests of the period rule.
   bool Running() const { return FTimer.isActive(); }

@@ -41,11 +41,16 @@ void TAppMessage::Install() {
   if (FInstalled) return;
   FInstalled = true;
   QCoreApplication::instance()->installEventFilter(this);
+  // The mouse event that trips the guard is still being delivered (and may
+  // travel on to the window behind the control): the hook acts from the
+  // next event on.
+  QMetaObject::invokeMethod(this, [this] { FArmed = true; }, Qt::QueuedConnection);
 }
 
 bool TAppMessage::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if ((type == QEvent::KeyPress || type == QEvent::MouseMove) && FWindow->isVisible()) {
+  if (FArmed && (type == QEvent::KeyPress || type == QEvent::MouseMove) &&
+      FWindow->isVisible()) {
     // Closed from the event loop: the event is still dispatched first, and
     // an event that travels on to a parent widget closes the window once.
     QPointer<QWidget> window(FWindow);

@@ -64,6 +64,7 @@ class TAppMessage : public QObject {
  private:
   QWidget* FWindow;
   bool FInstalled = false;
+  bool FArmed = false;
 };
 
 }  // namespace vantora

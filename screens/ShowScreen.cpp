@@ -1,0 +1,316 @@
+#include "screens/ShowScreen.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMetaObject>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "effects/TransEffect.h"
+#include "platform/Cursor.h"
+#include "platform/ErrorReport.h"
+#include "platform/FileList.h"
+
+namespace vantora {
+
+namespace {
+
+Qt::WindowFlags FlagsOf(const TShowOptions& options) {
+  Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
+  if (options.StaysOnTop) flags |= Qt::WindowStaysOnTopHint;
+  if (options.ToolWindow) flags |= Qt::Tool;
+  return flags;
+}
+
+}  // namespace
+
+TShowScreen::TShowScreen(const TShowOptions& options, std::string programFolder,
+                         std::unique_ptr<TMediaPlayerBase> player, QWidget* parent)
+    : QWidget(parent, FlagsOf(options)),
+      TransitionView1(new TTransitionView(this)),
+      MediaPlayer1(player ? std::move(player) : std::make_unique<TMediaPlayer>()),
+      Guard(options.ClosingInterval),
+      Music(*MediaPlayer1),
+      FProgramFolder(std::move(programFolder)),
+      FMask(options.Mask),
+      FLoader(this) {
+  setWindowTitle(QStringLiteral("Vantora"));
+  QPalette black = palette();
+  black.setColor(QPalette::Window, Qt::black);
+  setPalette(black);
+  setAutoFillBackground(true);
+  // Mouse moves arrive without a button pressed; keys reach the window.
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(TransitionView1);
+  TransitionView1->SetAlign(alClient);
+  TransitionView1->SetCenter(true);
+  TransitionView1->SetColor(Rgb(0, 0, 0));  // the window's colour
+  TransitionView1->SetStep(options.InitialStep);
+  TransitionView1->OnMouseMove = [this](QObject*, Qt::KeyboardModifiers, int, int) {
+    TransitionView1MouseMove();
+  };
+  TransitionView1->OnMouseDown = [this](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int,
+                                        int) { TransitionView1MouseMove(); };
+
+  Timer1.OnTimer = [this] { RunHandler([this] { Timer1Timer(); }); };
+  Timer2.OnTimer = [this] { RunHandler([this] { Timer2Timer(); }); };
+  Guard.OnTrip = [this] { GuardTripped(); };
+  FLoader.OnDone = [this] { PumpShows(); };
+
+  // Without a window manager a full-screen state does not resize the
+  // window, so it takes the screen's size from the start.
+  if (QScreen* s = screen()) setGeometry(s->geometry());
+}
+
+TShowScreen::~TShowScreen() {
+  Timer1.SetEnabled(false);
+  Timer2.SetEnabled(false);
+  FShows.clear();
+  // A window destroyed without being closed still gives the cursor back.
+  if (FCursorHidden) ShowCursor(true);
+  // The control goes first, so no event of it reaches a half-destroyed window.
+  delete TransitionView1;
+}
+
+QSize TShowScreen::ScreenSize() const {
+  if (QScreen* s = screen()) return s->size();
+  return TransitionView1->size();
+}
+
+bool TShowScreen::FittingShrinks() const { return TransitionView1->Stretch(); }
+
+QString TShowScreen::PicturePath(const QString& name) const {
+  if (!Edit1.isEmpty()) return Edit1 + QLatin1Char('/') + name;
+  return QString::fromStdString(FProgramFolder) + QLatin1String("pics/") + name;
+}
+
+void TShowScreen::FormActivate() {
+  // 1. Music of an earlier activation stops.
+  Music.StopPlaying();
+  // 2.
+  PicIndex = 0;
+  EffectNo = 0;
+  FShows.clear();
+  FLoader.Clear();
+  // 3. A fresh settings-file object.
+  FIni = std::make_unique<TIniFile>(SettingsPath(FProgramFolder));
+  Music.SetSettings(FIni.get());
+  // 4.
+  FileListBox1 = QString::fromStdString(FProgramFolder) + QLatin1String("pics");
+  // 5. The second draw stands even when it is 0.
+  EffectNo = Random(150);
+  if (EffectNo == 0) EffectNo = Random(150);
+  // 6., 7.
+  Edit1 = QString::fromStdString(FIni->ReadString("sys", "dir", ""));
+  if (!Edit1.isEmpty()) FileListBox1 = Edit1;
+  // 8.
+  Memo1 = ListFiles(FileListBox1, FMask);
+  PicCount = int(Memo1.size());
+  // 9.-11. The control's step is 16 bits wide; it clamps what arrives.
+  Timer2.SetInterval(FIni->ReadInteger("sys", "3", 15000));
+  TransitionView1->SetReverse(FIni->ReadBool("sys", "5", false));
+  TransitionView1->SetStep(std::uint16_t(FIni->ReadInteger("sys", "6", 6)));
+  // 12. Fitting, the key read afresh for each test; other values keep it.
+  if (FIni->ReadInteger("sys", "4", 0) == 1) {
+    TransitionView1->SetStretch(true);
+    TransitionView1->SetStretchFine(true);
+  }
+  if (FIni->ReadInteger("sys", "4", 0) == 2) {
+    TransitionView1->SetStretchFine(false);
+    TransitionView1->SetStretch(true);
+  }
+  if (FIni->ReadInteger("sys", "4", 0) == 0) {
+    TransitionView1->SetStretchFine(false);
+    TransitionView1->SetStretch(false);
+  }
+  // 13.
+  Timer1.SetEnabled(true);
+  FListOrder = FIni->ReadBool("sys", "1", true);
+  FetchAhead();
+  // 14. A song that cannot be opened is reported, and the activation goes
+  // on: the window still covers the screen and hides the cursor.
+  RunHandler([this] { Music.Start(); });
+  // 15.
+  if (isVisible()) CoverScreen();
+  // 16. One hiding per window: an activation while the cursor is already
+  // hidden by this window keeps the counter where it is, so closing always
+  // gives the cursor back.
+  if (!FCursorHidden) {
+    ShowCursor(false);
+    FCursorHidden = true;
+  }
+}
+
+void TShowScreen::CoverScreen() {
+  if (QScreen* s = screen()) setGeometry(s->geometry());
+  setWindowState(windowState() | Qt::WindowFullScreen);
+}
+
+void TShowScreen::Timer1Timer() {
+  if (FIni->ReadBool("sys", "7", false)) TransitionView1->Clear();
+  if (FIni->ReadBool("sys", "1", true)) {
+    FListOrder = true;
+    if (FIni->ReadBool("sys", "2", true) && PicIndex < PicCount) {
+      EffectNo = EffectNo + 1;
+      TransitionView1->SetStyle(EffectNo);
+      ShowAPicture();
+    }
+    if (!FIni->ReadBool("sys", "2", true) && PicIndex < PicCount) {
+      EffectNo = Random(150);
+      TransitionView1->SetStyle(EffectNo);
+      ShowAPicture();
+    }
+  }
+  if (!FIni->ReadBool("sys", "1", true)) {
+    FListOrder = false;
+    if (FIni->ReadBool("sys", "2", true)) {
+      PicIndex = Random(PicCount);
+      EffectNo = EffectNo + 1;
+      TransitionView1->SetStyle(EffectNo);
+      ShowAPicture();
+    }
+    if (!FIni->ReadBool("sys", "2", true)) {
+      PicIndex = Random(PicCount);
+      EffectNo = Random(150);
+      TransitionView1->SetStyle(EffectNo);
+      ShowAPicture();
+    }
+  }
+}
+
+void TShowScreen::ShowAPicture() {
+  // A line past the end of the list reads as an empty name, which names the
+  // folder itself and so no file.
+  const QString path = PicturePath(Memo1.value(PicIndex));
+  std::shared_ptr<TDecodeJob> job;
+  if (FileExists(path)) job = FLoader.Request(path, ScreenSize(), FittingShrinks());
+  FShows.push_back(job);
+  PicIndex = PicIndex + 1;
+  Timer1.SetEnabled(false);
+  PumpShows();
+}
+
+void TShowScreen::PumpShows() {
+  while (!FShows.empty()) {
+    std::shared_ptr<TDecodeJob> job = FShows.front();
+    if (job && !job->Done) return;  // still decoding; its OnDone comes back here
+    FShows.pop_front();
+    bool shown = true;
+    if (job && job->Error.empty()) {
+      FLoader.Forget(job);
+      if (job.use_count() == 1)
+        TransitionView1->SetPicture(std::move(job->Picture));
+      else
+        TransitionView1->SetPicture(&job->Picture);  // another tick wants it too
+    } else if (job) {
+      shown = false;  // undecodable: skipped without a report
+    }
+    if (shown) {
+      try {
+        TransitionView1->Execute();
+      } catch (const std::exception&) {
+        shown = false;  // a picture the control cannot take is skipped as well
+      }
+    }
+    if (shown) {
+      Timer2.SetEnabled(true);
+    } else if (FListOrder && PicIndex >= PicCount) {
+      Timer2.SetEnabled(true);  // the interval tick starts the list again
+    } else {
+      Timer1.SetEnabled(true);  // straight on to the next picture
+    }
+  }
+  FetchAhead();
+}
+
+void TShowScreen::FetchAhead() {
+  if (!FListOrder || PicCount == 0 || !FShows.empty()) return;
+  const int next = PicIndex < PicCount ? PicIndex : 0;
+  const QString path = PicturePath(Memo1.value(next));
+  if (FileExists(path)) FLoader.Request(path, ScreenSize(), FittingShrinks());
+}
+
+void TShowScreen::Timer2Timer() {
+  if (FIni->ReadBool("sys", "1", true) && PicIndex == PicCount) PicIndex = 0;
+  if (EffectNo == 150) EffectNo = 0;
+  Timer2.SetEnabled(false);
+  Timer1.SetEnabled(true);
+}
+
+void TShowScreen::TransitionView1MouseMove() { Guard.MouseEvent(); }
+
+void TShowScreen::FormClose() {
+  if (FCursorHidden) {
+    ShowCursor(true);
+    FCursorHidden = false;
+  }
+  Guard.FormClose();
+}
+
+void TShowScreen::RunActivation() {
+  RunHandler([this] { FormActivate(); });
+}
+
+bool TShowScreen::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate) {
+    if (FShowActivationDue) {
+      FShowActivationDue = false;
+      FAbsorbActivate = false;
+      RunActivation();
+    } else if (FAbsorbActivate) {
+      FAbsorbActivate = false;  // the showing already ran this activation
+    } else if (FReactivates) {
+      FReactivates = false;
+      RunActivation();
+    }
+  } else if (e->type() == QEvent::WindowDeactivate) {
+    // Coming back from another of our windows is a new activation; coming
+    // back from a message box (an error report) or another program is not.
+    QWidget* now = QApplication::activeWindow();
+    FReactivates = now && now != this && !now->isModal() && !QApplication::activeModalWidget();
+    FAbsorbActivate = false;
+  }
+  return QWidget::event(e);
+}
+
+void TShowScreen::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  FShowActivationDue = true;
+  FReactivates = false;
+  raise();
+  activateWindow();
+  setFocus(Qt::ActiveWindowFocusReason);
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (!FShowActivationDue) return;
+        FShowActivationDue = false;
+        FAbsorbActivate = true;
+        RunActivation();
+      },
+      Qt::QueuedConnection);
+}
+
+void TShowScreen::hideEvent(QHideEvent* e) {
+  QWidget::hideEvent(e);
+  FShowActivationDue = false;
+  FAbsorbActivate = false;
+  FReactivates = false;
+}
+
+void TShowScreen::closeEvent(QCloseEvent* e) {
+  RunHandler([this] { FormClose(); });
+  e->accept();
+}
+
+void TShowScreen::keyPressEvent(QKeyEvent* e) {
+  e->accept();
+  close();
+}
+
+}  // namespace vantora

@@ -1,0 +1,118 @@
+#pragma once
+// The show: one full-screen window that lists a picture folder when it is
+// activated and then alternates between two timers. The picture timer Timer1
+// chooses the next picture and effect number, loads the picture into
+// TransitionView1 and starts the transition; the interval timer Timer2 waits
+// the display interval and hands back to Timer1. Music plays beside it and
+// the exit guard watches the mouse.
+//
+// TShowScreen holds everything the show window TForm1 and the preview window
+// Tform6 share; the two differ only in the few options of TShowOptions and in
+// what a tripped guard and closing do.
+//
+// Pictures are decoded on a worker (TPictureLoader). The picture tick makes
+// its random draws, moves PicIndex on and switches Timer1 off at once; the
+// decoded picture is loaded and its transition started (then Timer2
+// switched on) as soon as the decoder is done, in the order the ticks asked
+// for them. In list order the next picture is decoded ahead during the
+// display interval, so the tick normally finds it ready.
+
+#include <deque>
+#include <memory>
+#include <string>
+
+#include <QStringList>
+#include <QWidget>
+
+#include "platform/MediaPlayer.h"
+#include "platform/Timer.h"
+#include "screens/ExitGuard.h"
+#include "screens/Music.h"
+#include "screens/PictureLoader.h"
+#include "settings/IniFile.h"
+#include "transition/TransitionView.h"
+
+namespace vantora {
+
+struct TShowOptions {
+  QString Mask;                 // FileListBox1's mask
+  int ClosingInterval = 800;    // Timer5
+  int InitialStep = 4;          // TransitionView1.Step until activation
+  bool StaysOnTop = true;
+  bool ToolWindow = true;       // no task-bar entry
+};
+
+class TShowScreen : public QWidget {
+ public:
+  // programFolder: the program file's folder with its trailing "/", where
+  // "scr.ini" and the default folder "pics" are. player: MediaPlayer1
+  // (a TMediaPlayer when null).
+  TShowScreen(const TShowOptions& options, std::string programFolder,
+              std::unique_ptr<TMediaPlayerBase> player = nullptr, QWidget* parent = nullptr);
+  ~TShowScreen() override;
+
+  // Handlers, public so tests can drive them.
+  void FormActivate();
+  void Timer1Timer();
+  void Timer2Timer();
+  void TransitionView1MouseMove();
+
+  // Components and state, named as in the window's layout.
+  TTransitionView* TransitionView1;
+  Timer Timer1{1};     // picture timer
+  Timer Timer2{5000};  // interval timer; the interval comes from "sys" "3"
+  QString Edit1;       // picture folder as configured (empty = "pics")
+  std::unique_ptr<TMediaPlayerBase> MediaPlayer1;
+  QString FileListBox1;  // the folder that is listed
+  QStringList Memo1;     // the picture list, one name per line
+  TExitGuard Guard;      // Edit2, Timer3, Timer5
+  TMusic Music;          // SongIndex, Timer4
+
+  int PicCount = 0;
+  int PicIndex = 0;
+  int EffectNo = 0;
+
+  const std::string& ProgramFolder() const { return FProgramFolder; }
+  // Decodes waiting for their turn (tests wait for this to drop to 0).
+  int PendingShows() const { return int(FShows.size()); }
+
+ protected:
+  // A mouse event met an open guard.
+  virtual void GuardTripped() = 0;
+  // Closing: the cursor shown again and the marker back (subclasses add).
+  virtual void FormClose();
+
+  bool event(QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
+ private:
+  QString PicturePath(const QString& name) const;
+  void ShowAPicture();
+  void PumpShows();
+  void FetchAhead();
+  void CoverScreen();
+  QSize ScreenSize() const;
+  bool FittingShrinks() const;
+  void RunActivation();
+
+  std::string FProgramFolder;
+  QString FMask;
+  std::unique_ptr<TIniFile> FIni;
+  TPictureLoader FLoader;
+  // Pictures asked for by ticks, in order; null = no file to load.
+  std::deque<std::shared_ptr<TDecodeJob>> FShows;
+  bool FListOrder = true;  // "sys" "1" as the last tick read it
+  bool FCursorHidden = false;  // this window's one hiding of the cursor
+
+  // Activation bookkeeping: the show runs its activation when it is shown
+  // (some desktops never activate a window) and again at each activation
+  // that follows another of our windows, but not twice for one showing.
+  bool FShowActivationDue = false;
+  bool FAbsorbActivate = false;
+  bool FReactivates = false;
+};
+
+}  // namespace vantora

@@ -1,0 +1,33 @@
+#include "screens/Unit1.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+namespace vantora {
+
+namespace {
+
+TShowOptions ShowOptions() {
+  TShowOptions options;
+  options.Mask = QStringLiteral("*.jpg");
+  options.ClosingInterval = 800;
+  options.InitialStep = 4;  // the control's own default
+  options.StaysOnTop = true;
+  options.ToolWindow = true;
+  return options;
+}
+
+}  // namespace
+
+TForm1::TForm1(std::string programFolder, std::unique_ptr<TMediaPlayerBase> player)
+    : TShowScreen(ShowOptions(), std::move(programFolder), std::move(player)),
+      AppMessage(this) {}
+
+void TForm1::FormClose() {
+  TShowScreen::FormClose();
+  // A tool window (the show has no task-bar entry) does not count as the
+  // application's last window, so the show ends the event loop itself.
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::quit();
+}
+
+}  // namespace vantora

@@ -1,0 +1,27 @@
+#pragma once
+// TForm1: the window of show mode. Black, borderless, always on top, over
+// the whole screen and without a task-bar entry; any key ends the show, and
+// mouse activity ends it through the exit guard and the application-wide
+// hook AppMessage.
+
+#include "platform/ProgramFolder.h"
+#include "screens/ShowScreen.h"
+
+namespace vantora {
+
+class TForm1 : public TShowScreen {
+ public:
+  explicit TForm1(std::string programFolder = vantora::ProgramFolder(),
+                  std::unique_ptr<TMediaPlayerBase> player = nullptr);
+
+  TAppMessage AppMessage;
+
+ protected:
+  // The guard tripped: from now on the next key press or mouse move anywhere
+  // in the application closes the show.
+  void GuardTripped() override { AppMessage.Install(); }
+  // Closing the show ends the program.
+  void FormClose() override;
+};
+
+}  // namespace vantora

@@ -1,0 +1,422 @@
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "tests/screens/ShowFixture.h"
+#include "tests/screens/TimerClock.h"
+
+namespace vantora {
+namespace {
+
+using test::ExpectedDraws;
+using test::Started;
+
+class ShowScreen : public test::ShowFixture {
+ protected:
+  // Three pictures a, b, c of widths 10, 20, 30.
+  void ThreePictures() {
+    WritePicture(Pics("b.jpg"), 20);
+    WritePicture(Pics("a.jpg"), 10);
+    WritePicture(Pics("C.JPG"), 30);
+  }
+  void Order(bool pictures, bool effects) {
+    FIni->WriteBool("sys", "1", pictures);
+    FIni->WriteBool("sys", "2", effects);
+  }
+};
+
+TEST_F(ShowScreen, ListOrderWithEffectsInSequenceStartsWithEffect5AndWraps) {
+  ThreePictures();
+  TForm1& form = Make();
+  form.FormActivate();
+  EXPECT_EQ(form.Memo1, (QStringList{"a.jpg", "b.jpg", "C.JPG"}));
+  EXPECT_EQ(form.EffectNo, 4);  // draws 0, then 4
+  PictureTick(form);
+  EXPECT_FALSE(form.Timer1.Enabled());  // handed over to the interval timer
+  EXPECT_EQ(FStarted.size(), 1u);
+  form.Timer2.Tick();
+  Cycle(form, 3);
+  EXPECT_EQ(FStarted, (std::vector<Started>{{5, 10}, {6, 20}, {7, 30}, {8, 10}}));
+  // The index wraps in the interval tick, not in the picture tick.
+  Cycle(form, 1);
+  PictureTick(form);
+  EXPECT_EQ(form.PicIndex, 3);
+  form.Timer2.Tick();
+  EXPECT_EQ(form.PicIndex, 0);
+}
+
+TEST_F(ShowScreen, Effect150IsFollowedByEffect1) {
+  ThreePictures();
+  TForm1& form = Make();
+  form.FormActivate();
+  form.EffectNo = 148;
+  Cycle(form, 4);
+  EXPECT_EQ(FStarted, (std::vector<Started>{{149, 10}, {150, 20}, {1, 30}, {2, 10}}));
+}
+
+TEST_F(ShowScreen, TheFourOrders) {
+  struct Case {
+    bool pictures, effects;
+  };
+  for (const Case c : {Case{true, false}, Case{false, true}, Case{false, false}}) {
+    SCOPED_TRACE(testing::Message() << "list order " << c.pictures << ", sequence " << c.effects);
+    FStarted.clear();
+    SetRandSeed(0);
+    QDir(Pics()).removeRecursively();
+    QDir(FDir.path()).mkdir("pics");
+    ThreePictures();
+    Order(c.pictures, c.effects);
+    TForm1& form = Make();
+    form.FormActivate();
+    ExpectedDraws draws;
+    int effect = draws.Random(150);
+    if (effect == 0) effect = draws.Random(150);
+    std::vector<Started> expected;
+    int index = 0;
+    for (int i = 0; i < 8; ++i) {
+      if (!c.pictures) index = draws.Random(3);
+      effect = c.effects ? effect + 1 : draws.Random(150);
+      expected.push_back({effect, 10 * (index + 1)});
+      if (c.pictures) index = (index + 1) % 3;
+    }
+    Cycle(form, 8);
+    EXPECT_EQ(FStarted, expected);
+    for (const Started& s : FStarted) EXPECT_LT(s.Style, 150);
+  }
+}
+
+TEST_F(ShowScreen, OrderKeysAreReadAtEveryTick) {
+  ThreePictures();
+  TForm1& form = Make();
+  form.FormActivate();
+  Cycle(form, 1);
+  Order(true, false);  // random effects from the next tick on
+  ExpectedDraws draws;
+  draws.Random(150), draws.Random(150);  // the activation's draws
+  const int effect = draws.Random(150);
+  Cycle(form, 1);
+  EXPECT_EQ(FStarted, (std::vector<Started>{{5, 10}, {effect, 20}}));
+}
+
+TEST_F(ShowScreen, EmptyOrMissingFolderShowsNothing) {
+  struct Case {
+    const char* name;
+    const char* dir;  // "sys" "dir"
+    bool listOrder;
+  };
+  WritePicture(FDir.filePath("elsewhere.jpg"), 10);
+  const Case cases[] = {
+      {"empty pics, list order", "", true},
+      {"empty pics, random order", "", false},
+      {"missing folder, list order", "/no/such/folder", true},
+      {"missing folder, random order", "/no/such/folder", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FIni->WriteString("sys", "dir", c.dir);
+    Order(c.listOrder, true);
+    TForm1& form = Make();
+    form.FormActivate();
+    EXPECT_EQ(form.PicCount, 0);
+    form.Timer1.Tick();
+    ASSERT_TRUE(test::WaitFor([&] { return form.PendingShows() == 0; }));
+    // List order: Timer1 keeps ticking without effect. Random order: the
+    // empty name is no file, Execute on no picture does nothing, and Timer2
+    // takes over.
+    EXPECT_EQ(form.Timer1.Enabled(), c.listOrder);
+    EXPECT_EQ(form.Timer2.Enabled(), !c.listOrder);
+    EXPECT_TRUE(FStarted.empty());
+  }
+  EXPECT_TRUE(FReports.isEmpty());
+}
+
+TEST_F(ShowScreen, ConfiguredFolderAndMasksOfShowAndPreview) {
+  const QString other = FDir.filePath("photos");
+  QDir().mkpath(other);
+  for (const char* name : {"b.bmp", "a.jpg", "c.jpeg", "D.BMP", "e.png"})
+    WritePicture(other + "/" + name, 10);
+  QFile::copy(other + "/a.jpg", other + "/.hidden.jpg");
+  WritePicture(Pics("in-pics.jpg"), 10);
+  FIni->WriteString("sys", "dir", other.toStdString());
+  TForm1& show = Make();
+  show.FormActivate();
+  EXPECT_EQ(show.Memo1, (QStringList{"a.jpg", "c.jpeg"}));
+  Tform6& preview = Make<Tform6>();
+  preview.FormActivate();
+  EXPECT_EQ(preview.Memo1, (QStringList{"a.jpg", "b.bmp", "c.jpeg", "D.BMP"}));
+  // The preview shows a ".bmp" like any other picture.
+  Cycle(preview, 4);
+  EXPECT_EQ(FStarted.size(), 4u);
+}
+
+TEST_F(ShowScreen, MissingAndUndecodableFiles) {
+  ThreePictures();
+  WriteJunk(Pics("b2.jpg"));  // between b and C
+  TForm1& form = Make();
+  form.FormActivate();
+  // A file removed after the listing: the previous picture again, with the
+  // next effect.
+  QFile::remove(Pics("b.jpg"));
+  Cycle(form, 2);
+  // b2 cannot be decoded: skipped at once, without a report, and C follows
+  // in the same interval.
+  PictureTick(form);
+  EXPECT_TRUE(form.Timer1.Enabled());
+  EXPECT_FALSE(form.Timer2.Enabled());
+  Cycle(form, 2);
+  EXPECT_EQ(FStarted, (std::vector<Started>{{5, 10}, {6, 10}, {8, 30}, {9, 10}}));
+  EXPECT_TRUE(FReports.isEmpty());
+}
+
+TEST_F(ShowScreen, AnUndecodableLastPictureHandsOverToTheIntervalTick) {
+  WritePicture(Pics("a.jpg"), 10);
+  WriteJunk(Pics("z.jpg"));
+  TForm1& form = Make();
+  form.FormActivate();
+  Cycle(form, 1);
+  PictureTick(form);  // z: skipped, and list order at its end
+  EXPECT_FALSE(form.Timer1.Enabled());
+  ASSERT_TRUE(form.Timer2.Enabled());
+  form.Timer2.Tick();
+  Cycle(form, 1);
+  EXPECT_EQ(FStarted, (std::vector<Started>{{5, 10}, {7, 10}}));
+}
+
+TEST_F(ShowScreen, AnIntervalShorterThanATransitionSkipsPictures) {
+  ThreePictures();
+  WritePicture(Pics("d.jpg"), 40);
+  TForm1& form = Make();
+  form.FormActivate();
+  form.Timer1.Tick();
+  ASSERT_TRUE(test::WaitFor([&] { return form.PendingShows() == 0; }));
+  ASSERT_TRUE(form.TransitionView1->Busy());
+  // The first transition still runs: the next picture is loaded, but
+  // Execute does nothing, and that picture is skipped.
+  form.Timer2.Tick();
+  form.Timer1.Tick();
+  ASSERT_TRUE(test::WaitFor([&] { return form.PendingShows() == 0; }));
+  EXPECT_EQ(form.TransitionView1->Picture().Width(), 20);
+  form.TransitionView1->Stop();
+  form.Timer2.Tick();
+  Cycle(form, 1);
+  EXPECT_EQ(FStarted, (std::vector<Started>{{5, 10}, {7, 30}}));
+}
+
+TEST_F(ShowScreen, DisplayIntervalZeroKeepsTheFirstPicture) {
+  ThreePictures();
+  FIni->WriteInteger("sys", "3", 0);
+  TForm1& form = Make();
+  form.FormActivate();
+  PictureTick(form);
+  EXPECT_TRUE(form.Timer2.Enabled());
+  EXPECT_FALSE(form.Timer2.Running());
+  EXPECT_EQ(FStarted.size(), 1u);
+}
+
+TEST_F(ShowScreen, ActivationReadsIntervalReverseStepAndFitting) {
+  struct Case {
+    int interval, step, fitting;
+    bool reverse;
+    int expectedStep;
+    bool stretch, stretchFine;
+  };
+  const Case cases[] = {
+      {15000, 6, 0, false, 6, false, false},
+      {4000, 250, 1, true, 100, true, true},
+      {1000, 0, 2, false, 1, true, false},
+      {2000, 65536 + 7, 3, false, 7, true, false},  // 3 keeps the fitting of before
+      {2000, 8, 0, false, 8, false, false},
+      {2000, 8, 7, false, 8, false, false},
+  };
+  TForm1& form = Make();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fitting);
+    FIni->WriteInteger("sys", "3", c.interval);
+    FIni->WriteInteger("sys", "6", c.step);
+    FIni->WriteInteger("sys", "4", c.fitting);
+    FIni->WriteBool("sys", "5", c.reverse);
+    form.FormActivate();
+    EXPECT_EQ(form.Timer2.Interval(), c.interval);
+    EXPECT_EQ(form.TransitionView1->Step(), c.expectedStep);
+    EXPECT_EQ(form.TransitionView1->Reverse(), c.reverse);
+    EXPECT_EQ(form.TransitionView1->Stretch(), c.stretch);
+    EXPECT_EQ(form.TransitionView1->StretchFine(), c.stretchFine);
+  }
+}
+
+TEST_F(ShowScreen, ReactivationRestartsPicturesAndMusic) {
+  ThreePictures();
+  for (int i = 0; i < 2; ++i) {
+    QFile f(FDir.filePath(QString("s%1.wav").arg(i)));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    FIni->WriteString("song", "song" + std::to_string(i), f.fileName().toStdString());
+  }
+  FIni->WriteString("song", "play", "yes");
+  FIni->WriteInteger("song", "how", 2);
+  TForm1& form = Make();
+  form.FormActivate();
+  Cycle(form, 2);
+  FPlayer->Finish();
+  form.Music.Timer4.Tick();
+  ASSERT_EQ(FPlayer->Mode(), mpPlaying);
+  form.FormActivate();  // while song 1 plays
+  EXPECT_EQ(FPlayer->Stops, 1);
+  Cycle(form, 1);
+  const QString s0 = FDir.filePath("s0.wav"), s1 = FDir.filePath("s1.wav");
+  EXPECT_EQ(FPlayer->Played, (QStringList{s0, s1, s0}));
+  EXPECT_EQ(FStarted.back().Width, 10);  // the first picture again
+  EXPECT_EQ(form.Music.SongIndex, 0);
+}
+
+TEST_F(ShowScreen, ASongThatCannotBeOpenedIsReportedAndTheShowStillCoversTheScreen) {
+  ThreePictures();
+  const QString song = FDir.filePath("broken.mid");
+  QFile(song).open(QIODevice::WriteOnly);
+  FIni->WriteString("song", "play", "yes");
+  FIni->WriteString("song", "song0", song.toStdString());
+  TForm1& form = Make();
+  FPlayer->Broken.insert(song);
+  form.FormActivate();
+  EXPECT_EQ(FReports.size(), 1);
+  EXPECT_TRUE(form.Timer1.Enabled());
+  EXPECT_EQ(CursorCounter(), -1);
+  form.close();
+  EXPECT_EQ(CursorCounter(), 0);
+}
+
+TEST_F(ShowScreen, TheCursorIsHiddenOnceWhileTheWindowShows) {
+  TForm1& form = Make();
+  ASSERT_EQ(CursorCounter(), 0);
+  form.show();
+  ASSERT_TRUE(test::WaitFor([&] { return CursorCounter() == -1; }));
+  EXPECT_TRUE(form.Timer1.Enabled());  // the showing ran the activation
+  form.FormActivate();
+  EXPECT_EQ(CursorCounter(), -1);
+  form.close();
+  EXPECT_EQ(CursorCounter(), 0);
+  EXPECT_EQ(form.Guard.Edit2, kGuardMarker);
+}
+
+TEST_F(ShowScreen, LargeJpegsAreDecodedScaledWhenTheFittingShrinksThem) {
+  // A picture a little more than 4 times the screen: at 1/4 it still
+  // covers the screen, at 1/8 it would not.
+  const QSize screen = Make().screen()->size();
+  const int width = 4 * screen.width() + 100;
+  WritePicture(Pics("big.jpg"), width, 4 * screen.height() + 100);
+  struct Case {
+    int fitting;
+    int width;
+  };
+  // Own size: full. Fit and stretch: a quarter.
+  for (const Case c : {Case{0, width}, Case{1, width / 4}, Case{2, width / 4}}) {
+    SCOPED_TRACE(c.fitting);
+    FStarted.clear();
+    FIni->WriteInteger("sys", "4", c.fitting);
+    TForm1& form = Make();
+    form.FormActivate();
+    Cycle(form, 1);
+    ASSERT_EQ(FStarted.size(), 1u);
+    EXPECT_EQ(FStarted[0].Width, c.width);
+  }
+}
+
+TEST_F(ShowScreen, AnyKeyClosesTheShow) {
+  TForm1& form = Make();
+  form.show();
+  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled(); }));
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+  QCoreApplication::sendEvent(&form, &key);
+  EXPECT_FALSE(form.isVisible());
+}
+
+// Sends a mouse move to the control, as the platform would.
+void MoveMouse(QWidget* target) {
+  QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &move);
+}
+
+TEST_F(ShowScreen, TheShowGuardInstallsAHookThatClosesAtTheNextMoveOrKey) {
+  struct Case {
+    const char* name;
+    QEvent::Type after;  // the event that follows the trip
+    bool closes;
+  };
+  const Case cases[] = {
+      {"mouse move", QEvent::MouseMove, true},
+      {"key down", QEvent::KeyPress, true},
+      {"button press", QEvent::MouseButtonPress, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TForm1& form = Make();
+    form.show();
+    ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled(); }));
+    test::TimerClock clock({&form.Guard.Timer3, &form.Guard.Timer5});
+    clock.At(0, [&] { MoveMouse(form.TransitionView1); });
+    clock.At(600, [&] { MoveMouse(form.TransitionView1); });
+    // Tripped: the hook is in, but the event that tripped it closes nothing.
+    ASSERT_TRUE(form.AppMessage.Installed());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.isVisible());
+    clock.Run(2000);  // the guard itself goes idle; the hook stays
+    if (c.after == QEvent::KeyPress) {
+      // Sent to another object than the window: the hook still sees it.
+      QKeyEvent key(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+      QObject other;
+      QCoreApplication::sendEvent(&other, &key);
+    } else if (c.after == QEvent::MouseMove) {
+      MoveMouse(form.TransitionView1);
+    } else {
+      QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                        Qt::LeftButton, Qt::NoModifier);
+      QObject other;
+      QCoreApplication::sendEvent(&other, &press);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.isVisible(), !c.closes);
+    form.close();
+  }
+}
+
+TEST_F(ShowScreen, ThePreviewGuardClosesThePreviewAtOnce) {
+  Tform6& preview = Make<Tform6>();
+  preview.show();
+  ASSERT_TRUE(test::WaitFor([&] { return preview.Timer1.Enabled(); }));
+  test::TimerClock clock({&preview.Guard.Timer3, &preview.Guard.Timer5});
+  clock.At(0, [&] { MoveMouse(preview.TransitionView1); });
+  clock.At(1000, [&] { MoveMouse(preview.TransitionView1); });
+  EXPECT_FALSE(preview.isVisible());
+  EXPECT_EQ(preview.Guard.Edit2, kGuardMarker);
+  EXPECT_EQ(CursorCounter(), 0);
+  // The preview button restores the guard before the next showing.
+  preview.ResetGuard();
+  EXPECT_FALSE(preview.Guard.Timer3.Enabled());
+  EXPECT_FALSE(preview.Guard.Timer5.Enabled());
+}
+
+TEST_F(ShowScreen, ClosingThePreviewStopsItsMusicAndItsFollowUp) {
+  const QString s0 = FDir.filePath("s0.wav"), s1 = FDir.filePath("s1.wav");
+  QFile(s0).open(QIODevice::WriteOnly);
+  QFile(s1).open(QIODevice::WriteOnly);
+  FIni->WriteString("song", "play", "yes");
+  FIni->WriteInteger("song", "how", 2);
+  FIni->WriteString("song", "song0", s0.toStdString());
+  FIni->WriteString("song", "song1", s1.toStdString());
+  Tform6& preview = Make<Tform6>();
+  preview.show();
+  ASSERT_TRUE(test::WaitFor([&] { return FPlayer->Mode() == mpPlaying; }));
+  preview.close();
+  EXPECT_EQ(FPlayer->Mode(), mpNotReady);
+  // The stopped song's notification comes; the hidden preview waits.
+  FPlayer->Finish();
+  preview.Music.Timer4.Tick();
+  EXPECT_EQ(FPlayer->Played, QStringList{s0});
+  EXPECT_TRUE(preview.Music.Timer4.Enabled());
+  // Shown again: the music starts over at song0.
+  preview.show();
+  ASSERT_TRUE(test::WaitFor([&] { return FPlayer->Played.size() == 2; }));
+  EXPECT_EQ(FPlayer->Played, (QStringList{s0, s0}));
+}
+
+}  // namespace
+}  // namespace vantora
