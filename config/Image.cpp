@@ -1,0 +1,78 @@
+#include "config/Image.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include <QPainter>
+
+namespace vantora {
+
+TRect FitThumbnail(int cellWidth, int cellHeight, int pictureWidth, int pictureHeight) {
+  int w = pictureWidth;
+  int h = pictureHeight;
+  if (w > 0 && h > 0 && (w > cellWidth || h > cellHeight)) {
+    // The proportional side is computed in whole numbers: cell x (one side
+    // / other side), truncated. Doing it through a floating-point aspect
+    // ratio would sometimes land just below a whole number and lose a
+    // pixel (81 x (100 / 300) gives 26.999...).
+    const std::int64_t pw = pictureWidth, ph = pictureHeight;
+    if (pictureWidth > pictureHeight) {
+      w = cellWidth;
+      h = int(cellWidth * ph / pw);
+      if (h > cellHeight) {
+        h = cellHeight;
+        w = int(cellHeight * pw / ph);
+      }
+    } else {
+      h = cellHeight;
+      w = int(cellHeight * pw / ph);
+      if (w > cellWidth) {
+        w = cellWidth;
+        h = int(cellWidth * ph / pw);
+      }
+    }
+  }
+  // The free space is never negative here, so halving truncates downward.
+  const int left = (cellWidth - w) / 2;
+  const int top = (cellHeight - h) / 2;
+  return {left, top, left + w, top + h};
+}
+
+QImage ToQImage(const Bitmap& bitmap) {
+  QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
+  for (int y = 0; y < bitmap.Height(); ++y)
+    std::memcpy(image.scanLine(y), bitmap.ScanLine(y), std::size_t(bitmap.Width()) * 4);
+  return image;
+}
+
+TImage::TImage(QWidget* parent) : QWidget(parent) {}
+
+void TImage::SetPicture(const QImage& image) {
+  FImage = image;
+  FDrawn = {0, 0, image.width(), image.height()};
+  update();
+}
+
+void TImage::SetThumbnail(const QImage& image, int pictureWidth, int pictureHeight) {
+  FImage = image;
+  FDrawn = FitThumbnail(width(), height(), pictureWidth, pictureHeight);
+  update();
+}
+
+void TImage::Clear() {
+  FImage = QImage();
+  FDrawn = {};
+  update();
+}
+
+void TImage::paintEvent(QPaintEvent*) {
+  if (FImage.isNull() || FDrawn.IsEmpty()) return;
+  QPainter painter(this);
+  const QRect target(FDrawn.Left, FDrawn.Top, FDrawn.Width(), FDrawn.Height());
+  if (target.size() == FImage.size())
+    painter.drawImage(target.topLeft(), FImage);
+  else
+    painter.drawImage(target, FImage);
+}
+
+}  // namespace vantora

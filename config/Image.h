@@ -1,0 +1,54 @@
+#pragma once
+// An image control: shows one picture, either at its own size from the
+// top-left corner (the window backgrounds) or centred and shrunk to fit the
+// control with its proportions kept (the thumbnail cells). It holds the
+// picture already scaled to the size it is drawn at, so painting is a copy.
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include "raster/Bitmap.h"
+#include "raster/Rect.h"
+
+namespace vantora {
+
+// Where a picture of pictureWidth x pictureHeight is drawn in a cell of
+// cellWidth x cellHeight: a picture that fits keeps its own size; a larger
+// one is shrunk with its proportions kept (a wide picture takes the cell's
+// width first, a tall or square one its height first; the other side is
+// truncated, and if it still does not fit the other side is taken instead).
+// The rectangle is offset by half the free space, rounded down.
+TRect FitThumbnail(int cellWidth, int cellHeight, int pictureWidth, int pictureHeight);
+
+// The bitmap as a QImage sharing nothing with it.
+QImage ToQImage(const Bitmap& bitmap);
+
+class TImage : public QWidget {
+ public:
+  explicit TImage(QWidget* parent = nullptr);
+
+  // A picture drawn at its own size from the top-left corner.
+  void SetPicture(const QImage& image);
+  // A thumbnail: image already scaled to FitThumbnail of the picture's
+  // original size, drawn at that rectangle.
+  void SetThumbnail(const QImage& image, int pictureWidth, int pictureHeight);
+  void Clear();
+
+  bool Empty() const { return FImage.isNull(); }
+  const QImage& Image() const { return FImage; }
+  // Where the picture is drawn, in the control's coordinates.
+  TRect DrawnRect() const { return FDrawn; }
+
+  // The file whose picture the control shows or is waiting for.
+  QString FileName;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QImage FImage;
+  TRect FDrawn;
+};
+
+}  // namespace vantora

@@ -1,0 +1,296 @@
+#include "config/Unit2.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include "config/Artwork.h"
+#include "config/FormSupport.h"
+#include "config/Image.h"
+#include "config/Thumbnails.h"
+#include "config/Unit3.h"
+#include "config/Unit4.h"
+#include "config/Unit5.h"
+#include "platform/ErrorReport.h"
+#include "platform/FileList.h"
+#include "ui_Unit2.h"
+
+namespace vantora {
+
+namespace {
+
+constexpr int kCellWidth = 105;
+constexpr int kCellHeight = 81;
+const QString kPictureMask = QStringLiteral("*.jpg;*.bmp");
+
+}  // namespace
+
+TForm2::TForm2(std::string programFolder, QWidget* parent)
+    : QWidget(parent),
+      FProgramFolder(std::move(programFolder)),
+      ui(std::make_unique<Ui::TForm2>()),
+      FPool(std::make_unique<TThumbnailPool>(2, kCellWidth, kCellHeight)) {
+  ui->setupUi(this);
+  // Borderless, sized to its content, and (as a tool window) without a
+  // task-bar button of its own.
+  setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
+  setFixedSize(545, 452);
+  UseCaptionFont(this);
+  ui->Image13->SetPicture(ToQImage(DecodeArtwork(SettingsBackgroundJpeg(), "settings background")));
+  for (int k = 1; k <= 12; ++k) Image(k)->hide();
+
+  Beep = [] { QApplication::beep(); };
+  Timer1.OnTimer = [this] { RunHandler([this] { Timer1Timer(); }); };
+
+  auto on = [this](QToolButton* button, void (TForm2::*handler)()) {
+    connect(button, &QToolButton::clicked, this,
+            [this, handler] { RunHandler([&] { (this->*handler)(); }); });
+  };
+  on(ui->SpeedButton5, &TForm2::SpeedButton5Click);
+  on(ui->SpeedButton1, &TForm2::SpeedButton1Click);
+  on(ui->SpeedButton2, &TForm2::SpeedButton2Click);
+  on(ui->SpeedButton6, &TForm2::SpeedButton6Click);
+  on(ui->SpeedButton3, &TForm2::SpeedButton3Click);
+  on(ui->SpeedButton4, &TForm2::SpeedButton4Click);
+  connect(ui->ScrollBar1, &QScrollBar::actionTriggered, this, &TForm2::ScrollAction);
+  connect(ui->ScrollBar1, &QScrollBar::sliderReleased, this, [this] {
+    int pos = ui->ScrollBar1->value();
+    RunHandler([&] { ScrollBar1Scroll(scPosition, pos); });
+  });
+  ui->ScrollBar1->installEventFilter(this);
+}
+
+TForm2::~TForm2() {
+  // Stop the decoders before the cells they report to go away.
+  FPool.reset();
+}
+
+TImage* TForm2::Image(int k) const {
+  TImage* const cells[] = {ui->Image1, ui->Image2, ui->Image3,  ui->Image4,
+                           ui->Image5, ui->Image6, ui->Image7,  ui->Image8,
+                           ui->Image9, ui->Image10, ui->Image11, ui->Image12};
+  return cells[k - 1];
+}
+
+TImage* TForm2::Image13() const { return ui->Image13; }
+QScrollBar* TForm2::ScrollBar1() const { return ui->ScrollBar1; }
+
+QToolButton* TForm2::SpeedButton(int n) const {
+  QToolButton* const buttons[] = {ui->SpeedButton1, ui->SpeedButton2, ui->SpeedButton3,
+                                  ui->SpeedButton4, ui->SpeedButton5, ui->SpeedButton6};
+  return buttons[n - 1];
+}
+
+TIniFile& TForm2::IniFile() {
+  if (!FIniFile) FIniFile = std::make_unique<TIniFile>(SettingsPath(FProgramFolder));
+  return *FIniFile;
+}
+
+bool TForm2::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate) RunHandler([this] { FormActivate(); });
+  return QWidget::event(e);
+}
+
+void TForm2::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  // Some desktops never activate a window; the marker keeps the work to
+  // one run per arming either way.
+  RunHandler([this] { FormActivate(); });
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* e) {
+  // The wheel over the scroll bar pages like its arrow buttons, so the
+  // grid follows the bar.
+  if (watched == ui->ScrollBar1 && e->type() == QEvent::Wheel) {
+    const int delta = static_cast<QWheelEvent*>(e)->angleDelta().y();
+    if (delta != 0)
+      ui->ScrollBar1->triggerAction(delta < 0 ? QAbstractSlider::SliderSingleStepAdd
+                                              : QAbstractSlider::SliderSingleStepSub);
+    return true;
+  }
+  return QWidget::eventFilter(watched, e);
+}
+
+void TForm2::FormActivate() {
+  if (Edit2.isEmpty()) return;
+  const QSize screen = ScreenSize();
+  CentreWindow(this, screen);
+  if (Form3) CentreWindow(Form3, screen);
+  if (Form4) CentreWindow(Form4, screen);
+  if (Form5) CentreWindow(Form5, screen);
+  FIniFile = std::make_unique<TIniFile>(SettingsPath(FProgramFolder));
+  ReadFolderAndFill();
+  Edit2.clear();
+}
+
+void TForm2::ReadFolderAndFill() {
+  Edit1 = QString::fromStdString(IniFile().ReadString("sys", "dir", ""));
+  ApplyFilePath(Edit1.isEmpty() ? QString::fromStdString(FProgramFolder) + QStringLiteral("pics")
+                                : Edit1);
+  Memo1 = FileListBox1Items;
+  StopDialogMusic();
+  ThumbPage = 0;
+  ThumbEnd = 12;
+  ScrollBar1()->setMaximum(RoundHalfEven(Memo1.size() / 12.0));
+  ScrollBar1()->setValue(0);
+  FillGrid();
+}
+
+void TForm2::ApplyFilePath(const QString& folder) {
+  if (folder.isEmpty()) return;
+  // Names are compared exactly: on this system "Pics" and "pics" are two
+  // different folders, and treating them as one would keep a stale list.
+  if (folder == FileListBox1) return;
+  FileListBox1 = folder;
+  FileListBox1Items = ListFiles(folder, kPictureMask);
+}
+
+QString TForm2::PicturePath(int i) const {
+  const QString name = i >= 0 && i < Memo1.size() ? Memo1[i] : QString();
+  if (!Edit1.isEmpty()) return Edit1 + u'/' + name;
+  return QString::fromStdString(FProgramFolder) + QStringLiteral("pics/") + name;
+}
+
+void TForm2::StopDialogMusic() {
+  if (Form3) Form3->StopMusic();
+}
+
+void TForm2::FillGrid() {
+  std::vector<std::pair<int, QString>> jobs;
+  for (int k = 1; k <= 12; ++k) {
+    TImage* cell = Image(k);
+    const QString path = PicturePath(ThumbEnd - 13 + k);
+    const QFileInfo info(path);
+    cell->Clear();
+    if (info.exists() && !info.isDir()) {
+      cell->FileName = path;
+      cell->show();
+      jobs.emplace_back(k, path);
+    } else {
+      cell->FileName.clear();
+      cell->hide();
+    }
+  }
+  FPending = int(jobs.size());
+  // Results are handed to the window thread; those of an earlier page are
+  // dropped there by their batch number.
+  FBatch = FPool->Start(std::move(jobs), [this](unsigned batch, int k, TThumbnail thumb) {
+    QMetaObject::invokeMethod(
+        this, [this, batch, k, thumb = std::move(thumb)] { ApplyThumbnail(batch, k, thumb); },
+        Qt::QueuedConnection);
+  });
+}
+
+void TForm2::ApplyThumbnail(unsigned batch, int k, const TThumbnail& thumb) {
+  if (batch != FBatch) return;
+  --FPending;
+  if (!thumb.Image.isNull())
+    Image(k)->SetThumbnail(thumb.Image, thumb.PictureWidth, thumb.PictureHeight);
+}
+
+void TForm2::ScrollAction(int action) {
+  TScrollCode code;
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: code = scLineDown; break;
+    case QAbstractSlider::SliderSingleStepSub: code = scLineUp; break;
+    case QAbstractSlider::SliderPageStepAdd: code = scPageDown; break;
+    case QAbstractSlider::SliderPageStepSub: code = scPageUp; break;
+    case QAbstractSlider::SliderToMinimum: code = scTop; break;
+    case QAbstractSlider::SliderToMaximum: code = scBottom; break;
+    default: code = scTrack; break;
+  }
+  int pos = ScrollBar1()->sliderPosition();
+  RunHandler([&] { ScrollBar1Scroll(code, pos); });
+}
+
+void TForm2::ScrollBar1Scroll(TScrollCode scrollCode, int& scrollPos) {
+  switch (scrollCode) {
+    case scPosition:
+      ThumbPage = scrollPos;
+      ThumbEnd = 12 * scrollPos + 12;
+      FillGrid();
+      break;
+    case scLineDown:
+    case scPageDown:
+      if (ThumbPage < ScrollBar1()->maximum()) {
+        ThumbEnd += 12;
+        FillGrid();
+        ++ThumbPage;
+      }
+      break;
+    case scLineUp:
+    case scPageUp:
+      if (ThumbPage > 0) {
+        ThumbEnd -= 12;
+        --ThumbPage;
+        FillGrid();
+      }
+      break;
+    default:
+      break;  // tracking, top, bottom and end of scroll leave the grid alone
+  }
+}
+
+void TForm2::SpeedButton5Click() {
+  if (ResetPreviewGuard) ResetPreviewGuard();
+  if (Form6) {
+    Form6->show();
+    Form6->raise();
+    Form6->activateWindow();
+  }
+}
+
+void TForm2::SpeedButton1Click() {
+  if (!Form4) return;
+  Form4->show();
+  Form4->raise();
+  Form4->activateWindow();
+}
+
+void TForm2::SpeedButton2Click() {
+  if (!Form3) return;
+  Form3->CheckBox1()->setChecked(IniFile().ReadBool("song", "cyc", true));
+  Timer1.SetEnabled(true);
+}
+
+void TForm2::Timer1Timer() {
+  if (!Form3) {
+    Timer1.SetEnabled(false);
+    return;
+  }
+  if (Form3->LoadNextEntry()) return;
+  Timer1.SetEnabled(false);
+  Form3->show();
+  Form3->raise();
+  Form3->activateWindow();
+}
+
+void TForm2::SpeedButton6Click() {
+  TIniFile& ini = IniFile();
+  ini.WriteBool("sys", "1", false);
+  ini.WriteBool("sys", "2", false);
+  ini.WriteInteger("sys", "3", 15000);
+  ini.WriteInteger("sys", "4", 0);
+  ini.WriteBool("sys", "5", false);
+  ini.WriteInteger("sys", "6", 8);
+  ini.WriteBool("sys", "7", false);
+  ini.WriteString("sys", "dir", "");
+  ini.WriteString("song", "play", "no");
+  FIniFile = std::make_unique<TIniFile>(SettingsPath(FProgramFolder));
+  ReadFolderAndFill();
+}
+
+void TForm2::SpeedButton3Click() {
+  if (Beep) Beep();
+  if (!Form5) return;
+  Form5->show();
+  Form5->raise();
+  Form5->activateWindow();
+}
+
+void TForm2::SpeedButton4Click() { close(); }
+
+}  // namespace vantora

@@ -1,0 +1,316 @@
+#include "config/Unit3.h"
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTabWidget>
+
+#include "config/FormSupport.h"
+#include "config/Unit2.h"
+#include "platform/ErrorReport.h"
+#include "settings/IniFile.h"
+#include "ui_Unit3.h"
+
+namespace vantora {
+
+namespace {
+
+QList<QRadioButton*> RadioItems(const QGroupBox* group) {
+  return group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+}
+
+bool FileExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
+
+std::string SongKey(int i) { return "song" + std::to_string(i); }
+
+}  // namespace
+
+int RadioItemIndex(const QGroupBox* group) {
+  const auto items = RadioItems(group);
+  for (int i = 0; i < items.size(); ++i)
+    if (items[i]->isChecked()) return i;
+  return -1;
+}
+
+void SetRadioItemIndex(QGroupBox* group, int index) {
+  const auto items = RadioItems(group);
+  if (index >= 0 && index < items.size()) items[index]->setChecked(true);
+}
+
+QString QtFileFilter(const QString& filter) {
+  const QStringList parts = filter.split(u'|');
+  QStringList entries;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+    for (QString& p : patterns)
+      if (p == QLatin1String("*.*")) p = QStringLiteral("*");
+    entries << parts[i] + QStringLiteral(" (") + patterns.join(u' ') + u')';
+  }
+  return entries.join(QStringLiteral(";;"));
+}
+
+const QString TForm3::OpenDialog1Filter =
+    QStringLiteral("Music files(*.mid *.wav *.mp3)|*.mid;*.wav;*.mp3|All files(*.*)|*.*");
+
+TForm3::TForm3(TForm2* form2, std::unique_ptr<TMediaPlayerBase> player, QWidget* parent)
+    : QDialog(parent),
+      MediaPlayer1(player ? std::move(player) : std::make_unique<TMediaPlayer>()),
+      FForm2(form2),
+      ui(std::make_unique<Ui::TForm3>()) {
+  ui->setupUi(this);
+  // A tool window with a small title bar and a close box, not resizable.
+  setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setFixedSize(430, 301);
+  UseCaptionFont(this);
+  ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+  ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+
+  OpenDialog1 = [this] {
+    return QFileDialog::getOpenFileName(this, QString(), QString(), QtFileFilter(OpenDialog1Filter));
+  };
+  Timer2.OnTimer = [this] { RunHandler([this] { Timer2Timer(); }); };
+  Timer1.OnTimer = [this] { RunHandler([this] { Timer1Timer(); }); };
+
+  connect(ui->SpinEdit1, &QSpinBox::valueChanged, this, [this] { SpinEdit1Change(); });
+  connect(ui->SpinEdit2, &QSpinBox::valueChanged, this, [this] { SpinEdit2Change(); });
+  auto on = [this](QPushButton* button, void (TForm3::*handler)()) {
+    connect(button, &QPushButton::clicked, this,
+            [this, handler] { RunHandler([&] { (this->*handler)(); }); });
+  };
+  on(ui->Button1, &TForm3::Button1Click);
+  on(ui->Button2, &TForm3::Button2Click);
+  on(ui->Button3, &TForm3::Button3Click);
+  on(ui->Button4, &TForm3::Button4Click);
+  on(ui->BitBtn1, &TForm3::BitBtn1Click);
+  on(ui->BitBtn2, &TForm3::BitBtn2Click);
+  ui->ListBox1->installEventFilter(this);
+  ui->ListBox1->viewport()->installEventFilter(this);
+}
+
+TForm3::~TForm3() = default;
+
+QTabWidget* TForm3::PageControl1() const { return ui->PageControl1; }
+QGroupBox* TForm3::RadioGroup1() const { return ui->RadioGroup1; }
+QGroupBox* TForm3::RadioGroup2() const { return ui->RadioGroup2; }
+QGroupBox* TForm3::RadioGroup3() const { return ui->RadioGroup3; }
+QCheckBox* TForm3::CheckBox1() const { return ui->CheckBox1; }
+QCheckBox* TForm3::CheckBox2() const { return ui->CheckBox2; }
+QCheckBox* TForm3::CheckBox3() const { return ui->CheckBox3; }
+QSpinBox* TForm3::SpinEdit1() const { return ui->SpinEdit1; }
+QSpinBox* TForm3::SpinEdit2() const { return ui->SpinEdit2; }
+QListWidget* TForm3::ListBox1() const { return ui->ListBox1; }
+QPushButton* TForm3::BitBtn1() const { return ui->BitBtn1; }
+QPushButton* TForm3::BitBtn2() const { return ui->BitBtn2; }
+
+QPushButton* TForm3::Button(int n) const {
+  QPushButton* const buttons[] = {ui->Button1, ui->Button2, ui->Button3, ui->Button4};
+  return buttons[n - 1];
+}
+
+TIniFile& TForm3::IniFile() { return FForm2->IniFile(); }
+
+bool TForm3::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate) RunHandler([this] { FormActivate(); });
+  return QDialog::event(e);
+}
+
+void TForm3::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  // Showing the dialog activates it; some desktops never say so.
+  RunHandler([this] { FormActivate(); });
+}
+
+bool TForm3::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == ui->ListBox1 && e->type() == QEvent::KeyPress) {
+    // Before the key moves the selection.
+    RunHandler([this] { ListBox1KeyDown(); });
+  } else if (watched == ui->ListBox1->viewport() && e->type() == QEvent::MouseButtonPress) {
+    // After the press has selected its entry.
+    QMetaObject::invokeMethod(
+        this, [this] { RunHandler([this] { ListBox1MouseDown(); }); }, Qt::QueuedConnection);
+  }
+  return QDialog::eventFilter(watched, e);
+}
+
+void TForm3::reject() { RunHandler([this] { BitBtn1Click(); }); }
+
+void TForm3::CloseForm() {
+  FormClose();
+  hide();
+}
+
+void TForm3::FormActivate() {
+  ListCursor = 0;
+  TIniFile& ini = IniFile();
+  SetRadioItemIndex(ui->RadioGroup1, ini.ReadBool("sys", "1", false) ? 1 : 0);
+  SetRadioItemIndex(ui->RadioGroup2, ini.ReadBool("sys", "2", false) ? 1 : 0);
+  ui->SpinEdit1->setValue(RoundHalfEven(ini.ReadInteger("sys", "3", 13000) / 1000.0));
+  SpinEdit1Change();
+  SetRadioItemIndex(ui->RadioGroup3, ini.ReadInteger("sys", "4", 0));
+  ui->CheckBox2->setChecked(ini.ReadBool("sys", "5", false));
+  ui->SpinEdit2->setValue(ini.ReadInteger("sys", "6", 6));
+  SpinEdit2Change();
+  ui->CheckBox3->setChecked(ini.ReadBool("sys", "7", false));
+}
+
+void TForm3::SpinEdit1Change() {
+  if (ui->SpinEdit1->value() < 1) ui->SpinEdit1->setValue(1);
+}
+
+void TForm3::SpinEdit2Change() {
+  if (ui->SpinEdit2->value() < 1) ui->SpinEdit2->setValue(1);
+  if (ui->SpinEdit2->value() > 100) ui->SpinEdit2->setValue(100);
+}
+
+void TForm3::AddEntry(const QString& path) {
+  auto* item = new QListWidgetItem(path);
+  if (HorizontalExtent > 0) item->setSizeHint(QSize(HorizontalExtent, 13));
+  ui->ListBox1->addItem(item);
+}
+
+void TForm3::ApplyExtent() {
+  // The list scrolls sideways over the extent: every row is that wide.
+  for (int i = 0; i < ui->ListBox1->count(); ++i)
+    ui->ListBox1->item(i)->setSizeHint(HorizontalExtent > 0 ? QSize(HorizontalExtent, 13)
+                                                            : QSize());
+  ui->ListBox1->doItemsLayout();
+}
+
+void TForm3::Button1Click() {
+  const QString path = OpenDialog1 ? OpenDialog1() : QString();
+  if (!path.isEmpty()) {
+    AddEntry(path);
+    Memo1 << path;
+  }
+  const QFontMetrics metrics(ui->ListBox1->font());
+  int widest = 0;
+  for (int i = 0; i < ui->ListBox1->count(); ++i)
+    widest = std::max(widest, metrics.horizontalAdvance(ui->ListBox1->item(i)->text()));
+  HorizontalExtent = 2 * widest;
+  ApplyExtent();
+}
+
+void TForm3::Button2Click() {
+  PlayIndex = SelIndex;
+  if (SelIndex < 0 || SelIndex >= ui->ListBox1->count()) return;
+  const QString path = ui->ListBox1->item(SelIndex)->text();
+  if (!FileExists(path)) return;
+  MediaPlayer1->SetFileName(path);
+  MediaPlayer1->Open();
+  MediaPlayer1->Play();
+}
+
+void TForm3::Button3Click() {
+  ui->ListBox1->clear();
+  Memo1.clear();
+}
+
+void TForm3::Button4Click() {
+  if (SelIndex < 0 || SelIndex >= ui->ListBox1->count()) return;
+  delete ui->ListBox1->takeItem(SelIndex);
+  if (SelIndex < Memo1.size()) Memo1.removeAt(SelIndex);
+  if (PlayIndex == SelIndex) MediaPlayer1->Close();
+  ui->Button2->setEnabled(false);
+  if (SelIndex < PlayIndex) --PlayIndex;
+}
+
+void TForm3::ListBox1MouseDown() {
+  SelIndex = ui->ListBox1->currentRow();
+  if (ui->ListBox1->count() > 0 && SelIndex >= 0) ui->Button2->setEnabled(true);
+}
+
+void TForm3::ListBox1KeyDown() { ListBox1MouseDown(); }
+
+void TForm3::BitBtn2Click() {
+  EraseCursor = 0;
+  ListCursor = 0;
+  Timer2.SetEnabled(true);
+  TIniFile& ini = IniFile();
+  const int count = ui->ListBox1->count();
+  ini.WriteBool("song", "cyc", ui->CheckBox1->isChecked());
+  ini.WriteInteger("song", "how", count);
+  ini.WriteString("song", "play", count > 0 ? "yes" : "no");
+  if (const int order = RadioItemIndex(ui->RadioGroup1); order >= 0)
+    ini.WriteBool("sys", "1", order == 1);
+  if (const int order = RadioItemIndex(ui->RadioGroup2); order >= 0)
+    ini.WriteBool("sys", "2", order == 1);
+  ini.WriteInteger("sys", "3", ui->SpinEdit1->value() * 1000);
+  if (const int fitting = RadioItemIndex(ui->RadioGroup3); fitting >= 0)
+    ini.WriteInteger("sys", "4", fitting);
+  ini.WriteBool("sys", "5", ui->CheckBox2->isChecked());
+  ini.WriteInteger("sys", "6", ui->SpinEdit2->value());
+  ini.WriteBool("sys", "7", ui->CheckBox3->isChecked());
+  CloseForm();
+}
+
+void TForm3::BitBtn1Click() { CloseForm(); }
+
+void TForm3::FormClose() {
+  if (MediaPlayer1->Mode() == mpPlaying) {
+    MediaPlayer1->Stop();
+    MediaPlayer1->Close();
+  }
+}
+
+void TForm3::Timer2Timer() {
+  if (EraseCursor < Memo1.size()) {
+    IniFile().DeleteKey("song", SongKey(EraseCursor));
+    ++EraseCursor;
+  } else {
+    Timer2.SetEnabled(false);
+    Timer1.SetEnabled(true);
+  }
+}
+
+void TForm3::Timer1Timer() {
+  if (ListCursor >= Memo1.size()) {
+    Timer1.SetEnabled(false);
+    CloseForm();
+    return;
+  }
+  const QString& path = Memo1[ListCursor];
+  if (FileExists(path)) IniFile().WriteString("song", SongKey(ListCursor), path.toStdString());
+  ++ListCursor;
+}
+
+bool TForm3::LoadNextEntry() {
+  TIniFile& ini = IniFile();
+  const int count = ini.ReadInteger("song", "how", 0);
+  if (ListCursor == 0) FPlaced = 0;
+  if (ListCursor < count) {
+    const QString path = QString::fromStdString(ini.ReadString("song", SongKey(ListCursor), ""));
+    if (FileExists(path)) {
+      // Entries are placed one after another from the top, so a saved
+      // entry whose file has gone leaves no gap and no duplicate.
+      if (FPlaced < ui->ListBox1->count())
+        ui->ListBox1->item(FPlaced)->setText(path);
+      else
+        AddEntry(path);
+      ++FPlaced;
+    }
+    ++ListCursor;
+    return true;
+  }
+  Memo1.clear();
+  for (int i = 0; i < ui->ListBox1->count(); ++i) Memo1 << ui->ListBox1->item(i)->text();
+  return false;
+}
+
+void TForm3::StopMusic() {
+  if (MediaPlayer1->Mode() != mpPlaying) return;
+  MediaPlayer1->SetFileName(QString());
+  MediaPlayer1->Stop();
+  MediaPlayer1->Close();
+}
+
+}  // namespace vantora

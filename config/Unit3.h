@@ -1,0 +1,126 @@
+#pragma once
+// TForm3: the user settings dialog behind the settings window's "用户设置".
+//
+// Three tabs edit the picture order and fitting, the effect order, reversal,
+// speed and display time, the clearing of the previous picture, and the
+// music playlist with its loop switch. OK writes every setting at once; the
+// playlist's entry keys follow one per tick of two 1 ms timers, Timer2
+// deleting the old keys and Timer1 writing the new ones, so the windows
+// stay responsive. Every activation re-reads the first two tabs from the
+// settings file. The dialog is only shown and hidden, so the playlist and
+// the remembered positions survive between openings.
+
+#include <functional>
+#include <memory>
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include "platform/MediaPlayer.h"
+#include "platform/Timer.h"
+
+class QCheckBox;
+class QGroupBox;
+class QListWidget;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+namespace Ui {
+class TForm3;
+}
+
+namespace vantora {
+
+class TForm2;
+class TIniFile;
+
+// The selected item of a radio group (its radio buttons in layout order),
+// -1 when none is; selecting an index outside the items does nothing.
+int RadioItemIndex(const QGroupBox* group);
+void SetRadioItemIndex(QGroupBox* group, int index);
+
+// The file-open dialog's filter in the platform's form ("text|patterns|…")
+// turned into Qt's ("text (patterns);;…"), "*.*" meaning every file.
+QString QtFileFilter(const QString& filter);
+
+class TForm3 : public QDialog {
+ public:
+  // form2: the settings window, whose settings file object this dialog
+  // uses. player: MediaPlayer1 (a TMediaPlayer when null).
+  explicit TForm3(TForm2* form2, std::unique_ptr<TMediaPlayerBase> player = nullptr,
+                  QWidget* parent = nullptr);
+  ~TForm3() override;
+
+  // Handlers, public so the settings window and tests can drive them.
+  void FormActivate();
+  void SpinEdit1Change();
+  void SpinEdit2Change();
+  void Button1Click();  // 插  入
+  void Button2Click();  // 播  放
+  void Button3Click();  // 清  空
+  void Button4Click();  // 删  除
+  void ListBox1MouseDown();
+  void ListBox1KeyDown();
+  void BitBtn2Click();  // 确 定
+  void BitBtn1Click();  // 退 出
+  void FormClose();
+  void Timer2Timer();
+  void Timer1Timer();
+
+  // The settings window's loader, one saved entry per call: returns true
+  // while entries are being read, false once the list is complete (then
+  // Memo1 holds a copy of it).
+  bool LoadNextEntry();
+  // Stops a playing entry and forgets its file (settings window).
+  void StopMusic();
+
+  // Controls of the layout.
+  QTabWidget* PageControl1() const;
+  QGroupBox* RadioGroup1() const;
+  QGroupBox* RadioGroup2() const;
+  QGroupBox* RadioGroup3() const;
+  QCheckBox* CheckBox1() const;
+  QCheckBox* CheckBox2() const;
+  QCheckBox* CheckBox3() const;
+  QSpinBox* SpinEdit1() const;
+  QSpinBox* SpinEdit2() const;
+  QListWidget* ListBox1() const;
+  QPushButton* Button(int n) const;  // Button1 … Button4
+  QPushButton* BitBtn1() const;
+  QPushButton* BitBtn2() const;
+
+  // Working state.
+  QStringList Memo1;  // copy of the playlist, the source of the entry keys at saving
+  std::unique_ptr<TMediaPlayerBase> MediaPlayer1;  // plays an entry for listening
+  Timer Timer2{1};  // deletes the old entry keys after OK
+  Timer Timer1{1};  // writes the entry keys after OK
+  int SelIndex = 0;     // list position at the last press in the list (-1: none)
+  int PlayIndex = 0;    // the entry the play button last asked for
+  int ListCursor = 0;   // shared by the loader and the saver
+  int EraseCursor = 0;  // the saver's key-deleting step
+  int HorizontalExtent = 0;  // the list's scrollable width in pixels (0: its own)
+
+  // OpenDialog1: runs the file-open dialog with OpenDialog1Filter and
+  // returns the chosen full path, or empty when cancelled.
+  static const QString OpenDialog1Filter;
+  std::function<QString()> OpenDialog1;
+
+ protected:
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void reject() override;  // Escape and the close box
+
+ private:
+  TIniFile& IniFile();
+  void CloseForm();
+  void AddEntry(const QString& path);
+  void ApplyExtent();
+
+  TForm2* FForm2;
+  std::unique_ptr<Ui::TForm3> ui;
+  int FPlaced = 0;  // entries placed by the running load
+};
+
+}  // namespace vantora

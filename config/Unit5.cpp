@@ -1,0 +1,28 @@
+#include "config/Unit5.h"
+
+#include <QToolButton>
+
+#include "config/Artwork.h"
+#include "config/FormSupport.h"
+#include "config/Image.h"
+#include "ui_Unit5.h"
+
+namespace vantora {
+
+TForm5::TForm5(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TForm5>()) {
+  ui->setupUi(this);
+  setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
+  setFixedSize(400, 300);
+  UseCaptionFont(this);
+  ui->Image1->SetPicture(ToQImage(DecodeArtwork(AboutFaceJpeg(), "about face")));
+  connect(ui->SpeedButton1, &QToolButton::clicked, this, &TForm5::SpeedButton1Click);
+}
+
+TForm5::~TForm5() = default;
+
+void TForm5::SpeedButton1Click() { hide(); }
+
+TImage* TForm5::Image1() const { return ui->Image1; }
+QToolButton* TForm5::SpeedButton1() const { return ui->SpeedButton1; }
+
+}  // namespace vantora

@@ -1,0 +1,111 @@
+// The folder chooser: OK stores the folder and makes the settings window
+// list it; exit stores nothing; the tree keeps its state between openings.
+
+#include <QFileSystemModel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "tests/config/ConfigFixture.h"
+
+namespace vantora::test {
+namespace {
+
+using FolderChooser = ConfigFixture;
+
+TEST_F(FolderChooser, OkStoresTheFolderAndTheSettingsWindowListsIt) {
+  FillFolder(Pics(), 3);
+  FillFolder(Path("holiday"), 25);
+  Form2->FormActivate();
+  int pos = 0;
+  Form2->ScrollBar1Scroll(scLineDown, pos);
+
+  Form2->SpeedButton1Click();
+  EXPECT_TRUE(Form4->isVisible());
+  Form4->SelectPath(Path("holiday"));
+  Form4->BitBtn2Click();
+
+  EXPECT_FALSE(Form4->isVisible());
+  EXPECT_EQ(Ini().ReadString("sys", "dir", "<absent>"), Path("holiday").toStdString());
+  EXPECT_EQ(Form2->Edit1, Path("holiday"));
+  EXPECT_EQ(Form2->Memo1.size(), 25);
+  // The settings window's activation work ran again for the new folder.
+  EXPECT_TRUE(Form2->Edit2.isEmpty());
+  EXPECT_EQ(Form2->ThumbPage, 0);
+  EXPECT_EQ(Form2->ScrollBar1()->maximum(), 2);
+  EXPECT_EQ(Grid(), Page(0, 25));
+}
+
+TEST_F(FolderChooser, OkWithNothingSelectedStoresAnEmptyFolder) {
+  FillFolder(Pics(), 2);
+  Ini().WriteString("sys", "dir", Path("elsewhere").toStdString());
+  Form4->ShellTreeView1()->selectionModel()->clearSelection();
+  Form4->BitBtn2Click();
+  EXPECT_EQ(Ini().ReadString("sys", "dir", "<absent>"), "");
+  EXPECT_TRUE(Form2->Edit1.isEmpty());
+  EXPECT_EQ(Grid(), Page(0, 2));  // back to "pics"
+}
+
+TEST_F(FolderChooser, ExitStoresNothingAndLeavesTheGrid) {
+  FillFolder(Pics(), 14);
+  FillFolder(Path("holiday"), 3);
+  Form2->FormActivate();
+  int pos = 0;
+  Form2->ScrollBar1Scroll(scLineDown, pos);
+  const std::string before = Ini().ReadString("sys", "dir", "<absent>");
+
+  Form2->SpeedButton1Click();
+  Form4->SelectPath(Path("holiday"));
+  Form4->BitBtn1Click();
+
+  EXPECT_FALSE(Form4->isVisible());
+  EXPECT_EQ(Ini().ReadString("sys", "dir", "<absent>"), before);
+  EXPECT_EQ(Form2->ThumbPage, 1);
+  EXPECT_EQ(Grid(), Page(12, 14));
+  EXPECT_TRUE(Form2->Edit2.isEmpty());
+}
+
+TEST_F(FolderChooser, TheTreeShowsFoldersFromTheRootWithHomeOpened) {
+  QFileSystemModel* model = Form4->Model();
+  EXPECT_EQ(model->rootPath(), QStringLiteral("/"));
+  EXPECT_TRUE(model->filter().testFlag(QDir::AllDirs));
+  EXPECT_FALSE(model->filter().testFlag(QDir::Files));
+  const QModelIndex home = model->index(QDir::homePath());
+  for (QModelIndex i = home.parent(); i.isValid(); i = i.parent())
+    EXPECT_TRUE(Form4->ShellTreeView1()->isExpanded(i)) << model->filePath(i).toStdString();
+}
+
+TEST_F(FolderChooser, ReopeningShowsTheTreeAsItWasLeft) {
+  Form4->show();
+  Form4->SelectPath(Path("pics"));
+  Form4->BitBtn1Click();
+  Form2->SpeedButton1Click();
+  EXPECT_EQ(Form4->SelectedPath(), Pics());
+  EXPECT_TRUE(Form4->ShellTreeView1()->isExpanded(Form4->Model()->index(Dir.path())));
+}
+
+TEST_F(FolderChooser, LayoutHasItsCaptionsAndPlaces) {
+  EXPECT_EQ(Form4->size(), QSize(282, 257));
+  EXPECT_EQ(Form4->windowTitle(), QStringLiteral("请选择你的图片路径："));
+  EXPECT_EQ(Form4->ShellTreeView1()->geometry(), QRect(8, 8, 265, 177));
+  EXPECT_EQ(Form4->BitBtn1()->geometry(), QRect(40, 216, 75, 25));
+  EXPECT_EQ(Form4->BitBtn1()->text(), QStringLiteral("退 出"));
+  EXPECT_EQ(Form4->BitBtn2()->geometry(), QRect(168, 216, 75, 25));
+  EXPECT_EQ(Form4->BitBtn2()->text(), QStringLiteral("确 定"));
+  EXPECT_TRUE(Form4->BitBtn2()->isDefault());
+  EXPECT_EQ(Form4->ShellTreeView1()->font().pixelSize(), 13);
+}
+
+TEST_F(FolderChooser, AboutBoxLayout) {
+  EXPECT_EQ(Form5->size(), QSize(400, 300));
+  EXPECT_EQ(Form5->windowTitle(), QStringLiteral("关于..."));
+  EXPECT_EQ(Form5->SpeedButton1()->geometry(), QRect(312, 262, 73, 25));
+  EXPECT_EQ(Form5->SpeedButton1()->text(), QStringLiteral("确   定"));
+  Form5->SpeedButton1()->ensurePolished();
+  EXPECT_EQ(Form5->SpeedButton1()->palette().color(QPalette::ButtonText), QColor(128, 0, 255));
+  EXPECT_EQ(Form5->Image1()->Image().size(), QSize(400, 300));
+}
+
+}  // namespace
+}  // namespace vantora::test

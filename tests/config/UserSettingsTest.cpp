@@ -1,0 +1,357 @@
+// The user settings dialog: what activation shows, the spin edits, OK and
+// the two-timer saver, the settings window's loader, and the music tab.
+
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "tests/config/ConfigFixture.h"
+
+namespace vantora::test {
+namespace {
+
+class UserSettings : public ConfigFixture {
+ protected:
+  QStringList Entries() const {
+    QStringList entries;
+    for (int i = 0; i < Form3->ListBox1()->count(); ++i) entries << Form3->ListBox1()->item(i)->text();
+    return entries;
+  }
+  // Music files that exist, named by letter.
+  QString Song(const QString& name) {
+    const QString path = Path(name + QStringLiteral(".mp3"));
+    if (!QFileInfo::exists(path)) WriteText(path, "ID3");
+    return path;
+  }
+  void Insert(const QString& path) {
+    Form3->OpenDialog1 = [path] { return path; };
+    Form3->Button1Click();
+  }
+  // Runs the settings window's loader until it shows the dialog.
+  int OpenDialog() {
+    Form2->SpeedButton2Click();
+    int ticks = 0;
+    while (Form2->Timer1.Enabled() && ticks < 1000) {
+      Form2->Timer1.Tick();
+      ++ticks;
+    }
+    return ticks;
+  }
+  std::string Key(const char* section, const std::string& key) {
+    return Ini().ReadString(section, key, "<absent>");
+  }
+};
+
+TEST_F(UserSettings, ActivationShowsTheSecondsRoundedHalfToEvenAndAtLeastOne) {
+  const struct { const char* Stored; int Shown; } cases[] = {
+      {nullptr, 13}, {"1500", 2}, {"2500", 2}, {"3500", 4}, {"500", 1}, {"400", 1},
+      {"0", 1},      {"-7000", 1}, {"0x3A98", 15},
+  };
+  for (const auto& c : cases) {
+    if (c.Stored) Ini().WriteString("sys", "3", c.Stored);
+    Form3->FormActivate();
+    EXPECT_EQ(Form3->SpinEdit1()->value(), c.Shown) << (c.Stored ? c.Stored : "absent");
+    Form3->BitBtn2Click();
+    EXPECT_EQ(Ini().ReadInteger("sys", "3", -1), c.Shown * 1000);
+  }
+}
+
+TEST_F(UserSettings, ActivationWithoutAFileShowsTheDialogsDefaults) {
+  Form3->FormActivate();
+  EXPECT_EQ(RadioItemIndex(Form3->RadioGroup1()), 0);
+  EXPECT_EQ(RadioItemIndex(Form3->RadioGroup2()), 0);
+  EXPECT_EQ(RadioItemIndex(Form3->RadioGroup3()), 0);
+  EXPECT_EQ(Form3->SpinEdit1()->value(), 13);
+  EXPECT_EQ(Form3->SpinEdit2()->value(), 6);
+  EXPECT_FALSE(Form3->CheckBox2()->isChecked());
+  EXPECT_FALSE(Form3->CheckBox3()->isChecked());
+}
+
+TEST_F(UserSettings, ActivationMapsEveryStoredKey) {
+  TIniFile ini = Ini();
+  ini.WriteBool("sys", "1", true);
+  ini.WriteInteger("sys", "2", 2);  // any non-zero number is true
+  ini.WriteInteger("sys", "4", 2);
+  ini.WriteBool("sys", "5", true);
+  ini.WriteInteger("sys", "6", 42);
+  ini.WriteBool("sys", "7", true);
+  Form3->FormActivate();
+  EXPECT_EQ(RadioItemIndex(Form3->RadioGroup1()), 1);
+  EXPECT_EQ(RadioItemIndex(Form3->RadioGroup2()), 1);
+  EXPECT_EQ(RadioItemIndex(Form3->RadioGroup3()), 2);
+  EXPECT_TRUE(Form3->CheckBox2()->isChecked());
+  EXPECT_EQ(Form3->SpinEdit2()->value(), 42);
+  EXPECT_TRUE(Form3->CheckBox3()->isChecked());
+}
+
+TEST_F(UserSettings, AFittingValueOutsideTheItemsLeavesTheSelection) {
+  SetRadioItemIndex(Form3->RadioGroup3(), 1);
+  for (const char* stored : {"5", "-1", "3"}) {
+    Ini().WriteString("sys", "4", stored);
+    Form3->FormActivate();
+    EXPECT_EQ(RadioItemIndex(Form3->RadioGroup3()), 1) << stored;
+  }
+}
+
+TEST_F(UserSettings, SpinEditsCorrectTheirText) {
+  const struct { QSpinBox* Edit; int Typed; int Shown; } cases[] = {
+      {Form3->SpinEdit2(), 250, 100}, {Form3->SpinEdit2(), 0, 1}, {Form3->SpinEdit2(), -3, 1},
+      {Form3->SpinEdit2(), 55, 55},   {Form3->SpinEdit1(), 600, 600}, {Form3->SpinEdit1(), 0, 1},
+  };
+  for (const auto& c : cases) {
+    c.Edit->setValue(c.Typed);  // the change handler runs on every change
+    EXPECT_EQ(c.Edit->value(), c.Shown) << c.Typed;
+  }
+  // A stored speed outside 1..100 is shown corrected.
+  Ini().WriteInteger("sys", "6", 250);
+  Form3->FormActivate();
+  EXPECT_EQ(Form3->SpinEdit2()->value(), 100);
+}
+
+TEST_F(UserSettings, OkWritesTheSettingsAndHidesTheDialog) {
+  Form3->show();
+  SetRadioItemIndex(Form3->RadioGroup1(), 1);
+  SetRadioItemIndex(Form3->RadioGroup2(), 0);
+  SetRadioItemIndex(Form3->RadioGroup3(), 2);
+  Form3->CheckBox1()->setChecked(false);
+  Form3->CheckBox2()->setChecked(true);
+  Form3->CheckBox3()->setChecked(false);
+  Form3->SpinEdit1()->setValue(7);
+  Form3->SpinEdit2()->setValue(12);
+  Form3->BitBtn2Click();
+  EXPECT_FALSE(Form3->isVisible());
+  const struct { const char* Section; const char* Key; const char* Value; } keys[] = {
+      {"song", "cyc", "0"}, {"song", "how", "0"}, {"song", "play", "no"}, {"sys", "1", "1"},
+      {"sys", "2", "0"},    {"sys", "3", "7000"}, {"sys", "4", "2"},      {"sys", "5", "1"},
+      {"sys", "6", "12"},   {"sys", "7", "0"},
+  };
+  for (const auto& k : keys) EXPECT_EQ(Key(k.Section, k.Key), k.Value) << k.Section << "/" << k.Key;
+}
+
+TEST_F(UserSettings, OkWithAnEmptyPlaylistDeletesNoKeys) {
+  Ini().WriteString("song", "song0", Song("a").toStdString());
+  Form3->BitBtn2Click();
+  EXPECT_TRUE(Form3->Timer2.Enabled());
+  Form3->Timer2.Tick();  // nothing to delete: hands over at once
+  EXPECT_FALSE(Form3->Timer2.Enabled());
+  EXPECT_TRUE(Form3->Timer1.Enabled());
+  Form3->Timer1.Tick();
+  EXPECT_FALSE(Form3->Timer1.Enabled());
+  EXPECT_EQ(Key("song", "how"), "0");
+  EXPECT_EQ(Key("song", "play"), "no");
+  EXPECT_EQ(Key("song", "song0"), Song("a").toStdString());
+}
+
+TEST_F(UserSettings, SaverDeletesThenWritesOneKeyPerTick) {
+  // Five saved entries, then a list of three whose second file is gone.
+  TIniFile ini = Ini();
+  for (int i = 0; i < 5; ++i) ini.WriteString("song", "song" + std::to_string(i), "/old/" + std::to_string(i));
+  const QString a = Song("a"), c = Song("c");
+  for (const QString& path : {a, Path("b-missing.mp3"), c}) Insert(path);
+  Form3->BitBtn2Click();
+  EXPECT_EQ(Key("song", "how"), "3");
+  EXPECT_EQ(Key("song", "play"), "yes");
+
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NE(Key("song", "song" + std::to_string(i)), "<absent>");
+    Form3->Timer2.Tick();
+    EXPECT_EQ(Key("song", "song" + std::to_string(i)), "<absent>") << i;
+    if (i < 2) EXPECT_NE(Key("song", "song" + std::to_string(i + 1)), "<absent>");
+  }
+  Form3->Timer2.Tick();
+  EXPECT_FALSE(Form3->Timer2.Enabled());
+  ASSERT_TRUE(Form3->Timer1.Enabled());
+
+  const struct { std::string Key; std::string After; } writes[] = {
+      {"song0", a.toStdString()}, {"song1", "<absent>"}, {"song2", c.toStdString()}};
+  for (const auto& w : writes) {
+    Form3->Timer1.Tick();
+    EXPECT_EQ(Key("song", w.Key), w.After) << w.Key;
+  }
+  Form3->Timer1.Tick();
+  EXPECT_FALSE(Form3->Timer1.Enabled());
+  // Entries beyond the new count stay in the file.
+  EXPECT_EQ(Key("song", "song3"), "/old/3");
+  EXPECT_EQ(Key("song", "song4"), "/old/4");
+}
+
+TEST_F(UserSettings, LoaderReadsOneSavedEntryPerTickThenShowsTheDialog) {
+  const QString a = Song("a"), c = Song("c");
+  TIniFile ini = Ini();
+  ini.WriteInteger("song", "how", 3);
+  ini.WriteString("song", "song0", a.toStdString());
+  ini.WriteString("song", "song1", Path("gone.mp3").toStdString());
+  ini.WriteString("song", "song2", c.toStdString());
+  ini.WriteBool("song", "cyc", false);
+  Form3->CheckBox1()->setChecked(true);
+
+  EXPECT_EQ(OpenDialog(), 4);  // three keys, then the finishing tick
+  EXPECT_FALSE(Form3->CheckBox1()->isChecked());
+  EXPECT_EQ(Entries(), QStringList({a, c}));
+  EXPECT_EQ(Form3->Memo1, Entries());
+  EXPECT_TRUE(Form3->isVisible());
+}
+
+TEST_F(UserSettings, ReopeningAfterCancelRestoresTheSavedEntriesFirst) {
+  const QString a = Song("a"), b = Song("b"), x = Song("x");
+  TIniFile ini = Ini();
+  ini.WriteInteger("song", "how", 2);
+  ini.WriteString("song", "song0", a.toStdString());
+  ini.WriteString("song", "song1", b.toStdString());
+  OpenDialog();
+  Form3->FormActivate();
+  Insert(x);
+  Form3->SelIndex = 0;
+  Form3->Button4Click();  // a removed: list b, x
+  Form3->BitBtn1Click();
+  EXPECT_FALSE(Form3->isVisible());
+  EXPECT_EQ(Key("song", "how"), "2");  // cancel writes nothing
+
+  OpenDialog();
+  EXPECT_EQ(Entries(), QStringList({a, b}));
+  Form3->BitBtn1Click();
+  Insert(x);
+  Form3->BitBtn1Click();
+  OpenDialog();
+  EXPECT_EQ(Entries(), QStringList({a, b, x}));
+}
+
+TEST_F(UserSettings, ASkippedEntryLeavesNoDuplicateWhenReloaded) {
+  const QString b = Song("b"), c = Song("c");
+  TIniFile ini = Ini();
+  ini.WriteInteger("song", "how", 3);
+  ini.WriteString("song", "song0", Path("gone.mp3").toStdString());
+  ini.WriteString("song", "song1", b.toStdString());
+  ini.WriteString("song", "song2", c.toStdString());
+  OpenDialog();
+  EXPECT_EQ(Entries(), QStringList({b, c}));
+  Form3->FormActivate();
+  Form3->BitBtn1Click();
+  OpenDialog();
+  EXPECT_EQ(Entries(), QStringList({b, c}));
+}
+
+TEST_F(UserSettings, AfterOkTheNextOpeningLoadsNothing) {
+  const QString a = Song("a");
+  Insert(a);
+  Form3->BitBtn2Click();
+  while (Form3->Timer2.Enabled()) Form3->Timer2.Tick();
+  while (Form3->Timer1.Enabled()) Form3->Timer1.Tick();
+  Insert(Song("z"));  // not saved
+  EXPECT_EQ(OpenDialog(), 1);
+  EXPECT_EQ(Entries(), QStringList({a, Song("z")}));
+}
+
+TEST_F(UserSettings, PlayUsesThePositionRememberedAtTheLastPress) {
+  const QString a = Song("a"), b = Song("b"), c = Song("c");
+  for (const QString& s : {a, b, c}) Insert(s);
+  Form3->ListBox1()->setCurrentRow(1);
+  Form3->ListBox1MouseDown();
+  EXPECT_EQ(Form3->SelIndex, 1);
+  Form3->Button2Click();
+  Form3->Button2Click();  // the entry that plays starts again
+  EXPECT_EQ(Player->Played, QStringList({b, b}));
+  EXPECT_EQ(Form3->PlayIndex, 1);
+
+  // A key press remembers the position before the key moves the selection.
+  Form3->ListBox1()->setFocus();
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QCoreApplication::sendEvent(Form3->ListBox1(), &down);
+  EXPECT_EQ(Form3->ListBox1()->currentRow(), 2);
+  EXPECT_EQ(Form3->SelIndex, 1);
+  Form3->Button2Click();
+  EXPECT_EQ(Player->Played.last(), b);
+}
+
+TEST_F(UserSettings, PlayWithoutAnEntryOrFilePlaysNothing) {
+  Insert(Path("missing.mp3"));
+  Form3->SelIndex = -1;
+  Form3->Button2Click();
+  EXPECT_EQ(Form3->PlayIndex, -1);
+  Form3->SelIndex = 0;  // the file does not exist
+  Form3->Button2Click();
+  Form3->SelIndex = 5;  // no such entry
+  Form3->Button2Click();
+  EXPECT_TRUE(Player->Played.isEmpty());
+}
+
+TEST_F(UserSettings, DeleteTwiceRemovesNeighboursAndKeepsPlayIndexInStep) {
+  const QString a = Song("a"), b = Song("b"), c = Song("c"), d = Song("d"), e = Song("e");
+  for (const QString& s : {a, b, c, d, e}) Insert(s);
+  // Nothing clicked since start: SelIndex 0 removes the first entry.
+  Form3->Button4Click();
+  EXPECT_EQ(Entries(), QStringList({b, c, d, e}));
+
+  Form3->SelIndex = 3;
+  Form3->Button2Click();  // e plays, PlayIndex 3
+  Form3->SelIndex = 1;
+  Form3->Button4Click();
+  Form3->Button4Click();  // c, then d, which moved into position 1
+  EXPECT_EQ(Entries(), QStringList({b, e}));
+  EXPECT_EQ(Form3->Memo1, Entries());
+  EXPECT_EQ(Form3->PlayIndex, 1);  // still e
+  EXPECT_EQ(Player->Mode(), mpPlaying);
+  EXPECT_FALSE(Form3->Button(2)->isEnabled());
+
+  Form3->Button4Click();  // the playing entry: the music stops
+  EXPECT_EQ(Entries(), QStringList({b}));
+  EXPECT_NE(Player->Mode(), mpPlaying);
+  Form3->Button4Click();  // position 1 names no entry now
+  EXPECT_EQ(Entries(), QStringList({b}));
+}
+
+TEST_F(UserSettings, ClearEmptiesTheListButTheMusicGoesOn) {
+  Insert(Song("a"));
+  Form3->SelIndex = 0;
+  Form3->Button2Click();
+  Form3->Button3Click();
+  EXPECT_TRUE(Entries().isEmpty());
+  EXPECT_TRUE(Form3->Memo1.isEmpty());
+  EXPECT_EQ(Player->Mode(), mpPlaying);
+  EXPECT_EQ(Form3->SelIndex, 0);
+  Form3->BitBtn1Click();  // closing stops it
+  EXPECT_NE(Player->Mode(), mpPlaying);
+}
+
+TEST_F(UserSettings, InsertSetsTheExtentToTwiceTheWidestEntry) {
+  const QString longPath = Path("a-rather-long-folder-name/with-a-long-song-name.mp3");
+  Insert(Song("a"));
+  Insert(longPath);
+  const QFontMetrics metrics(Form3->ListBox1()->font());
+  EXPECT_EQ(Form3->HorizontalExtent, 2 * metrics.horizontalAdvance(longPath));
+  EXPECT_EQ(Form3->ListBox1()->item(0)->sizeHint().width(), Form3->HorizontalExtent);
+  Form3->Button3Click();
+  Insert(QString());  // cancelled: measured again over what is left
+  EXPECT_EQ(Form3->HorizontalExtent, 0);
+  EXPECT_EQ(Entries(), QStringList());
+}
+
+TEST(QtFileFilter, TurnsTheDialogFilterIntoQtsForm) {
+  EXPECT_EQ(QtFileFilter(TForm3::OpenDialog1Filter),
+            QStringLiteral("Music files(*.mid *.wav *.mp3) (*.mid *.wav *.mp3);;All files(*.*) (*)"));
+}
+
+TEST_F(UserSettings, LayoutHasItsCaptionsAndPlaces) {
+  EXPECT_EQ(Form3->size(), QSize(430, 301));
+  EXPECT_EQ(Form3->windowTitle(), QStringLiteral("用户设置:"));
+  const struct { QWidget* Control; QRect Rect; const char* Caption; } controls[] = {
+      {Form3->Button(1), {304, 24, 75, 25}, "插  入"},  {Form3->Button(2), {304, 64, 75, 25}, "播  放"},
+      {Form3->Button(3), {304, 104, 75, 25}, "清  空"}, {Form3->Button(4), {304, 144, 75, 25}, "删  除"},
+      {Form3->BitBtn1(), {88, 256, 75, 25}, "退 出"},   {Form3->BitBtn2(), {264, 256, 75, 25}, "确 定"},
+      {Form3->CheckBox1(), {320, 184, 49, 17}, "循环"}, {Form3->CheckBox2(), {256, 24, 97, 17}, "反转效果"},
+      {Form3->CheckBox3(), {256, 48, 137, 17}, "转换时清除前一图片"},
+  };
+  for (const auto& c : controls) {
+    EXPECT_EQ(c.Control->geometry(), c.Rect) << c.Caption;
+    EXPECT_EQ(static_cast<QAbstractButton*>(c.Control)->text(), QString::fromUtf8(c.Caption));
+    EXPECT_EQ(c.Control->font().pixelSize(), 13) << c.Caption;
+  }
+  EXPECT_TRUE(Form3->BitBtn2()->isDefault());
+}
+
+}  // namespace
+}  // namespace vantora::test
