@@ -696,27 +696,34 @@ Region RegionBuilder::Build() {
     for (const TPiece& p : active)
       if (p.Bottom > y) active[keep++] = p;
     active.resize(keep);
-    // Let in the pieces that start on row y (already sorted by Left).
+    // Let in the pieces that start on row y (already sorted by Left). The
+    // band runs until the first active piece ends or the next one starts.
     std::size_t end = next;
     while (end < pieces.size() && pieces[end].Top == y) ++end;
-    if (end > next) {
-      auto byLeft = [](const TPiece& a, const TPiece& b) { return a.Left < b.Left; };
-      if (active.empty()) {
-        active.assign(pieces.begin() + next, pieces.begin() + end);
-      } else {
+    int bottom = end < pieces.size() ? pieces[end].Top : INT_MAX;
+    if (active.empty()) {
+      // Nothing carried over (always so for one-row pieces): unite the new
+      // pieces where they lie and keep only those that outlast the band.
+      for (std::size_t k = next; k < end; ++k) {
+        bottom = std::min(bottom, pieces[k].Bottom);
+        out.PushMerging(pieces[k].Left, pieces[k].Right);
+      }
+      for (std::size_t k = next; k < end; ++k)
+        if (pieces[k].Bottom > bottom) active.push_back(pieces[k]);
+    } else {
+      if (end > next) {
         merged.resize(active.size() + (end - next));
         std::merge(active.begin(), active.end(), pieces.begin() + next, pieces.begin() + end,
-                   merged.begin(), byLeft);
+                   merged.begin(),
+                   [](const TPiece& a, const TPiece& b) { return a.Left < b.Left; });
         active.swap(merged);
       }
-      next = end;
+      for (const TPiece& p : active) {
+        bottom = std::min(bottom, p.Bottom);
+        out.PushMerging(p.Left, p.Right);
+      }
     }
-    // The band runs until the first active piece ends or the next one starts.
-    int bottom = next < pieces.size() ? pieces[next].Top : INT_MAX;
-    for (const TPiece& p : active) {
-      bottom = std::min(bottom, p.Bottom);
-      out.PushMerging(p.Left, p.Right);
-    }
+    next = end;
     out.EndBand(y, bottom);
     y = bottom;
   }
