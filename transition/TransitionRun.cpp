@@ -5,6 +5,10 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include "effects/ComposeFrame.h"
 #include "raster/Draw.h"
 #include "transition/TransitionView.h"
@@ -47,12 +51,9 @@ std::function<std::uint32_t()> TCustomTransitionView::TickCount = MonotonicTicks
 // ---------------------------------------------------------------------------
 // TAnimateThread
 
-TAnimateThread::TAnimateThread(TCustomTransitionView* View, std::uint64_t Generation)
-    : FView(View), FGeneration(Generation), FThread([this] { Execute(); }) {
-  // The priority is kept on the control; an unprivileged process cannot
-  // raise a thread above normal, and below-normal scheduling of one frame
-  // loop gains nothing on the machines the show runs on.
-}
+TAnimateThread::TAnimateThread(TCustomTransitionView* View, std::uint64_t Generation,
+                               TThreadPriority Priority)
+    : FView(View), FGeneration(Generation), FPriority(Priority), FThread([this] { Execute(); }) {}
 
 TAnimateThread::~TAnimateThread() {
   Terminate();
@@ -68,8 +69,17 @@ void TAnimateThread::WaitFor() {
   if (FThread.joinable()) FThread.join();
 }
 
+// The thread's priority as a nice value of the calling thread. Raising it
+// above normal needs privileges; without them the thread stays at normal.
+static void ApplyPriority(TThreadPriority priority) {
+  static constexpr int kNice[] = {19, 10, 5, 0, -5, -10, -20};  // tpIdle .. tpTimeCritical
+  if (priority == tpNormal) return;
+  setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), kNice[priority]);
+}
+
 void TAnimateThread::Execute() {
   FStarted = true;
+  ApplyPriority(FPriority);
   try {
     while (!Terminated()) {
       const std::uint32_t t0 = TCustomTransitionView::TickCount();
@@ -168,7 +178,7 @@ bool TCustomTransitionView::AtEnd() const { return FProgress == (FReverse ? 0 : 
 
 void TCustomTransitionView::Animate() {
   if (FThreaded)
-    FThread = std::make_unique<TAnimateThread>(this, ++FThreadGeneration);
+    FThread = std::make_unique<TAnimateThread>(this, ++FThreadGeneration, FThreadPriority);
   else
     AnimateInLoop();
 }
@@ -282,7 +292,7 @@ bool TCustomTransitionView::event(QEvent* e) {
   // posting (the event itself) is visible here by the language's own rules,
   // not only through the event queue's internal locking.
   FHandoff.load(std::memory_order_acquire);
-  switch (e->type()) {
+  switch (int(e->type())) {
     case WM_THREADDONE:
       ThreadDone(static_cast<TThreadDoneEvent*>(e)->Generation);
       return true;

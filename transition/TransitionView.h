@@ -69,7 +69,8 @@ class TCustomTransitionView;
 // WM_THREADDONE to the control when it ends (also after an error).
 class TAnimateThread {
  public:
-  TAnimateThread(TCustomTransitionView* View, std::uint64_t Generation);
+  TAnimateThread(TCustomTransitionView* View, std::uint64_t Generation,
+                 TThreadPriority Priority = tpNormal);
   ~TAnimateThread();
   TAnimateThread(const TAnimateThread&) = delete;
   TAnimateThread& operator=(const TAnimateThread&) = delete;
@@ -88,6 +89,7 @@ class TAnimateThread {
   std::atomic<bool> FTerminated{false};
   TCustomTransitionView* FView;  // not owned
   std::uint64_t FGeneration;     // tells this worker's done message from older ones
+  TThreadPriority FPriority;
   ManualResetEvent FWake;        // cuts the sleep between frames short on Terminate
   std::thread FThread;           // started last, when every other member is ready
 };

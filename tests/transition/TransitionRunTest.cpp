@@ -3,6 +3,9 @@
 // caller's loop.
 
 #include <QWindow>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -360,6 +363,20 @@ TEST(TransitionRun, StyleChangeDuringAThreadedRunTakesEffectWithoutDeadlock) {
   EXPECT_EQ(v->Style(), 7);
   EXPECT_EQ(log.Count("Complete"), 1);
   EXPECT_TRUE(v->Screen() == v->Picture().AsBitmap());
+}
+
+TEST(TransitionRun, WorkerRunsAtTheRequestedLowerPriority) {
+  const std::pair<TThreadPriority, int> cases[] = {{tpIdle, 19}, {tpLowest, 10}, {tpLower, 5}};
+  for (const auto& [priority, nice] : cases) {
+    auto v = MakeView(Mode::ThreadHidden);
+    std::atomic<int> seen{-100};
+    v->SetThreadPriority(priority);
+    v->OnProgress = [&](QObject*) {
+      seen = getpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)));
+    };
+    RunToEnd(*v);
+    EXPECT_EQ(seen, nice) << "priority " << priority;
+  }
 }
 
 TEST(TransitionErrors, ErrorWhilePreparingReachesTheCallerAndLeavesTheControlIdle) {
