@@ -36,8 +36,9 @@ TEST(MovingRectangles, ZeroStripePeriodsEnd) {
 
 // Effect 149 at P = 25 on 800 x 600 (X = 200, Y = 150): the 200 x 150
 // rectangle about (400, 300) turned by 90 degrees, 150 wide and 200 high.
-// At P = 50 it has turned half a turn and looks as unturned, 400 x 300.
-// Pixels within two of an edge are not probed.
+// At P = 50 it has turned half a turn and looks as unturned, 400 x 300. A
+// polygon with axis-parallel edges fills exactly the pixels of that
+// rectangle (right and bottom edges exclusive).
 TEST(RotationalShapes, RectangleTurnsAboutTheCentre) {
   struct Case {
     int P;
@@ -49,15 +50,9 @@ TEST(RotationalShapes, RectangleTurnsAboutTheCentre) {
   };
   FrameProbe f(800, 600);
   for (const Case& c : cases) {
-    f.Run(149, 4, c.P);
-    const TRect& r = c.Shape;
-    for (int y = 0; y < 600; ++y)
-      for (int x = 0; x < 800; ++x) {
-        const bool inside = In(x, r.Left + 2, r.Right - 2) && In(y, r.Top + 2, r.Bottom - 2);
-        const bool outside = !In(x, r.Left - 2, r.Right + 2) || !In(y, r.Top - 2, r.Bottom + 2);
-        if (inside) ASSERT_TRUE(f.IsNew(x, y)) << "P " << c.P << " at " << x << "," << y;
-        if (outside) ASSERT_TRUE(f.IsOld(x, y)) << "P " << c.P << " at " << x << "," << y;
-      }
+    const TRect r = c.Shape;
+    EXPECT_TRUE(FrameIs(f.Run(149, 4, c.P), [r](int x, int y) { return r.Contains(x, y); }))
+        << "P " << c.P;
   }
 }
 
@@ -80,6 +75,22 @@ TEST(RotationalShapes, StarAtHalfTurn) {
   f.Run(150, 4, 50);
   for (const Case& c : cases) EXPECT_EQ(f.IsNew(c.x, c.y), c.New) << c.x << "," << c.y;
   EXPECT_TRUE(f.OnlyOldOrNew());
+}
+
+// At P = 25 (X = 200, Y = 150) the star has turned a quarter: the tips that
+// lay 2X = 400 to the sides now lie above and below, and those 2Y = 300
+// above and below now lie at x = 100 and 700.
+TEST(RotationalShapes, StarAtQuarterTurn) {
+  struct Case {
+    int x, y;
+    bool New;
+  } cases[] = {
+      {150, 300, true}, {650, 300, true}, {80, 300, false}, {720, 300, false},
+      {400, 5, true},   {400, 595, true}, {330, 205, true}, {300, 200, false},
+  };
+  FrameProbe f(800, 600);
+  f.Run(150, 4, 25);
+  for (const Case& c : cases) EXPECT_EQ(f.IsNew(c.x, c.y), c.New) << c.x << "," << c.y;
 }
 
 // At the first percent of a small picture X and Y are 0: every outline point
