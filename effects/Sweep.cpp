@@ -38,6 +38,11 @@ Region SweepRegion(int CX, int CY, int R, long double A0, long double A1, int N)
 // Rectangle 2a x 2b around every point of an (n + 1) x (n + 1) grid spaced
 // cw x ch; those on the edges are cut by the picture border, and near the end
 // of the transition 2a approaches cw and 2b approaches ch, so they meet.
+//
+// The rectangles are the crossings of n + 1 columns [j cw - a, j cw + a) with
+// n + 1 rows [i ch - b, i ch + b), so their union is the intersection of the
+// two combs (cut to the picture): 2 (n + 1) rectangles instead of
+// (n + 1)^2, which at large Steps run into the millions.
 Region RectangularShredRegion(const TFrameGeometry& g) {
   // S = 0 (the longer side x Step below 45) is taken as 1: the four corner
   // rectangles then grow until they meet in the middle.
@@ -45,11 +50,13 @@ Region RectangularShredRegion(const TFrameGeometry& g) {
   const int a = g.X / S, b = g.Y / S;  // half width and half height
   const int n = S > 1 ? S / 2 : S;
   const int cw = g.W / n, ch = g.H / n;  // spacing of the grid points
-  RegionBuilder rb;
-  if (a <= 0 || b <= 0) return rb.Build();  // every rectangle is still empty
-  for (int i = n; i >= 0; --i)
-    for (int j = n; j >= 0; --j) rb.AddRect(j * cw - a, i * ch - b, j * cw + a, i * ch + b);
-  return rb.Build();
+  if (a <= 0 || b <= 0) return {};  // every rectangle is still empty
+  RegionBuilder columns, rows;
+  for (int j = n; j >= 0; --j) columns.AddRect(j * cw - a, 0, j * cw + a, g.H);
+  for (int i = n; i >= 0; --i) rows.AddRect(0, i * ch - b, g.W, i * ch + b);
+  Region grid = columns.Build();
+  grid.Intersect(rows.Build());
+  return grid;
 }
 
 // A sector from twelve o'clock around the centre, turning by 3.6 degrees per

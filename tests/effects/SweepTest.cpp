@@ -32,6 +32,28 @@ TEST(RectangularShred, ZeroStepExtentGrowsFromTheCorners) {
   }));
 }
 
+// The union of the (n + 1) x (n + 1) rectangles, pixel by pixel, on pictures
+// whose grids do not divide evenly, portrait ones, and grids denser than the
+// picture is high.
+TEST(RectangularShred, ShowsExactlyTheUnionOfTheGridRectangles) {
+  struct Case {
+    int W, H, Step, P;
+  } cases[] = {{640, 480, 20, 70}, {300, 1000, 7, 90}, {1000, 37, 3, 99}, {333, 251, 4, 63}};
+  for (const Case& c : cases) {
+    const TFrameGeometry g = FrameGeometry({0, 0, c.W, c.H}, c.Step, c.P);
+    const int a = g.X / g.S, b = g.Y / g.S, n = g.S / 2, cw = g.W / n, ch = g.H / n;
+    auto nearGridLine = [n](int v, int spacing, int half) {
+      for (int k = 0; k <= n; ++k)
+        if (v >= k * spacing - half && v < k * spacing + half) return true;
+      return false;
+    };
+    FrameProbe f(c.W, c.H);
+    EXPECT_TRUE(FrameIs(f.Run(142, c.Step, c.P), [&](int x, int y) {
+      return nearGridLine(x, cw, a) && nearGridLine(y, ch, b);
+    })) << c.W << "x" << c.H << " Step " << c.Step << " P " << c.P;
+  }
+}
+
 namespace {
 
 // The pixel at `degrees` on screen (0 = three o'clock, growing clockwise)
