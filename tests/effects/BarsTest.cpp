@@ -11,24 +11,33 @@ bool EvenBand(int v) { return (v / 5) % 2 == 0; }
 
 }  // namespace
 
-// Effect 60 on 800 x 600 at Step 4 (S = 36): the even rows grow from the
-// right, snap to full width once within S of it, and in the second half the
-// odd rows follow.
-TEST(BarsEffect, BarsInFromRightFollowRowPhasesAndSnap) {
+// The horizontal bars on 800 x 600 at Step 4 (S = 36). Effect 60: the even
+// rows grow from the right, snap to full width once within S of it, and in
+// the second half the odd rows follow; 61..63 do the same from the left, or
+// change sides between the two phases.
+TEST(BarsEffect, HorizontalBarsFollowRowPhasesAndSnap) {
   struct Case {
-    int progress;
+    int no, progress;
     Runs even, odd;
   } cases[] = {
-      {25, {{400, 800}}, {}},          // A = 400
-      {48, {{0, 800}}, {}},            // A = 768, 768 + 36 > 800: snapped to full width
-      {50, {{0, 800}}, {}},            // A = 800
-      {75, {{0, 800}}, {{400, 800}}},  // A = 1200: odd rows from 2W - A = 400
+      {60, 25, {{400, 800}}, {}},          // A = 400
+      {60, 48, {{0, 800}}, {}},            // A = 768, 768 + 36 > 800: snapped to full width
+      {60, 50, {{0, 800}}, {}},            // A = 800
+      {60, 75, {{0, 800}}, {{400, 800}}},  // A = 1200: odd rows from 2W - A = 400
+      {61, 25, {{0, 400}}, {}},
+      {61, 47, {{0, 752}}, {}},            // 752 + 36 < 800: not snapped yet
+      {61, 75, {{0, 800}}, {{0, 400}}},    // odd rows up to A - W
+      {62, 25, {{0, 400}}, {}},            // first phase from the left ...
+      {62, 75, {{0, 800}}, {{400, 800}}},  // ... second from the right
+      {63, 25, {{400, 800}}, {}},          // first phase from the right ...
+      {63, 75, {{0, 800}}, {{0, 400}}},    // ... second from the left
   };
   FrameProbe p(800, 600);
   for (const Case& c : cases) {
-    p.Run(60, 4, c.progress);
+    p.Run(c.no, 4, c.progress);
     for (int y = 0; y < 600; ++y)
-      ASSERT_EQ(p.RowRuns(y), EvenBand(y) ? c.even : c.odd) << "progress " << c.progress << " y " << y;
+      ASSERT_EQ(p.RowRuns(y), EvenBand(y) ? c.even : c.odd)
+          << "effect " << c.no << " progress " << c.progress << " y " << y;
   }
   EXPECT_TRUE(p.OnlyOldOrNew());
 }
