@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <utility>
 
 #include "effects/Families.h"
@@ -18,6 +19,10 @@ struct TRoundRect {
   int x1, y1, x2, y2, w, h;
 };
 
+// Nine fifths of v, truncated: 9 x v is formed in 64 bits, since a very wide
+// picture would overflow it in 32.
+int NineFifths(int v) { return int(std::int64_t(9) * v / 5); }
+
 TRoundRect CurvedFront(int No, const TFrameGeometry& g) {
   const int W = g.W, H = g.H, X = g.X, Y = g.Y;
   switch (No) {
@@ -31,12 +36,12 @@ TRoundRect CurvedFront(int No, const TFrameGeometry& g) {
     // 83 rounds its corner with a circle of radius H, unlike 80..82.
     case 83: return {W - 2 * X, H - 2 * Y, 3 * W, 3 * H, 2 * H, 2 * H};
     case 84:
-      return {Div(W, 2) - X, Div(H, 2) - Y, Div(W, 2) + X, Div(H, 2) + Y, Div(9 * X, 5),
-              Div(9 * Y, 5)};
+      return {Div(W, 2) - X, Div(H, 2) - Y, Div(W, 2) + X, Div(H, 2) + Y, NineFifths(X),
+              NineFifths(Y)};
     // 85's shape shrinks to the centre; the new picture shows outside it.
     case 85:
       return {X - Div(W, 2), Y - Div(H, 2), Div(3 * W, 2) - X, Div(3 * H, 2) - Y,
-              Div(9 * (W - X), 5), Div(9 * (H - Y), 5)};
+              NineFifths(W - X), NineFifths(H - Y)};
   }
   return {};
 }
