@@ -242,6 +242,13 @@ void TShowScreen::Timer2Timer() {
   Timer1.SetEnabled(true);
 }
 
+void TShowScreen::StopPictures() {
+  Timer1.SetEnabled(false);
+  Timer2.SetEnabled(false);
+  FShows.clear();
+  FLoader.Clear();
+}
+
 void TShowScreen::TransitionView1MouseMove() { Guard.MouseEvent(); }
 
 void TShowScreen::FormClose() {

@@ -81,6 +81,8 @@ class TShowScreen : public QWidget {
   virtual void GuardTripped() = 0;
   // Closing: the cursor shown again and the marker back (subclasses add).
   virtual void FormClose();
+  // Both picture timers off and pictures still being decoded forgotten.
+  void StopPictures();
 
   bool event(QEvent* e) override;
   void showEvent(QShowEvent* e) override;

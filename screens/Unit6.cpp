@@ -29,8 +29,7 @@ void Tform6::FormClose() {
   TShowScreen::FormClose();
   Music.StopPlaying();
   // The hidden preview changes no pictures: the next opening starts afresh.
-  Timer1.SetEnabled(false);
-  Timer2.SetEnabled(false);
+  StopPictures();
 }
 
 }  // namespace vantora

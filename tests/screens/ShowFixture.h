@@ -49,6 +49,13 @@ bool WaitFor(F done) {
   return done();
 }
 
+// Runs the event loop for ms milliseconds.
+inline void RunEventsFor(int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
 class ShowFixture : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -418,5 +418,21 @@ TEST_F(ShowScreen, ClosingThePreviewStopsItsMusicAndItsFollowUp) {
   EXPECT_EQ(FPlayer->Played, (QStringList{s0, s0}));
 }
 
+TEST_F(ShowScreen, AClosedPreviewChangesNoMorePictures) {
+  ThreePictures();
+  Order(false, true);  // random order: nothing is decoded before the tick
+  Tform6& preview = Make<Tform6>();
+  preview.show();
+  ASSERT_TRUE(test::WaitFor([&] { return preview.Timer1.Enabled(); }));
+  FStarted.clear();
+  // Closed while the first picture is still being decoded.
+  preview.Timer1.Tick();
+  preview.close();
+  test::RunEventsFor(300);  // whatever the decoder still sends
+  EXPECT_TRUE(FStarted.empty());
+  EXPECT_FALSE(preview.Timer1.Enabled());
+  EXPECT_FALSE(preview.Timer2.Enabled());
+}
+
 }  // namespace
 }  // namespace vantora

@@ -1,0 +1,231 @@
+// The show with camera photos: two 6000 x 4000 JPEGs shown alternately by
+// TForm1 on a 1920 x 1080 screen (offscreen platform), for each fitting.
+//
+//   BM_ShowFrames      frames per second of the transitions, Delay 0 (the
+//                      ceiling) and Delay 40 (the show's pace, 25 per second)
+//   BM_TickToFrame     time from the picture tick to the first frame on
+//                      screen, in list order (the picture decoded ahead
+//                      during the display interval) and in random order
+//                      (decoded after the tick)
+//
+//   build-x/bin/show_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <thread>
+
+#include "raster/Picture.h"
+#include "screens/Unit1.h"
+
+namespace vantora {
+namespace {
+
+class SilentPlayer : public TMediaPlayerBase {
+ public:
+  void SetFileName(const QString& f) override { FName = f; }
+  QString FileName() const override { return FName; }
+  void Open() override {}
+  void Play() override {}
+  void Stop() override {}
+  void Close() override {}
+  TMPModes Mode() const override { return mpNotReady; }
+
+ private:
+  QString FName;
+};
+
+// A photo-like 6000 x 4000 picture: smooth light with fine grain, so the
+// JPEG has the size and decoding cost of a real one.
+void WritePhoto(const QString& path, int seed) {
+  const int w = 6000, h = 4000;
+  Bitmap b(w, h);
+  std::uint32_t r = 12345u + std::uint32_t(seed);
+  for (int y = 0; y < h; ++y) {
+    TPixel* row = b.ScanLine(y);
+    for (int x = 0; x < w; ++x) {
+      r = r * 1103515245u + 12345u;
+      const int grain = int(r >> 28) - 8;
+      row[x] = Rgb((x * 255 / w + seed * 90 + grain) & 255, (y * 255 / h + grain) & 255,
+                   ((x + y) * 255 / (w + h) + grain) & 255);
+    }
+  }
+  const auto bytes = EncodeJpeg(b, 90, false);
+  QFile f(path);
+  f.open(QIODevice::WriteOnly);
+  f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+}
+
+struct Photos {
+  QTemporaryDir Dir;
+  std::string Folder;
+  Photos() {
+    Folder = Dir.path().toStdString() + "/";
+    QDir(Dir.path()).mkdir("pics");
+    WritePhoto(Dir.filePath("pics/photo1.jpg"), 0);
+    WritePhoto(Dir.filePath("pics/photo2.jpg"), 1);
+  }
+};
+
+Photos& SharedPhotos() {
+  static Photos photos;
+  return photos;
+}
+
+template <class F>
+void RunUntil(F done) {
+  while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+}
+
+void RunFor(int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+using Clock = std::chrono::steady_clock;
+
+// CPU time of the whole process (window thread, transition worker, decoder),
+// in ms: the machine may be shared, so wall-clock rates alone say little.
+double ProcessCpuMs() {
+  timespec t;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// A shown TForm1 on the photos, its timers driven by the benchmark.
+struct Show {
+  TIniFile Ini;
+  TForm1 Form;
+  std::atomic<std::int64_t> Frames{0};
+  std::atomic<Clock::rep> FirstFrame{0};
+  std::atomic<double> FirstFrameCpu{0};
+
+  Show(int fitting, int delay, bool listOrder)
+      : Ini(SettingsPath(SharedPhotos().Folder)),
+        Form(SharedPhotos().Folder, std::make_unique<SilentPlayer>()) {
+    Ini.WriteInteger("sys", "3", 600000);
+    Ini.WriteInteger("sys", "4", fitting);
+    Ini.WriteBool("sys", "1", listOrder);
+    Form.TransitionView1->SetDelay(delay);
+    // OnProgress runs on the worker after each frame was shown.
+    Form.TransitionView1->OnProgress = [this](QObject*) {
+      Clock::rep none = 0;
+      if (FirstFrame.compare_exchange_strong(none, Clock::now().time_since_epoch().count()))
+        FirstFrameCpu = ProcessCpuMs();
+      ++Frames;
+    };
+    Form.show();
+    RunUntil([&] { return Form.Timer1.Enabled(); });  // activated
+  }
+  // One picture tick; returns when its transition has ended.
+  double PictureTickToEnd() {
+    FirstFrame = 0;
+    const auto t0 = Clock::now();
+    Form.Timer1.Tick();
+    RunUntil([&] { return Form.PendingShows() == 0 && !Form.TransitionView1->Busy(); });
+    return std::chrono::duration<double, std::milli>(
+               Clock::duration(FirstFrame.load()) - t0.time_since_epoch())
+        .count();
+  }
+  void IntervalTick() { Form.Timer2.Tick(); }
+};
+
+const char* const kFittingNames[] = {"own size", "fit", "stretch"};
+
+void BM_ShowFrames(benchmark::State& state) {
+  const int fitting = int(state.range(0));
+  const int delay = int(state.range(1));
+  Show show(fitting, delay, true);
+  state.SetLabel(kFittingNames[fitting]);
+  double transitionMs = 0;
+  double cpuMs = 0;
+  for (auto _ : state) {
+    RunFor(300);  // a display interval: the next picture is decoded ahead
+    const std::int64_t frames0 = show.Frames;
+    const auto t0 = Clock::now();
+    const double cpu0 = ProcessCpuMs();
+    const double toFirst = show.PictureTickToEnd();
+    cpuMs += ProcessCpuMs() - cpu0;
+    // Frames are timed from the first one shown to the end.
+    const double total = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    transitionMs += total - toFirst;
+    state.counters["frames"] = double(show.Frames - frames0);
+    show.IntervalTick();
+  }
+  state.counters["frames/s"] =
+      transitionMs > 0 ? 1000.0 * double(show.Frames - state.iterations()) / transitionMs : 0;
+  state.counters["cpu_ms/frame"] = show.Frames ? cpuMs / double(show.Frames) : 0;
+}
+BENCHMARK(BM_ShowFrames)
+    ->ArgsProduct({{0, 1, 2}, {0, 40}})
+    ->ArgNames({"fitting", "delay"})
+    ->Iterations(4)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void BM_TickToFrame(benchmark::State& state) {
+  const int fitting = int(state.range(0));
+  const bool listOrder = state.range(1) == 1;
+  Show show(fitting, 40, listOrder);
+  state.SetLabel(std::string(kFittingNames[fitting]) + (listOrder ? ", list order" : ", random"));
+  double sum = 0;
+  double cpuMs = 0;
+  for (auto _ : state) {
+    RunFor(300);
+    // CPU from the tick until the first frame is shown (decoding ahead in
+    // list order happened before the tick and is not counted).
+    const double cpu0 = ProcessCpuMs();
+    show.FirstFrameCpu = 0;
+    sum += show.PictureTickToEnd();
+    cpuMs += show.FirstFrameCpu - cpu0;
+    show.IntervalTick();
+  }
+  state.counters["tick_to_first_frame_ms"] = sum / double(state.iterations());
+  state.counters["tick_to_first_frame_cpu_ms"] = cpuMs / double(state.iterations());
+}
+BENCHMARK(BM_TickToFrame)
+    ->ArgsProduct({{0, 1, 2}, {1, 0}})
+    ->ArgNames({"fitting", "list"})
+    ->Iterations(4)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace
+}  // namespace vantora
+
+int main(int argc, char** argv) {
+  // A 1920 x 1080 offscreen screen, unless the caller chose a platform.
+  QTemporaryDir configDir;
+  if (!std::getenv("QT_QPA_PLATFORM")) {
+    const QString config = configDir.filePath("screen.json");
+    QFile f(config);
+    f.open(QIODevice::WriteOnly);
+    f.write(R"({"screens": [{"name": "bench", "x": 0, "y": 0, "width": 1920, "height": 1080,
+                "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    f.close();
+    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config.toStdString()).c_str(), 1);
+  }
+  QApplication app(argc, argv);
+  vantora::Timer::SetDrivenByHand(true);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::AddCustomContext("screen", QString("%1 x %2")
+                                            .arg(QGuiApplication::primaryScreen()->size().width())
+                                            .arg(QGuiApplication::primaryScreen()->size().height())
+                                            .toStdString());
+  vantora::SharedPhotos();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
