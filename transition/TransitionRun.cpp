@@ -115,7 +115,10 @@ void TCustomTransitionView::Execute() {
   FBusy = true;
   try {
     Prepare();
-    if (!FManual && !FStopping) Animate();
+    // An OnStart handler may have stopped this run already (Stop finishes it
+    // at once); animating a finished run would leave a worker waiting for
+    // frames that never come.
+    if (FBusy && !FManual && !FStopping) Animate();
   } catch (...) {
     // Preparing, or a frame of a run in this thread, failed: back to idle
     // without events, and the caller sees the error.
@@ -207,7 +210,7 @@ void TCustomTransitionView::AnimateInLoop() {
 // One frame
 
 void TCustomTransitionView::SetProgress(int Value) {
-  Value = std::min(Value, 100);
+  Value = std::clamp(Value, 0, 100);
   if (!FBusy || Value == FProgress) return;
   {
     std::lock_guard<std::recursive_mutex> lock(FLock);

@@ -19,6 +19,7 @@ TCustomTransitionView::~TCustomTransitionView() {
   // A run ends without events while the control goes away.
   FDestroying = true;
   Stop();
+  StopThread();  // a worker of a run that is no longer busy must not outlive the control
 }
 
 void TCustomTransitionView::SetAutoSize(bool Value) {

@@ -17,6 +17,7 @@
 #include <QEvent>
 #include <QWidget>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -116,7 +117,7 @@ class TCustomTransitionView : public QWidget {
   bool Center() const { return FCenter; }
   void SetCenter(bool Value);
   int Delay() const { return FDelay.load(); }
-  void SetDelay(int Value) { FDelay = std::uint16_t(Value); }
+  void SetDelay(int Value) { FDelay = std::uint16_t(std::clamp(Value, 0, 65535)); }
   bool Manual() const { return FManual; }
   void SetManual(bool Value);
   bool OverDraw() const { return FOverDraw; }

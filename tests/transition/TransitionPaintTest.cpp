@@ -356,3 +356,41 @@ TEST(Mouse, MoveAndPressReachTheirEventsWithClientCoordinates) {
 
 }  // namespace
 }  // namespace vantora
+
+namespace vantora {
+namespace {
+
+// Tiling draws only the tiles that meet the visible part; the pixels must be
+// those of drawing every tile.
+TEST(TileDraw, DrawingOnlyVisibleTilesGivesTheSamePixels) {
+  struct Case {
+    TRect R;
+    TRect Clip;  // empty: no clip
+    int TileW, TileH;
+  };
+  const Case cases[] = {
+      {{0, 0, 250, 120}, {}, 100, 100},
+      {{0, 0, 250, 120}, {130, 40, 190, 110}, 100, 100},
+      {{0, 0, 250, 120}, {240, 110, 300, 200}, 100, 100},  // past R: tiles stick out
+      {{-37, -12, 200, 100}, {5, 5, 60, 30}, 16, 9},
+      {{30, 20, 90, 70}, {0, 0, 300, 200}, 7, 5},
+      {{0, 0, 300, 200}, {299, 199, 300, 200}, 1, 1},
+  };
+  const Picture g = testkit::GradientPicture(100, 100);
+  for (const Case& c : cases) {
+    Bitmap tile(c.TileW, c.TileH);
+    StretchCopy(tile, tile.BoundsRect(), g.AsBitmap(), {0, 0, c.TileW, c.TileH});
+    Picture p;
+    p.Assign(tile);
+    const Region clip = Region::Rectangle(c.Clip);
+    const Region* clipOrNone = c.Clip.IsEmpty() ? nullptr : &clip;
+    Bitmap expected(300, 200), actual(300, 200);
+    TileDraw(expected, c.R, tile, clipOrNone);  // every tile
+    TileDraw(actual, c.R, p, clipOrNone);
+    EXPECT_TRUE(actual == expected) << "tile " << c.TileW << "x" << c.TileH << " R.Left "
+                                    << c.R.Left << " clip.Left " << c.Clip.Left;
+  }
+}
+
+}  // namespace
+}  // namespace vantora

@@ -178,6 +178,28 @@ TEST(TransitionRun, StopRaisesOnStopOnlyAndLeavesTheControlIdle) {
   }
 }
 
+TEST(TransitionRun, StopFromOnStartFinishesTheRunBeforeAnyFrame) {
+  for (const Mode m : kModes) {
+    auto v = MakeView(m);
+    EventLog log;
+    log.Attach(*v);
+    v->OnStart = [&](QObject*, Bitmap&, Bitmap&) { v->Stop(); };
+    v->Execute();
+    // Give a worker wrongly started for the finished run the time to reach
+    // its wait for a frame; the next run and the destruction below would
+    // then never return.
+    QElapsedTimer pause;
+    pause.start();
+    while (pause.elapsed() < 50) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_FALSE(v->Busy()) << Name(m);
+    EXPECT_TRUE(log.Progress().empty()) << Name(m);
+    EXPECT_EQ(log.Words(), std::vector<std::string>{"Stop"}) << Name(m);
+    v->OnStart = nullptr;
+    RunToEnd(*v);  // the next run goes through whole
+    EXPECT_EQ(log.Count("Complete"), 1) << Name(m);
+  }  // and the control goes away without waiting for a stray worker
+}
+
 TEST(TransitionRun, StopFromAHandlerEndsTheCallersLoop) {
   auto v = MakeView(Mode::Loop);
   EventLog log;
