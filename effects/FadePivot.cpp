@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "effects/FadePivot.h"
 #include "effects/Families.h"
@@ -92,10 +93,10 @@ void PivotCopy(Bitmap& Screen, const Bitmap& Image, int CX, int CY, long double 
   if (W <= 0 || H <= 0) return;
   const auto sinQ = std::int32_t(std::sin(-Theta) * 65536.0L);  // truncates toward zero
   const auto cosQ = std::int32_t(std::cos(-Theta) * 65536.0L);
-  const TPixel* source = Image.Bits();
-  auto sourceAt = [&](std::int32_t sx, std::int32_t sy) {
-    return source[std::ptrdiff_t(H - 1 - sy) * W + sx];
-  };
+  // rowOf[sy] is the source row sy counted from the bottom: a look-up in
+  // the loops instead of a multiplication.
+  std::vector<const TPixel*> rowOf(static_cast<std::size_t>(H));
+  for (int sy = 0; sy < H; ++sy) rowOf[std::size_t(sy)] = Image.ScanLine(H - 1 - sy);
 
   auto sumA = [&](std::int64_t u, std::int64_t v) { return u * cosQ - v * sinQ; };
   auto sumB = [&](std::int64_t u, std::int64_t v) { return u * sinQ + v * cosQ; };
@@ -115,7 +116,7 @@ void PivotCopy(Bitmap& Screen, const Bitmap& Image, int CX, int CY, long double 
       std::uint32_t b = std::uint32_t(sumB(u0, rowV(i)));
       for (int j = 0; j < W; ++j) {
         const std::int32_t sx = CX + (std::int32_t(a) >> 16), sy = CY + (std::int32_t(b) >> 16);
-        if (sx >= 0 && sx < W && sy >= 0 && sy < H) row[j] = sourceAt(sx, sy);
+        if (sx >= 0 && sx < W && sy >= 0 && sy < H) row[j] = rowOf[std::size_t(sy)][sx];
         a += std::uint32_t(cosQ);
         b += std::uint32_t(sinQ);
       }
@@ -133,7 +134,7 @@ void PivotCopy(Bitmap& Screen, const Bitmap& Image, int CX, int CY, long double 
     TPixel* row = Screen.ScanLine(i);
     auto a = std::int32_t(a0 + first * cosQ), b = std::int32_t(b0 + first * sinQ);
     for (std::int64_t j = first; j <= last; ++j) {
-      row[j] = sourceAt(CX + (a >> 16), CY + (b >> 16));
+      row[j] = rowOf[std::size_t(CY + (b >> 16))][CX + (a >> 16)];
       a += cosQ;
       b += sinQ;
     }
