@@ -6,6 +6,10 @@
 #include <memory>
 
 #include "app/PlaceholderForm.h"
+#include "config/Unit2.h"
+#include "config/Unit3.h"
+#include "config/Unit4.h"
+#include "config/Unit5.h"
 #include "screens/Unit1.h"
 #include "screens/Unit6.h"
 
@@ -43,17 +47,18 @@ void RunShowMode(int& argc, char** argv) {
 void RunConfigurationMode(int& argc, char** argv) {
   QApplication app(argc, argv);
   RegisterFontSubstitutions();
-  // Placeholders until the configuration windows are built; the creation
-  // order is fixed: TForm2, TForm3, TForm4, TForm5, Tform6.
-  auto form2 = std::make_unique<PlaceholderForm>(
-      QStringLiteral("TForm2"), QStringLiteral("settings window with the thumbnail browser"));
-  auto form3 = SideWindow(std::make_unique<PlaceholderForm>(
-      QStringLiteral("TForm3"), QStringLiteral("user settings dialog")));
-  auto form4 = SideWindow(std::make_unique<PlaceholderForm>(
-      QStringLiteral("TForm4"), QStringLiteral("picture folder chooser")));
-  auto form5 = SideWindow(std::make_unique<PlaceholderForm>(
-      QStringLiteral("TForm5"), QStringLiteral("about box")));
+  // The creation order is fixed: TForm2, TForm3, TForm4, TForm5, Tform6.
+  auto form2 = std::make_unique<TForm2>();
+  auto form3 = SideWindow(std::make_unique<TForm3>(form2.get()));
+  auto form4 = SideWindow(std::make_unique<TForm4>(form2.get()));
+  auto form5 = SideWindow(std::make_unique<TForm5>());
   auto form6 = SideWindow(std::make_unique<Tform6>());
+  form2->Form3 = form3.get();
+  form2->Form4 = form4.get();
+  form2->Form5 = form5.get();
+  form2->Form6 = form6.get();
+  form2->ResetPreviewGuard = [preview = form6.get()] { preview->ResetGuard(); };
+  form2->OnClose = [] { QApplication::quit(); };
   form2->show();
   app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QScrollBar>
 #include <QToolButton>
@@ -99,6 +100,11 @@ void TForm2::showEvent(QShowEvent* e) {
   // Some desktops never activate a window; the marker keeps the work to
   // one run per arming either way.
   RunHandler([this] { FormActivate(); });
+}
+
+void TForm2::closeEvent(QCloseEvent* e) {
+  QWidget::closeEvent(e);
+  if (e->isAccepted() && OnClose) OnClose();
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* e) {

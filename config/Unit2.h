@@ -63,6 +63,9 @@ class TForm2 : public QWidget {
   QWidget* Form6 = nullptr;                 // the preview window
   std::function<void()> ResetPreviewGuard;  // its exit guard back to idle
   std::function<void()> Beep;               // the system's default beep
+  // Raised when the window has closed; as the main window, its closing
+  // ends the program.
+  std::function<void()> OnClose;
 
   // Handlers, public so the other windows and tests can drive them.
   void FormActivate();
@@ -111,6 +114,7 @@ class TForm2 : public QWidget {
  protected:
   bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

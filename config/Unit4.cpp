@@ -1,6 +1,8 @@
 #include "config/Unit4.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <memory>
 #include <QFileSystemModel>
 #include <QPushButton>
 #include <QStyle>
@@ -40,6 +42,15 @@ TForm4::TForm4(TForm2* form2, QWidget* parent)
   const QModelIndex home = FModel->index(QDir::homePath());
   for (QModelIndex i = home; i.isValid(); i = i.parent()) tree->expand(i);
   tree->scrollTo(home, QAbstractItemView::PositionAtTop);
+  // The model lists folders in the background; once the home folder's
+  // parent is listed, bring the home folder into view (once).
+  auto scrolled = std::make_shared<bool>(false);
+  connect(FModel, &QFileSystemModel::directoryLoaded, this, [this, scrolled](const QString& path) {
+    const QString home = QDir::homePath();
+    if (*scrolled || path != QFileInfo(home).path()) return;
+    *scrolled = true;
+    ui->ShellTreeView1->scrollTo(FModel->index(home), QAbstractItemView::PositionAtTop);
+  });
 
   connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn1Click(); }); });
   connect(ui->BitBtn2, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn2Click(); }); });

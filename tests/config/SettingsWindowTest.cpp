@@ -285,10 +285,13 @@ TEST_F(SettingsWindow, AboutButtonBeepsThenShowsTheAboutBox) {
 }
 
 TEST_F(SettingsWindow, ExitButtonClosesTheWindow) {
+  int closes = 0;
+  Form2->OnClose = [&] { ++closes; };
   Form2->show();
   ASSERT_TRUE(Form2->isVisible());
   Form2->SpeedButton4Click();
   EXPECT_FALSE(Form2->isVisible());
+  EXPECT_EQ(closes, 1);  // the entry ends the program on this
 }
 
 TEST_F(SettingsWindow, LayoutHasEveryButtonAtItsPlaceWithItsCaption) {
