@@ -57,22 +57,22 @@ TFrameSet& FrameSet(int w, int h) {
   return *set;
 }
 
-// Median CPU seconds of one full-frame memcpy of w x h pixels, measured once.
+// Median CPU seconds of one full-frame memcpy of w x h pixels, between the
+// same bitmaps that the composition uses. Measured afresh by every benchmark,
+// right after its own run: the machine is shared and its load drifts, so a
+// baseline taken once at start-up would skew later ratios.
 double FrameCopySeconds(int w, int h) {
-  static std::map<std::pair<int, int>, double> cache;
-  auto it = cache.find({w, h});
-  if (it != cache.end()) return it->second;
   TFrameSet& set = FrameSet(w, h);
   const std::size_t bytes = std::size_t(w) * h * sizeof(TPixel);
   std::vector<double> times;
-  for (int k = 0; k < 41; ++k) {
+  for (int k = 0; k < 15; ++k) {
     const double t0 = ThreadSeconds();
     std::memcpy(set.Screen.Bits(), set.Old.Bits(), bytes);
     benchmark::ClobberMemory();
     times.push_back(ThreadSeconds() - t0);
   }
   std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
-  return cache[{w, h}] = times[times.size() / 2];
+  return times[times.size() / 2];
 }
 
 void ReportVsCopy(benchmark::State& state, int w, int h) {
