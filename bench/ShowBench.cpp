@@ -87,12 +87,6 @@ void RunUntil(F done) {
   while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
 }
 
-void RunFor(int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
 using Clock = std::chrono::steady_clock;
 
 // CPU time of the whole process (window thread, transition worker, decoder),
@@ -151,7 +145,8 @@ void BM_ShowFrames(benchmark::State& state) {
   double transitionMs = 0;
   double cpuMs = 0;
   for (auto _ : state) {
-    RunFor(300);  // a display interval: the next picture is decoded ahead
+    // A display interval: the next picture is decoded ahead.
+    RunUntil([&] { return show.Form.UnfinishedDecodes() == 0; });
     const std::int64_t frames0 = show.Frames;
     const auto t0 = Clock::now();
     const double cpu0 = ProcessCpuMs();
@@ -182,7 +177,7 @@ void BM_TickToFrame(benchmark::State& state) {
   double sum = 0;
   double cpuMs = 0;
   for (auto _ : state) {
-    RunFor(300);
+    RunUntil([&] { return show.Form.UnfinishedDecodes() == 0; });
     // CPU from the tick until the first frame is shown (decoding ahead in
     // list order happened before the tick and is not counted).
     const double cpu0 = ProcessCpuMs();

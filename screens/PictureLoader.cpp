@@ -62,6 +62,7 @@ std::shared_ptr<TDecodeJob> TPictureLoader::Request(const QString& path, QSize s
   {
     std::lock_guard lock(FMutex);
     FQueue.push_back(job);
+    ++FUnfinished;
   }
   FWake.notify_one();
   return job;
@@ -84,12 +85,16 @@ void TPictureLoader::Run() {
       FQueue.pop_front();
     }
     // A job nobody holds any more is not worth decoding.
-    if (job.use_count() == 1) continue;
+    if (job.use_count() == 1) {
+      --FUnfinished;
+      continue;
+    }
     Decode(*job);
     QPointer<QObject> context(FContext);
     QMetaObject::invokeMethod(
         FContext,
         [this, context, job]() mutable {
+          --FUnfinished;
           if (!context) return;
           job->Done = true;
           job.reset();  // the window may take the picture out when it alone holds it

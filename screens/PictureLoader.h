@@ -8,6 +8,7 @@
 // still covers the screen; the fitting then scales it as before. Requests
 // for a file already requested (a picture fetched ahead) share one decode.
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -53,6 +54,9 @@ class TPictureLoader {
 
   std::function<void()> OnDone;
 
+  // Jobs queued or being decoded, including ones nobody waits for.
+  int Unfinished() const { return FUnfinished.load(); }
+
   // Decodes one job's file (also used by the worker).
   static void Decode(TDecodeJob& job);
 
@@ -65,6 +69,7 @@ class TPictureLoader {
   std::condition_variable FWake;
   std::deque<std::shared_ptr<TDecodeJob>> FQueue;  // guarded by FMutex
   bool FQuit = false;                              // guarded by FMutex
+  std::atomic<int> FUnfinished{0};
   std::thread FThread;
 };
 

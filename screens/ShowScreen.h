@@ -75,6 +75,8 @@ class TShowScreen : public QWidget {
   const std::string& ProgramFolder() const { return FProgramFolder; }
   // Decodes waiting for their turn (tests wait for this to drop to 0).
   int PendingShows() const { return int(FShows.size()); }
+  // Pictures queued or being decoded, also those decoded ahead.
+  int UnfinishedDecodes() const { return FLoader.Unfinished(); }
 
  protected:
   // A mouse event met an open guard.
