@@ -347,6 +347,50 @@ TEST(Region, FarAwayCoordinatesDoNotOverflow) {
   EXPECT_FALSE(rr.Contains(-big, -10));
 }
 
+// Shapes with coordinates near the int limits, checked against the
+// reference in windows around their edges (where rounding matters). Their
+// height stays moderate: a region stores every row it covers.
+TEST(Region, HugeShapesMatchReferenceNearTheirEdges) {
+  const int big = 2000000000;
+  struct Poly {
+    std::vector<TPoint> P;
+    std::vector<TRect> Windows;
+  };
+  const Poly polys[] = {
+      {{{-big, 0}, {big, 7}, {-big, 13}}, {{-20, -2, 20, 15}, {big - 30, 5, big, 9}}},
+      {{{INT_MIN, 0}, {INT_MAX, 3}, {INT_MAX, 40}},
+       {{-10, -2, 10, 42}, {INT_MAX - 20, 0, INT_MAX - 1, 40}, {INT_MIN, 0, INT_MIN + 20, 4}}},
+      {{{3, -100}, {big, 100}, {-big, 99}, {0, 0}},
+       {{-40, -100, 40, 101}, {big - 40, 95, big, 101}, {-big, 95, -big + 40, 101}}},
+  };
+  for (const Poly& p : polys) {
+    const Region r = Region::Polygon(p.P);
+    ASSERT_TRUE(r.SelfCheck());
+    for (const TRect& w : p.Windows)
+      for (int y = w.Top; y < w.Bottom; ++y)
+        for (int x = w.Left; x < w.Right; ++x)
+          ASSERT_EQ(r.Contains(x, y), InPolygon(p.P, x, y)) << x << ", " << y;
+  }
+  struct Round {
+    int X1, Y1, X2, Y2, W, H;
+    TRect Window;
+  };
+  const Round rounds[] = {
+      {-big, -30, big, 30, INT_MAX, 1000000, {-big, -30, -big + 40, 30}},
+      {-big, -100, big, 100, 3 * (big / 2), 150, {-big, -100, -big + 30, 100}},
+      {-10, -big, 10, -big + 200, 20, INT_MAX, {-12, -big, 12, -big + 30}},
+  };
+  for (const Round& k : rounds) {
+    Region r = Region::RoundRect(k.X1, k.Y1, k.X2, k.Y2, k.W, k.H);
+    r.Intersect(Region::Rectangle(k.Window));
+    ASSERT_TRUE(r.SelfCheck());
+    for (int y = k.Window.Top; y < k.Window.Bottom; ++y)
+      for (int x = k.Window.Left; x < k.Window.Right; ++x)
+        ASSERT_EQ(r.Contains(x, y), InRoundRect(k.X1, k.Y1, k.X2, k.Y2, k.W, k.H, x, y))
+            << x << ", " << y;
+  }
+}
+
 TEST(RegionBuilder, BuildEqualsRepeatedUnite) {
   std::mt19937 rng(9);
   std::uniform_int_distribution<int> c(-10, 70), kind(0, 3), count(0, 60);
