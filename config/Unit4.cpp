@@ -25,14 +25,14 @@ TForm4::TForm4(TForm2* form2, QWidget* parent)
   ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
   ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
 
-  // Folders only; the tree does not follow later changes on disk by itself
-  // beyond what the model notices, and shows the name column alone.
+  // Folders only, read once when a branch is opened (no watching of the
+  // disk for later changes), the name column alone.
+  FModel->setOption(QFileSystemModel::DontWatchForChanges);
   FModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
   FModel->setReadOnly(true);
   FModel->setRootPath(QStringLiteral("/"));
   QTreeView* tree = ui->ShellTreeView1;
   tree->setModel(FModel);
-  tree->setRootIndex(FModel->index(QStringLiteral("/")).parent());
   for (int column = 1; column < FModel->columnCount(); ++column) tree->hideColumn(column);
   // The window's background colour, not the form's.
   tree->setBackgroundRole(QPalette::Base);
