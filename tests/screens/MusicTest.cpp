@@ -7,6 +7,7 @@
 
 #include "platform/ErrorReport.h"
 #include "tests/platform/QtApp.h"
+#include "tests/platform/Wav.h"
 #include "tests/screens/StubPlayer.h"
 
 namespace vantora {
@@ -198,6 +199,42 @@ TEST_F(MusicTest, TheFollowUpWaitsWhileNotAllowed) {
   visible = true;
   FMusic.Timer4.Tick();
   EXPECT_EQ(FPlayer.Played, Songs({0, 1}));
+}
+
+// The walk through the real player: two short WAV files play to their end
+// notifications, one after the other.
+TEST(MusicThroughThePlayer, TwoWavFilesPlayInTurn) {
+  test::UseFakeAudioSink();
+  test::QtApp();
+  QTemporaryDir dir;
+  const QString a = dir.filePath("a.wav"), b = dir.filePath("b.wav");
+  test::WriteWav(a, 200);
+  test::WriteWav(b, 200);
+  TIniFile ini(SettingsPath(dir.path().toStdString() + "/"));
+  ini.WriteString("song", "play", "yes");
+  ini.WriteInteger("song", "how", 2);
+  ini.WriteString("song", "song0", a.toStdString());
+  ini.WriteString("song", "song1", b.toStdString());
+  TMediaPlayer player;
+  TMusic music(player);
+  music.SetSettings(&ini);
+  QStringList reports;
+  const TErrorReporter previous = SetErrorReporter([&](const QString& t) { reports << t; });
+  QStringList played;
+  music.Start();
+  played << player.FileName();
+  for (int song = 0; song < 2; ++song) {
+    // The end notification switches Timer4 on; its tick (driven here, not
+    // waited for) starts the next entry or ends the walk.
+    ASSERT_TRUE(test::WaitFor([&] { return music.Timer4.Enabled(); }));
+    ASSERT_TRUE(test::WaitFor([&] { return player.Mode() != mpPlaying; }));
+    music.Timer4.Tick();
+    if (player.Mode() == mpPlaying) played << player.FileName();
+  }
+  SetErrorReporter(previous);
+  EXPECT_EQ(played, (QStringList{a, b}));
+  EXPECT_FALSE(music.Timer4.Enabled());
+  EXPECT_TRUE(reports.isEmpty()) << reports.join("\n").toStdString();
 }
 
 }  // namespace

@@ -37,18 +37,6 @@ inline std::ostream& operator<<(std::ostream& os, const Started& s) {
   return os << "{style " << s.Style << ", width " << s.Width << "}";
 }
 
-// Runs the event loop until done() or 10 s have passed.
-template <class F>
-bool WaitFor(F done) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < 10000) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    if (!done()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return done();
-}
-
 // Runs the event loop for ms milliseconds.
 inline void RunEventsFor(int ms) {
   QElapsedTimer t;

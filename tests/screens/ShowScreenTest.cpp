@@ -434,5 +434,23 @@ TEST_F(ShowScreen, AClosedPreviewChangesNoMorePictures) {
   EXPECT_FALSE(preview.Timer2.Enabled());
 }
 
+TEST_F(ShowScreen, TheTimersHandOverThroughTheEventLoop) {
+  ThreePictures();
+  FIni->WriteInteger("sys", "3", 100);
+  FIni->WriteInteger("sys", "6", 100);
+  Timer::SetDrivenByHand(false);
+  TForm1& form = Make();
+  form.TransitionView1->SetManual(false);
+  form.TransitionView1->SetDelay(0);
+  form.show();
+  ASSERT_TRUE(test::WaitFor([&] { return FStarted.size() >= 4; }));
+  form.close();
+  // The real timers tick: the first picture with effect 5, then the next
+  // ones with rising effect numbers (a slow machine may skip a picture).
+  EXPECT_EQ(FStarted[0], (Started{5, 10}));
+  for (std::size_t i = 1; i < FStarted.size(); ++i)
+    EXPECT_GT(FStarted[i].Style, FStarted[i - 1].Style);
+}
+
 }  // namespace
 }  // namespace vantora
