@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
@@ -265,6 +266,23 @@ TEST_F(UserSettings, PlayUsesThePositionRememberedAtTheLastPress) {
   EXPECT_EQ(Form3->SelIndex, 1);
   Form3->Button2Click();
   EXPECT_EQ(Player->Played.last(), b);
+}
+
+TEST_F(UserSettings, MousePressInTheListRemembersTheEntryItSelected) {
+  for (const QString& s : {Song("a"), Song("b"), Song("c")}) Insert(s);
+  Form3->show();
+  Form3->PageControl1()->setCurrentIndex(2);
+  Form3->Button(2)->setEnabled(false);
+  QListWidget* list = Form3->ListBox1();
+  const QPoint at = list->visualItemRect(list->item(2)).center();
+  QMouseEvent press(QEvent::MouseButtonPress, at, list->viewport()->mapToGlobal(at),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(list->viewport(), &press);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(list->currentRow(), 2);
+  EXPECT_EQ(Form3->SelIndex, 2);
+  EXPECT_TRUE(Form3->Button(2)->isEnabled());
+  Form3->BitBtn1Click();
 }
 
 TEST_F(UserSettings, PlayWithoutAnEntryOrFilePlaysNothing) {
