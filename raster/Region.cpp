@@ -164,6 +164,14 @@ namespace {
 // the result is re-evaluated, so touching results merge by themselves.
 template <class Op>
 void CombineSpans(std::span<const TSpan> a, std::span<const TSpan> b, Op op, BandWriter& w) {
+  // Rows where only one side has spans (most rows when a small piece is
+  // united into a large region) are copied or dropped whole.
+  if (a.empty() || b.empty()) {
+    const bool keep = a.empty() ? op(false, true) : op(true, false);
+    if (keep)
+      for (const TSpan& t : a.empty() ? b : a) w.Push(t.Left, t.Right);
+    return;
+  }
   const std::size_t ea = 2 * a.size(), eb = 2 * b.size();
   auto edge = [](std::span<const TSpan> s, std::size_t e) {
     return (e & 1) ? s[e >> 1].Right : s[e >> 1].Left;
