@@ -35,6 +35,10 @@ class TShowFrameEvent : public QEvent {
   const std::uint64_t Generation;
 };
 
+// Frames being composed by this thread (a frame's event handlers may write
+// Progress and so compose a frame within a frame).
+thread_local int tComposing = 0;
+
 std::uint32_t MonotonicTicks() {
   static QElapsedTimer clock = [] {
     QElapsedTimer t;
@@ -227,14 +231,23 @@ void TCustomTransitionView::SetProgress(int Value) {
     FFrameEvent.Set();
   else if (QThread::currentThread() == thread())
     ShowFrame(pending, FThreadGeneration);
-  else
-    // Only the widget's thread may paint: it shows the frame and the paint
-    // signals FFrameEvent, on which the worker waits before its next frame.
+  else {
+    // Only the widget's thread may paint: the worker asks it to show the
+    // frame and waits until the paint has signalled FFrameEvent (Stop
+    // signals it too), so OnProgress follows the frame on screen. A write
+    // of Progress from a frame's own event handler does not wait: the frame
+    // around it holds the canvas lock that the paint needs.
     PostFromWorker(new TShowFrameEvent(pending, FThreadGeneration));
+    if (tComposing == 0) FFrameEvent.Wait();
+  }
   DoProgress();
 }
 
 void TCustomTransitionView::RenderFrame() {
+  ++tComposing;
+  struct Leave {
+    ~Leave() { --tComposing; }
+  } leave;
   CanvasLock lockImage(*FImage);
   CanvasLock lockScreen(FScreen);
   TFrameHooks hooks;

@@ -108,6 +108,8 @@ class TCustomTransitionView : public QWidget {
   ~TCustomTransitionView() override;
 
   // Properties.
+  TAbout* About() const { return FAbout; }  // design-time placeholder, never stored
+  void SetAbout(TAbout* Value) { FAbout = Value; }
   bool AutoSize() const { return FAutoSize; }
   void SetAutoSize(bool Value);
   TBackgroundMode BgMode() const { return FBgMode; }

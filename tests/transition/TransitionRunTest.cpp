@@ -110,6 +110,17 @@ TEST(TransitionRun, NaturalEndRaisesEventsInOrder) {
   }
 }
 
+TEST(TransitionRun, OnProgressFollowsTheFrameOnScreen) {
+  auto v = MakeView(Mode::ThreadShown);
+  std::atomic<TPixel> shown{0};
+  v->OnProgress = [&](QObject*) {
+    CanvasLock lock(v->Buffer());
+    shown = v->Buffer().Pixel(20, 15);
+  };
+  RunToEnd(*v);  // Step 100: the one frame shows the blue picture
+  EXPECT_EQ(shown, kBlue);
+}
+
 TEST(TransitionRun, CustomStyleWithoutHandlerShowsOldContentUntilTheLastFrame) {
   for (const Mode m : kModes) {
     auto v = MakeView(m);
