@@ -452,5 +452,24 @@ TEST_F(ShowScreen, TheTimersHandOverThroughTheEventLoop) {
     EXPECT_GT(FStarted[i].Style, FStarted[i - 1].Style);
 }
 
+TEST_F(ShowScreen, ClearBeforeEachPictureWhenSet) {
+  ThreePictures();
+  Order(false, true);  // random order: the tick's picture is decoded after it
+  for (const bool clear : {false, true}) {
+    SCOPED_TRACE(clear);
+    FIni->WriteBool("sys", "7", clear);
+    TForm1& form = Make();
+    form.FormActivate();
+    Cycle(form, 1);
+    ASSERT_FALSE(form.TransitionView1->Screen().Empty());
+    form.Timer1.Tick();
+    // The frame is forgotten at the tick, before the next picture arrives.
+    EXPECT_EQ(form.TransitionView1->Screen().Empty(), clear);
+    ASSERT_TRUE(test::WaitFor([&] { return form.PendingShows() == 0; }));
+    EXPECT_EQ(FStarted.size(), 2u);
+    FStarted.clear();
+  }
+}
+
 }  // namespace
 }  // namespace vantora
