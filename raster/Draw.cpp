@@ -139,6 +139,13 @@ void StretchCopy(Bitmap& dst, const TRect& a, const Bitmap& src, const TRect& b,
 
   if (xs.Identity()) {
     const int shiftX = xs.Src(xs.First) - xs.First - sxOff;
+    if (!clip && ys.Identity() && shiftX == 0 && xs.First == 0 && xs.Last == dst.Width() &&
+        from->Width() == dst.Width()) {
+      // Whole rows of equal bitmaps lie back to back: one copy of the block.
+      std::memcpy(dst.ScanLine(ys.First), from->ScanLine(ys.Src(ys.First) - syOff),
+                  std::size_t(ys.Last - ys.First) * std::size_t(dst.Width()) * sizeof(TPixel));
+      return;
+    }
     ForEachClippedRun(xs.First, xs.Last, ys.First, ys.Last, clip, [&](int y, int x1, int x2) {
       std::memcpy(dst.ScanLine(y) + x1, from->ScanLine(ys.Src(y) - syOff) + x1 + shiftX,
                   std::size_t(x2 - x1) * sizeof(TPixel));
@@ -164,8 +171,21 @@ void DrawAt(Bitmap& dst, int x, int y, const Bitmap& src, const Region* clip) {
 void ClippedDraw(Bitmap& dst, const Bitmap& src, const Region& g) {
   const int w = std::min(dst.Width(), src.Width()), h = std::min(dst.Height(), src.Height());
   if (w <= 0 || h <= 0) return;
-  ForEachClippedRun(0, w, 0, h, &g, [&](int y, int x1, int x2) {
-    std::memcpy(dst.ScanLine(y) + x1, src.ScanLine(y) + x1, std::size_t(x2 - x1) * sizeof(TPixel));
+  const bool sameWidth = dst.Width() == src.Width();
+  g.ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
+    const int t = std::max(top, 0), b = std::min(bottom, h);
+    if (t >= b) return;
+    if (sameWidth && spans.size() == 1 && spans[0].Left <= 0 && spans[0].Right >= w) {
+      // The band covers whole rows, which lie back to back: one copy.
+      std::memcpy(dst.ScanLine(t), src.ScanLine(t), std::size_t(b - t) * std::size_t(w) * sizeof(TPixel));
+      return;
+    }
+    for (const TSpan& s : spans) {
+      const int l = std::max(s.Left, 0), r = std::min(s.Right, w);
+      if (l >= r) continue;
+      for (int y = t; y < b; ++y)
+        std::memcpy(dst.ScanLine(y) + l, src.ScanLine(y) + l, std::size_t(r - l) * sizeof(TPixel));
+    }
   });
 }
 
