@@ -476,18 +476,44 @@ TEST(RegionBuilder, LargeGridsAndWideRanges) {
 TEST(RegionDraw, ClippedDrawWritesExactlyTheRegion) {
   std::mt19937 rng(21);
   const int W = 37, H = 29;
-  Bitmap image(W + 5, H - 3);  // not the target's size: the common part is drawn
-  for (int y = 0; y < image.Height(); ++y)
-    for (int x = 0; x < image.Width(); ++x) image.SetPixel(x, y, TPixel(1 + x + 100 * y));
-  for (int round = 0; round < 100; ++round) {
-    const RandomShape s = MakeRandomShape(rng, 40);
-    Bitmap screen(W, H);
-    ClippedDraw(screen, image, s.R);
-    for (int y = 0; y < H; ++y)
-      for (int x = 0; x < W; ++x) {
-        const bool drawn = s.In(x, y) && x < image.Width() && y < image.Height();
-        ASSERT_EQ(screen.Pixel(x, y), drawn ? image.Pixel(x, y) : 0u) << x << ", " << y;
+  // An image of the target's size (whole rows can go at once) and one of
+  // another size (only the common part is drawn).
+  for (const TRect size : {TRect{0, 0, W, H}, TRect{0, 0, W + 5, H - 3}}) {
+    Bitmap image(size.Width(), size.Height());
+    for (int y = 0; y < image.Height(); ++y)
+      for (int x = 0; x < image.Width(); ++x) image.SetPixel(x, y, TPixel(1 + x + 100 * y));
+    for (int round = 0; round < 100; ++round) {
+      RandomShape s = MakeRandomShape(rng, 40);
+      if (round % 2) {  // add a band of whole rows
+        const int top = 3 + round % 9, bottom = top + 1 + round % 7;
+        s.R.Unite(Region::Rectangle(-5, top, W + 5, bottom));
+        s.In = [in = s.In, top, bottom](int x, int y) {
+          return in(x, y) || (y >= top && y < bottom);
+        };
       }
+      Bitmap screen(W, H);
+      ClippedDraw(screen, image, s.R);
+      for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+          const bool drawn = s.In(x, y) && x < image.Width() && y < image.Height();
+          ASSERT_EQ(screen.Pixel(x, y), drawn ? image.Pixel(x, y) : 0u) << x << ", " << y;
+        }
+    }
+  }
+}
+
+TEST(RegionDraw, PlainCopyOfWholeRowsCopiesExactlyThoseRows) {
+  const int W = 23, H = 17;
+  Bitmap image(W, H);
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) image.SetPixel(x, y, TPixel(1 + x + 100 * y));
+  const TRect cases[] = {{0, 0, W, H}, {0, 4, W, 11}, {-3, -2, W + 4, 6}, {0, 12, W, H + 9}};
+  for (const TRect& r : cases) {
+    Bitmap screen(W, H);
+    PlainCopy(screen, r, image);
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x)
+        ASSERT_EQ(screen.Pixel(x, y), r.Contains(x, y) ? image.Pixel(x, y) : 0u) << x << ", " << y;
   }
 }
 
