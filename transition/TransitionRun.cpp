@@ -312,6 +312,9 @@ bool TCustomTransitionView::event(QEvent* e) {
     case WM_THREADDONE:
       ThreadDone(static_cast<TThreadDoneEvent*>(e)->Generation);
       return true;
+    case WM_STOPREQUEST:
+      Stop();
+      return true;
     case WM_SHOWFRAME: {
       const auto* f = static_cast<TShowFrameEvent*>(e);
       ShowFrame(f->R, f->Generation);
@@ -339,6 +342,13 @@ void TCustomTransitionView::Finish() {
 }
 
 void TCustomTransitionView::Stop() {
+  if (QThread::currentThread() != thread()) {
+    // Called from a frame's event handler on the worker: the worker cannot
+    // wait for its own end, so the widget's thread stops the run as soon as
+    // it gets to it.
+    PostFromWorker(new QEvent(WM_STOPREQUEST));
+    return;
+  }
   if (!FBusy || FStopping) return;
   FStopping = true;
   struct Reset {

@@ -101,6 +101,8 @@ class TCustomTransitionView : public QWidget {
   static constexpr QEvent::Type WM_THREADDONE = QEvent::Type(QEvent::User + 1);
   // Posted by the worker for each frame to be shown.
   static constexpr QEvent::Type WM_SHOWFRAME = QEvent::Type(QEvent::User + 2);
+  // Posted when Stop is called on the worker (from a frame's event handler).
+  static constexpr QEvent::Type WM_STOPREQUEST = QEvent::Type(QEvent::User + 3);
   // The tick count in milliseconds of the frame loops; tests replace it.
   static std::function<std::uint32_t()> TickCount;
 

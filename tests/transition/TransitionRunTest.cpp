@@ -211,6 +211,23 @@ TEST(TransitionRun, StopFromOnStartFinishesTheRunBeforeAnyFrame) {
   }  // and the control goes away without waiting for a stray worker
 }
 
+TEST(TransitionRun, StopFromAHandlerOnTheWorkerStopsTheRun) {
+  for (const Mode m : {Mode::ThreadHidden, Mode::ThreadShown}) {
+    auto v = MakeView(m);
+    EventLog log;
+    log.Attach(*v);
+    v->SetStep(5);
+    v->OnProgress = [&, logProgress = v->OnProgress](QObject* sender) {
+      logProgress(sender);
+      if (v->Progress() == 10) v->Stop();
+    };
+    RunToEnd(*v);
+    EXPECT_EQ(log.Count("Stop"), 1) << Name(m);
+    EXPECT_EQ(log.Count("Complete"), 0) << Name(m);
+    EXPECT_LT(log.Progress().back(), 100) << Name(m);
+  }
+}
+
 TEST(TransitionRun, StopFromAHandlerEndsTheCallersLoop) {
   auto v = MakeView(Mode::Loop);
   EventLog log;
