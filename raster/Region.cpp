@@ -622,8 +622,14 @@ void RegionBuilder::AddRect(int x1, int y1, int x2, int y2) {
 }
 
 void RegionBuilder::AddTriangle(int x1, int y1, int x2, int y2, int x3, int y3) {
+  // One piece per row at most: make room once, then write without checks.
+  const int top = std::min({y1, y2, y3}), bottom = std::max({y1, y2, y3});
+  const std::size_t used = FPieces.size();
+  FPieces.resize(used + std::size_t(i64(bottom) - top));
+  TPiece* out = FPieces.data() + used;
   ScanTriangle({x1, y1}, {x2, y2}, {x3, y3},
-               [&](int y, int l, int r) { FPieces.push_back({y, y + 1, l, r}); });
+               [&](int y, int l, int r) { *out++ = {y, y + 1, l, r}; });
+  FPieces.resize(std::size_t(out - FPieces.data()));
 }
 
 void RegionBuilder::AddPolygon(std::span<const TPoint> points) {
@@ -639,6 +645,43 @@ void RegionBuilder::AddRegion(const Region& r) {
 }
 
 namespace {
+
+// Sorts [first, last) by Left. Pieces usually come in a few ascending or
+// descending runs (a grid of triangles adds its rows right to left), so the
+// runs are found and merged; many runs fall back to a plain sort.
+template <class Piece>
+void SortByLeft(Piece* first, Piece* last, std::vector<Piece>& scratch) {
+  auto less = [](const Piece& a, const Piece& b) { return a.Left < b.Left; };
+  const std::size_t n = std::size_t(last - first);
+  if (n <= 16) {
+    std::sort(first, last, less);
+    return;
+  }
+  constexpr std::size_t kMaxRuns = 8;
+  std::size_t ends[kMaxRuns];
+  std::size_t runs = 0;
+  for (std::size_t i = 0; i < n;) {
+    if (runs == kMaxRuns) {
+      std::sort(first, last, less);
+      return;
+    }
+    std::size_t j = i + 1;
+    if (j < n && first[j].Left < first[i].Left) {
+      while (j < n && first[j].Left < first[j - 1].Left) ++j;
+      std::reverse(first + i, first + j);
+    } else {
+      while (j < n && first[j].Left >= first[j - 1].Left) ++j;
+    }
+    ends[runs++] = j;
+    i = j;
+  }
+  for (std::size_t k = 1; k < runs; ++k) {
+    scratch.resize(ends[k]);
+    std::merge(first, first + ends[k - 1], first + ends[k - 1], first + ends[k], scratch.begin(),
+               less);
+    std::copy(scratch.begin(), scratch.end(), first);
+  }
+}
 
 // Stable counting sort of pieces by key(piece) - lo into out.
 template <class Piece, class Key>
@@ -662,28 +705,25 @@ Region RegionBuilder::Build() {
     return Region::Rectangle(p.Left, p.Top, p.Right, p.Bottom);
   }
 
-  // Order the pieces by (Top, Left). Counting sorts (by Left, then stably by
-  // Top) when the coordinate ranges are small next to the number of pieces,
-  // which is the usual case of many small pieces on a frame; a comparison
-  // sort otherwise, so that memory stays proportional to the pieces.
-  i64 minL = INT64_MAX, maxL = INT64_MIN, minT = INT64_MAX, maxT = INT64_MIN;
+  // Order the pieces by Top: a counting sort when the rows span little more
+  // than there are pieces (the usual case of many small pieces on a frame),
+  // a comparison sort otherwise, so that memory stays proportional to the
+  // pieces. Each row's group is put in order by Left when the sweep reaches
+  // it; the counting sort keeps the order in which the pieces came, which is
+  // mostly a few sorted runs.
+  i64 minT = INT64_MAX, maxT = INT64_MIN;
   for (const TPiece& p : pieces) {
-    minL = std::min<i64>(minL, p.Left);
-    maxL = std::max<i64>(maxL, p.Left);
     minT = std::min<i64>(minT, p.Top);
     maxT = std::max<i64>(maxT, p.Top);
   }
-  const i64 limit = std::max<i64>(4 * i64(pieces.size()), 4096);
-  if (maxL - minL < limit && maxT - minT < limit) {
+  if (maxT - minT < std::max<i64>(4 * i64(pieces.size()), 4096)) {
     std::vector<std::uint32_t> counts;
-    CountingSort(pieces, FSorted, minL, std::size_t(maxL - minL + 1), counts,
-                 [](const TPiece& p) { return p.Left; });
-    CountingSort(FSorted, pieces, minT, std::size_t(maxT - minT + 1), counts,
+    CountingSort(pieces, FSorted, minT, std::size_t(maxT - minT + 1), counts,
                  [](const TPiece& p) { return p.Top; });
+    pieces.swap(FSorted);
   } else {
-    std::sort(pieces.begin(), pieces.end(), [](const TPiece& a, const TPiece& b) {
-      return a.Top != b.Top ? a.Top < b.Top : a.Left < b.Left;
-    });
+    std::stable_sort(pieces.begin(), pieces.end(),
+                     [](const TPiece& a, const TPiece& b) { return a.Top < b.Top; });
   }
 
   // Sweep down over the pieces' top and bottom edges. The active pieces are
@@ -708,6 +748,7 @@ Region RegionBuilder::Build() {
     // band runs until the first active piece ends or the next one starts.
     std::size_t end = next;
     while (end < pieces.size() && pieces[end].Top == y) ++end;
+    SortByLeft(pieces.data() + next, pieces.data() + end, merged);
     int bottom = end < pieces.size() ? pieces[end].Top : INT_MAX;
     if (active.empty()) {
       // Nothing carried over (always so for one-row pieces): unite the new

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <memory>
@@ -432,6 +433,38 @@ TEST(RegionBuilder, BuildEqualsRepeatedUnite) {
     EXPECT_TRUE(built.SelfCheck());
     EXPECT_EQ(built, u) << "round " << round;
     EXPECT_TRUE(b.Build().IsEmpty()) << "the builder starts afresh";
+  }
+}
+
+// Many pieces starting on the same row, in the orders effects add them:
+// ascending, descending (grids built right to left), a few interleaved runs,
+// and no order at all.
+TEST(RegionBuilder, ManyPiecesOnOneRowInAnyOrder) {
+  std::mt19937 rng(13);
+  std::uniform_int_distribution<int> width(1, 12), height(1, 5);
+  for (int runs : {1, 2, 3, 8, 9, 40}) {
+    for (bool descending : {false, true}) {
+      struct Piece {
+        int X, W, H;
+      };
+      std::vector<Piece> pieces;
+      // runs interleaved sequences, each sorted by X.
+      for (int r = 0; r < runs; ++r)
+        for (int k = 0; k < 60 / runs + 5; ++k)
+          pieces.push_back({k * 15 + r * 3 + (descending ? 0 : r % 2), width(rng), height(rng)});
+      if (runs == 40) std::shuffle(pieces.begin(), pieces.end(), rng);
+      if (descending) std::reverse(pieces.begin(), pieces.end());
+      RegionBuilder b;
+      Region u;
+      for (const Piece& p : pieces) {
+        b.AddRect(p.X, 10, p.X + p.W, 10 + p.H);
+        u.Unite(Region::Rectangle(p.X, 10, p.X + p.W, 10 + p.H));
+        // A one-row triangle sliver on the same top row.
+        b.AddTriangle(p.X, 20, p.X + 2 * p.W, 20, p.X, 21);
+        u.Unite(Region::Triangle(p.X, 20, p.X + 2 * p.W, 20, p.X, 21));
+      }
+      EXPECT_EQ(b.Build(), u) << runs << " runs" << (descending ? ", descending" : "");
+    }
   }
 }
 
