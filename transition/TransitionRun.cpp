@@ -38,6 +38,8 @@ class TShowFrameEvent : public QEvent {
 // Frames being composed by this thread (a frame's event handlers may write
 // Progress and so compose a frame within a frame).
 thread_local int tComposing = 0;
+// The generation of the worker running on this thread (0 elsewhere).
+thread_local std::uint64_t tWorkerGeneration = 0;
 
 std::uint32_t MonotonicTicks() {
   static QElapsedTimer clock = [] {
@@ -83,6 +85,7 @@ static void ApplyPriority(TThreadPriority priority) {
 
 void TAnimateThread::Execute() {
   FStarted = true;
+  tWorkerGeneration = FGeneration;
   ApplyPriority(FPriority);
   try {
     while (!Terminated()) {
@@ -237,7 +240,7 @@ void TCustomTransitionView::SetProgress(int Value) {
     // signals it too), so OnProgress follows the frame on screen. A write
     // of Progress from a frame's own event handler does not wait: the frame
     // around it holds the canvas lock that the paint needs.
-    PostFromWorker(new TShowFrameEvent(pending, FThreadGeneration));
+    PostFromWorker(new TShowFrameEvent(pending, tWorkerGeneration));
     if (tComposing == 0) FFrameEvent.Wait();
   }
   DoProgress();
@@ -290,9 +293,10 @@ void TCustomTransitionView::ShowFrame(const TRect& R, std::uint64_t Generation) 
   const int paints = FPaintCount;
   if (isVisible() && !r.IsEmpty()) repaint(r.Left, r.Top, r.Width(), r.Height());
   // No paint came (hidden, or nothing of the frame inside the client area):
-  // release the worker here. A request of a worker that was stopped since
-  // must not release the next one early.
-  if (FPaintCount == paints && Generation == FThreadGeneration) FFrameEvent.Set();
+  // release the waiting thread here. A request of a worker that was stopped
+  // since must not release the next one early (generation 0: no worker).
+  if (FPaintCount == paints && (Generation == 0 || Generation == FThreadGeneration))
+    FFrameEvent.Set();
 }
 
 // ---------------------------------------------------------------------------
