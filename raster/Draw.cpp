@@ -63,6 +63,18 @@ class AxisMap {
   // True when the source index grows with the destination index.
   bool Ascending() const { return FIdentity || FMap.size() < 2 || FMap.back() >= FMap.front(); }
   int SrcMin() const { return std::min(Src(First), Src(Last - 1)); }
+  // For a copy of a bitmap onto itself: +1 when every pixel reads at or after
+  // itself (visiting upwards reads only pixels not yet written), -1 when every
+  // pixel reads at or before itself (visit downwards), 0 when neither holds.
+  int InPlaceOrder() const {
+    if (FIdentity) return FShift >= 0 ? 1 : -1;
+    int lo = 0, hi = 0;
+    for (int d = First; d < Last; ++d) {
+      lo = std::min(lo, Src(d) - d);
+      hi = std::max(hi, Src(d) - d);
+    }
+    return lo >= 0 ? 1 : hi <= 0 ? -1 : 0;
+  }
   int SrcMax() const { return std::max(Src(First), Src(Last - 1)); }
 
   int First = 0;
@@ -125,6 +137,24 @@ void StretchCopy(Bitmap& dst, const TRect& a, const Bitmap& src, const TRect& b,
         for (int y = ys.Last - 1; y >= ys.First; --y) copyRow(y, xs.First, xs.Last);
         return;
       }
+    }
+    // Scaled onto itself (the push-and-squeeze effects): when both axes have
+    // a safe visiting order, copy in place in that order.
+    const int xOrder = xs.InPlaceOrder(), yOrder = ys.InPlaceOrder();
+    if (!clip && xOrder != 0 && yOrder != 0) {
+      const int rows = ys.Last - ys.First;
+      for (int i = 0; i < rows; ++i) {
+        const int y = yOrder > 0 ? ys.First + i : ys.Last - 1 - i;
+        TPixel* d = dst.ScanLine(y);
+        const TPixel* s = dst.ScanLine(ys.Src(y));
+        if (xs.Identity())
+          std::memmove(d + xs.First, s + xs.Src(xs.First), std::size_t(xs.Last - xs.First) * sizeof(TPixel));
+        else if (xOrder > 0)
+          for (int x = xs.First; x < xs.Last; ++x) d[x] = s[xs.Src(x)];
+        else
+          for (int x = xs.Last - 1; x >= xs.First; --x) d[x] = s[xs.Src(x)];
+      }
+      return;
     }
     const int sx0 = xs.SrcMin(), sx1 = xs.SrcMax() + 1;
     const int sy0 = ys.SrcMin(), sy1 = ys.SrcMax() + 1;

@@ -143,3 +143,27 @@ TEST(CenterDraw, CutsALargerPictureEquallyOnBothSides) {
   EXPECT_EQ(dst.Pixel(0, 0), big.Pixel(3, 2));  // (4 - 10) div 2 = -3, (6 - 10) div 2 = -2
   EXPECT_EQ(dst.Pixel(3, 5), big.Pixel(6, 7));
 }
+
+TEST(StretchCopy, ScaledSelfCopyInEitherVisitingOrderReadsOldPixels) {
+  // Squeezes and stretches of a bitmap onto itself along one or both axes,
+  // as the push-and-squeeze effects do, including ones that read on both
+  // sides of the pixel they write (which need a copy of the source).
+  struct Case {
+    TRect a, b;
+  } cases[] = {
+      {{40, 0, 120, 60}, {0, 0, 120, 60}},   // squeeze right
+      {{0, 0, 80, 60}, {0, 0, 120, 60}},     // squeeze left
+      {{0, 20, 120, 60}, {0, 0, 120, 60}},   // squeeze down
+      {{0, 0, 120, 40}, {0, 0, 120, 60}},    // squeeze up
+      {{30, 10, 120, 60}, {0, 0, 120, 60}},  // both axes
+      {{0, 0, 120, 60}, {30, 10, 90, 50}},   // enlarge the middle: reads on both sides
+      {{120, 0, 0, 60}, {0, 0, 120, 60}},    // mirrored onto itself
+  };
+  for (const Case& c : cases) {
+    Bitmap self = Numbered(120, 60);
+    Bitmap expected = self;
+    StretchCopy(expected, c.a, Numbered(120, 60), c.b);
+    StretchCopy(self, c.a, self, c.b);
+    EXPECT_EQ(self, expected) << c.a.Left << "," << c.a.Top << "," << c.a.Right << "," << c.a.Bottom;
+  }
+}
