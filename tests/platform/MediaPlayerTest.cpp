@@ -52,6 +52,21 @@ TEST_F(MediaPlayerTest, AWavFilePlaysToItsEndNotification) {
   EXPECT_EQ(notifications, 2);
 }
 
+TEST_F(MediaPlayerTest, AMidiFilePlaysToItsEndNotification) {
+  const QString mid = FDir.filePath("note.mid");
+  test::WriteMidi(mid);
+  TMediaPlayer player;
+  int notifications = 0;
+  player.OnNotify = [&] { ++notifications; };
+  player.SetFileName(mid);
+  player.Open();
+  player.Play();
+  EXPECT_EQ(player.Mode(), mpPlaying);
+  ASSERT_TRUE(test::WaitFor([&] { return notifications > 0; }));
+  EXPECT_EQ(notifications, 1);
+  EXPECT_TRUE(FReports.isEmpty()) << FReports.join("\n").toStdString();
+}
+
 TEST_F(MediaPlayerTest, StopEndsThePlayRequestWithANotification) {
   const QString wav = FDir.filePath("long.wav");
   test::WriteWav(wav, 5000);

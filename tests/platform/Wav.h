@@ -37,6 +37,20 @@ inline void WriteWav(const QString& path, int ms) {
   }
 }
 
+// A standard MIDI file (format 0) of one note held for half a second.
+inline void WriteMidi(const QString& path) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  const unsigned char header[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96};
+  // Delta 0 note on (middle C), delta 96 ticks (one beat at 120 bpm) note
+  // off, then the end of the track.
+  const unsigned char events[] = {0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
+  const unsigned char trackHeader[] = {'M', 'T', 'r', 'k', 0, 0, 0, sizeof(events)};
+  f.write(reinterpret_cast<const char*>(header), sizeof(header));
+  f.write(reinterpret_cast<const char*>(trackHeader), sizeof(trackHeader));
+  f.write(reinterpret_cast<const char*>(events), sizeof(events));
+}
+
 // With no sound card the backend falls back to a sink that keeps real time
 // and reports the end; this makes it do so on a machine that has audio too.
 inline void UseFakeAudioSink() {
