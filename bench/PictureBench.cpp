@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench/PhotoLike.h"
 #include "raster/Picture.h"
 
 using namespace vantora;
@@ -16,27 +17,8 @@ namespace {
 
 constexpr int kWidth = 6000, kHeight = 4000;
 
-// Gradients with fine texture, so the entropy-coded data is about as dense
-// as a photo's rather than a flat picture's.
-Bitmap PhotoLike() {
-  Bitmap b(kWidth, kHeight);
-  std::uint32_t s = 1;
-  for (int y = 0; y < kHeight; ++y) {
-    TPixel* row = b.ScanLine(y);
-    for (int x = 0; x < kWidth; ++x) {
-      s = s * 1664525u + 1013904223u;
-      const int grain = int(s >> 28);
-      const int r = (x * 255 / kWidth + grain) & 255;
-      const int g = int(128 + 100 * std::sin(y * 0.01 + x * 0.003)) + grain;
-      const int bl = ((x + y) * 255 / (kWidth + kHeight) + grain) & 255;
-      row[x] = Rgb(r, std::min(g, 255), bl);
-    }
-  }
-  return b;
-}
-
 const std::vector<std::uint8_t>& Encoded(bool progressive) {
-  static const Bitmap picture = PhotoLike();
+  static const Bitmap picture = bench::PhotoLike();
   static const std::vector<std::uint8_t> baseline = EncodeJpeg(picture, 90, false);
   static const std::vector<std::uint8_t> prog = EncodeJpeg(picture, 90, true);
   return progressive ? prog : baseline;

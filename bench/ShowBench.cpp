@@ -25,6 +25,7 @@
 #include <ctime>
 #include <thread>
 
+#include "bench/PhotoLike.h"
 #include "raster/Picture.h"
 #include "screens/Unit1.h"
 
@@ -48,18 +49,7 @@ class SilentPlayer : public TMediaPlayerBase {
 // A photo-like 6000 x 4000 picture: smooth light with fine grain, so the
 // JPEG has the size and decoding cost of a real one.
 void WritePhoto(const QString& path, int seed) {
-  const int w = 6000, h = 4000;
-  Bitmap b(w, h);
-  std::uint32_t r = 12345u + std::uint32_t(seed);
-  for (int y = 0; y < h; ++y) {
-    TPixel* row = b.ScanLine(y);
-    for (int x = 0; x < w; ++x) {
-      r = r * 1103515245u + 12345u;
-      const int grain = int(r >> 28) - 8;
-      row[x] = Rgb((x * 255 / w + seed * 90 + grain) & 255, (y * 255 / h + grain) & 255,
-                   ((x + y) * 255 / (w + h) + grain) & 255);
-    }
-  }
+  const Bitmap b = bench::PhotoLike(6000, 4000, seed);
   const auto bytes = EncodeJpeg(b, 90, false);
   QFile f(path);
   f.open(QIODevice::WriteOnly);

@@ -20,6 +20,7 @@
 #include <QString>
 
 #include "config/Thumbnails.h"
+#include "bench/PhotoLike.h"
 #include "raster/Picture.h"
 
 using namespace vantora;
@@ -28,30 +29,12 @@ namespace {
 
 constexpr int kWidth = 6000, kHeight = 4000, kPage = 12;
 
-// Gradients with fine grain, so the coded data is about as dense as a photo's.
-Bitmap PhotoLike() {
-  Bitmap b(kWidth, kHeight);
-  std::uint32_t s = 1;
-  for (int y = 0; y < kHeight; ++y) {
-    TPixel* row = b.ScanLine(y);
-    for (int x = 0; x < kWidth; ++x) {
-      s = s * 1664525u + 1013904223u;
-      const int grain = int(s >> 28);
-      const int r = (x * 255 / kWidth + grain) & 255;
-      const int g = int(128 + 100 * std::sin(y * 0.01 + x * 0.003)) + grain;
-      const int bl = ((x + y) * 255 / (kWidth + kHeight) + grain) & 255;
-      row[x] = Rgb(r, std::min(g, 255), bl);
-    }
-  }
-  return b;
-}
-
 // Twelve files of each kind in a temporary folder, written once.
 const std::vector<QString>& PageFiles(bool progressive) {
   static const std::filesystem::path folder = [] {
     auto f = std::filesystem::temp_directory_path() / "vantora-thumb-bench";
     std::filesystem::create_directories(f);
-    const Bitmap picture = PhotoLike();
+    const Bitmap picture = bench::PhotoLike();
     for (bool prog : {false, true}) {
       const auto bytes = EncodeJpeg(picture, 90, prog);
       for (int i = 0; i < kPage; ++i) {
