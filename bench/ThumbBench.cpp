@@ -27,7 +27,7 @@ using namespace vantora;
 
 namespace {
 
-constexpr int kWidth = 6000, kHeight = 4000, kPage = 12;
+constexpr int kPage = 12;
 
 // Twelve files of each kind in a temporary folder, written once.
 const std::vector<QString>& PageFiles(bool progressive) {
