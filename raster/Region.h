@@ -17,8 +17,9 @@
 // of triangles per frame. RegionBuilder keeps rectangles whole and turns
 // triangles and polygons into one-row pieces, sorts all pieces by top edge
 // once and sweeps down over their top and bottom edges, so a tall rectangle
-// costs one piece, not one per row, and building is never quadratic in the
-// number of pieces that start on the same row.
+// costs one piece, not one per row; each band of the result costs the pieces
+// that cover it, and the pieces that start on one row are put in order by
+// merging the sorted runs they came in.
 
 #include <cstdint>
 #include <span>
