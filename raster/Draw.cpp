@@ -210,11 +210,14 @@ void ClippedDraw(Bitmap& dst, const Bitmap& src, const Region& g) {
       std::memcpy(dst.ScanLine(t), src.ScanLine(t), std::size_t(b - t) * std::size_t(w) * sizeof(TPixel));
       return;
     }
-    for (const TSpan& s : spans) {
-      const int l = std::max(s.Left, 0), r = std::min(s.Right, w);
-      if (l >= r) continue;
-      for (int y = t; y < b; ++y)
-        std::memcpy(dst.ScanLine(y) + l, src.ScanLine(y) + l, std::size_t(r - l) * sizeof(TPixel));
+    // Row by row, so that both bitmaps are read and written in memory order.
+    for (int y = t; y < b; ++y) {
+      TPixel* d = dst.ScanLine(y);
+      const TPixel* from = src.ScanLine(y);
+      for (const TSpan& s : spans) {
+        const int l = std::max(s.Left, 0), r = std::min(s.Right, w);
+        if (l < r) std::memcpy(d + l, from + l, std::size_t(r - l) * sizeof(TPixel));
+      }
     }
   });
 }
