@@ -705,26 +705,51 @@ Region RegionBuilder::Build() {
     return Region::Rectangle(p.Left, p.Top, p.Right, p.Bottom);
   }
 
-  // Order the pieces by Top: a counting sort when the rows span little more
+  // Group the pieces by Top: a list per row when the rows span little more
   // than there are pieces (the usual case of many small pieces on a frame),
   // a comparison sort otherwise, so that memory stays proportional to the
-  // pieces. Each row's group is put in order by Left when the sweep reaches
-  // it; the counting sort keeps the order in which the pieces came, which is
-  // mostly a few sorted runs.
+  // pieces. Either way a row's group keeps the order in which its pieces
+  // came, mostly a few sorted runs, and is put in order by Left when the
+  // sweep reaches it.
   i64 minT = INT64_MAX, maxT = INT64_MIN;
   for (const TPiece& p : pieces) {
     minT = std::min<i64>(minT, p.Top);
     maxT = std::max<i64>(maxT, p.Top);
   }
-  if (maxT - minT < std::max<i64>(4 * i64(pieces.size()), 4096)) {
-    std::vector<std::uint32_t> counts;
-    CountingSort(pieces, FSorted, minT, std::size_t(maxT - minT + 1), counts,
-                 [](const TPiece& p) { return p.Top; });
-    pieces.swap(FSorted);
+  constexpr std::uint32_t kNone = UINT32_MAX;
+  const bool listed = maxT - minT < std::max<i64>(4 * i64(pieces.size()), 4096);
+  std::vector<std::uint32_t> head, link;
+  std::size_t cursor = 0;  // listed: the next row to look at; sorted: the next piece
+  if (listed) {
+    head.assign(std::size_t(maxT - minT + 1), kNone);
+    link.resize(pieces.size());
+    for (std::size_t i = pieces.size(); i-- > 0;) {
+      std::uint32_t& h = head[std::size_t(pieces[i].Top - minT)];
+      link[i] = h;
+      h = std::uint32_t(i);
+    }
   } else {
     std::stable_sort(pieces.begin(), pieces.end(),
                      [](const TPiece& a, const TPiece& b) { return a.Top < b.Top; });
   }
+  // The top of the next group, INT64_MAX when there is none.
+  auto nextTop = [&]() -> i64 {
+    if (listed) {
+      while (cursor < head.size() && head[cursor] == kNone) ++cursor;
+      return cursor < head.size() ? minT + i64(cursor) : INT64_MAX;
+    }
+    return cursor < pieces.size() ? pieces[cursor].Top : INT64_MAX;
+  };
+  std::vector<TPiece>& group = FSorted;
+  auto takeGroup = [&](i64 top) {
+    group.clear();
+    if (listed) {
+      for (std::uint32_t i = head[cursor]; i != kNone; i = link[i]) group.push_back(pieces[i]);
+      ++cursor;
+    } else {
+      while (cursor < pieces.size() && pieces[cursor].Top == top) group.push_back(pieces[cursor++]);
+    }
+  };
 
   // Sweep down over the pieces' top and bottom edges. The active pieces are
   // kept sorted by Left; between two edges their union is one band.
@@ -735,35 +760,37 @@ Region RegionBuilder::Build() {
   spans.reserve(pieces.size());
   BandWriter out(bands, spans);
   std::vector<TPiece> active, merged;
-  std::size_t next = 0;
-  int y = pieces.front().Top;
-  while (next < pieces.size() || !active.empty()) {
-    if (active.empty()) y = std::max(y, pieces[next].Top);
+  i64 top = nextTop();
+  int y = int(top);
+  while (top != INT64_MAX || !active.empty()) {
+    if (active.empty()) y = std::max<int>(y, int(top));
     // Drop the pieces that ended above y.
     std::size_t keep = 0;
     for (const TPiece& p : active)
       if (p.Bottom > y) active[keep++] = p;
     active.resize(keep);
-    // Let in the pieces that start on row y (already sorted by Left). The
-    // band runs until the first active piece ends or the next one starts.
-    std::size_t end = next;
-    while (end < pieces.size() && pieces[end].Top == y) ++end;
-    SortByLeft(pieces.data() + next, pieces.data() + end, merged);
-    int bottom = end < pieces.size() ? pieces[end].Top : INT_MAX;
+    // Let in the pieces that start on row y. The band runs until the first
+    // active piece ends or the next group starts.
+    group.clear();
+    if (top == y) {
+      takeGroup(top);
+      top = nextTop();
+    }
+    SortByLeft(group.data(), group.data() + group.size(), merged);
+    int bottom = top != INT64_MAX ? int(top) : INT_MAX;
     if (active.empty()) {
       // Nothing carried over (always so for one-row pieces): unite the new
       // pieces where they lie and keep only those that outlast the band.
-      for (std::size_t k = next; k < end; ++k) {
-        bottom = std::min(bottom, pieces[k].Bottom);
-        out.PushMerging(pieces[k].Left, pieces[k].Right);
+      for (const TPiece& p : group) {
+        bottom = std::min(bottom, p.Bottom);
+        out.PushMerging(p.Left, p.Right);
       }
-      for (std::size_t k = next; k < end; ++k)
-        if (pieces[k].Bottom > bottom) active.push_back(pieces[k]);
+      for (const TPiece& p : group)
+        if (p.Bottom > bottom) active.push_back(p);
     } else {
-      if (end > next) {
-        merged.resize(active.size() + (end - next));
-        std::merge(active.begin(), active.end(), pieces.begin() + next, pieces.begin() + end,
-                   merged.begin(),
+      if (!group.empty()) {
+        merged.resize(active.size() + group.size());
+        std::merge(active.begin(), active.end(), group.begin(), group.end(), merged.begin(),
                    [](const TPiece& a, const TPiece& b) { return a.Left < b.Left; });
         active.swap(merged);
       }
@@ -772,7 +799,6 @@ Region RegionBuilder::Build() {
         out.PushMerging(p.Left, p.Right);
       }
     }
-    next = end;
     out.EndBand(y, bottom);
     y = bottom;
   }
