@@ -683,17 +683,6 @@ void SortByLeft(Piece* first, Piece* last, std::vector<Piece>& scratch) {
   }
 }
 
-// Stable counting sort of pieces by key(piece) - lo into out.
-template <class Piece, class Key>
-void CountingSort(const std::vector<Piece>& in, std::vector<Piece>& out, i64 lo, std::size_t range,
-                  std::vector<std::uint32_t>& counts, Key key) {
-  counts.assign(range + 1, 0);
-  for (const Piece& p : in) ++counts[std::size_t(key(p) - lo) + 1];
-  for (std::size_t k = 1; k <= range; ++k) counts[k] += counts[k - 1];
-  out.resize(in.size());
-  for (const Piece& p : in) out[counts[std::size_t(key(p) - lo)]++] = p;
-}
-
 }  // namespace
 
 Region RegionBuilder::Build() {
