@@ -622,6 +622,14 @@ void RegionBuilder::AddRect(int x1, int y1, int x2, int y2) {
 }
 
 void RegionBuilder::AddTriangle(int x1, int y1, int x2, int y2, int x3, int y3) {
+  const i64 shape[4] = {i64(x2) - x1, i64(y2) - y1, i64(x3) - x1, i64(y3) - y1};
+  if (FShapeKnown && std::equal(shape, shape + 4, FShape)) {
+    // Every moved piece lies within this triangle's bounding box, so the
+    // sums stay within int.
+    for (const TPiece& p : FShapePieces)
+      FPieces.push_back({p.Top + y1, p.Bottom + y1, p.Left + x1, p.Right + x1});
+    return;
+  }
   // One piece per row at most: make room once, then write without checks.
   const int top = std::min({y1, y2, y3}), bottom = std::max({y1, y2, y3});
   const std::size_t used = FPieces.size();
@@ -630,6 +638,17 @@ void RegionBuilder::AddTriangle(int x1, int y1, int x2, int y2, int x3, int y3) 
   ScanTriangle({x1, y1}, {x2, y2}, {x3, y3},
                [&](int y, int l, int r) { *out++ = {y, y + 1, l, r}; });
   FPieces.resize(std::size_t(out - FPieces.data()));
+  // Keep the shape for the next triangle when its offsets fit an int.
+  constexpr i64 kLimit = i64(1) << 30;
+  FShapeKnown = std::all_of(shape, shape + 4, [](i64 v) { return v > -kLimit && v < kLimit; });
+  if (FShapeKnown) {
+    std::copy(shape, shape + 4, FShape);
+    FShapePieces.clear();
+    for (std::size_t k = used; k < FPieces.size(); ++k) {
+      const TPiece& p = FPieces[k];
+      FShapePieces.push_back({p.Top - y1, p.Bottom - y1, p.Left - x1, p.Right - x1});
+    }
+  }
 }
 
 void RegionBuilder::AddPolygon(std::span<const TPoint> points) {

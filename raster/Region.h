@@ -124,6 +124,13 @@ class RegionBuilder {
   };
   std::vector<TPiece> FPieces;
   std::vector<TPiece> FSorted;  // scratch of Build, kept to reuse its memory
+  // The last triangle's shape (its second and third vertex less its first)
+  // and its pieces less its first vertex. Which pixels a triangle covers
+  // depends only on differences of coordinates, so a triangle of the same
+  // shape elsewhere (a grid of equal triangles) reuses the pieces, moved.
+  bool FShapeKnown = false;
+  std::int64_t FShape[4] = {};
+  std::vector<TPiece> FShapePieces;
   // The two lists' memory left behind by the last builder of this thread.
   static std::vector<TPiece>& SparePieces();
   static std::vector<TPiece>& SpareSorted();

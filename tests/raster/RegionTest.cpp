@@ -378,7 +378,7 @@ TEST(Region, HugeShapesMatchReferenceNearTheirEdges) {
   };
   const Round rounds[] = {
       {-big, -30, big, 30, INT_MAX, 1000000, {-big, -30, -big + 40, 30}},
-      {-big, -100, big, 100, 3 * (big / 2), 150, {-big, -100, -big + 30, 100}},
+      {-big, -100, big, 100, big - 7, 150, {-big, -100, -big + 30, 100}},
       {-10, -big, 10, -big + 200, 20, INT_MAX, {-12, -big, 12, -big + 30}},
   };
   for (const Round& k : rounds) {
@@ -466,6 +466,29 @@ TEST(RegionBuilder, ManyPiecesOnOneRowInAnyOrder) {
       EXPECT_EQ(b.Build(), u) << runs << " runs" << (descending ? ", descending" : "");
     }
   }
+}
+
+// Triangles of one shape at many places (a builder may reuse the rows of
+// the previous triangle of the same shape), including places near the int
+// limits and shapes that differ only in one vertex.
+TEST(RegionBuilder, EqualTrianglesAnywhereGiveTheirOwnPixels) {
+  const int big = 2000000000;
+  const TPoint places[] = {{0, 0},     {5, 3},          {-7, 11},        {big, -big},
+                           {-big, big}, {INT_MAX - 40, 0}, {INT_MIN, INT_MIN}, {3, 3}};
+  const TPoint shapes[][2] = {{{9, 0}, {0, 7}}, {{9, 0}, {0, 6}}, {{-5, 4}, {6, 9}}, {{30, 1}, {2, 3}}};
+  RegionBuilder b;
+  Region u;
+  for (const auto& shape : shapes)
+    for (const TPoint& p : places) {
+      const std::int64_t c[4] = {std::int64_t(p.X) + shape[0].X, std::int64_t(p.Y) + shape[0].Y,
+                                 std::int64_t(p.X) + shape[1].X, std::int64_t(p.Y) + shape[1].Y};
+      if (std::any_of(c, c + 4, [](std::int64_t v) { return v < INT_MIN || v > INT_MAX; }))
+        continue;  // a vertex would not be an int
+      const int x2 = int(c[0]), y2 = int(c[1]), x3 = int(c[2]), y3 = int(c[3]);
+      b.AddTriangle(p.X, p.Y, x2, y2, x3, y3);
+      u.Unite(Region::Triangle(p.X, p.Y, x2, y2, x3, y3));
+    }
+  EXPECT_EQ(b.Build(), u);
 }
 
 TEST(RegionBuilder, LargeGridsAndWideRanges) {
