@@ -248,11 +248,22 @@ void FillRect(Bitmap& dst, const TRect& r, TPixel color, const Region* clip) {
 
 void TileDraw(Bitmap& dst, const TRect& r, const Bitmap& src, const Region* clip) {
   if (src.Empty()) return;
-  const int rows = r.Height() / src.Height() + 1;
-  const int cols = r.Width() / src.Width() + 1;
-  for (int row = 0; row < rows; ++row)
-    for (int col = 0; col < cols; ++col)
-      DrawAt(dst, r.Left + col * src.Width(), r.Top + row * src.Height(), src, clip);
+  const int w = src.Width(), h = src.Height();
+  const int rows = r.Height() / h + 1, columns = r.Width() / w + 1;
+  // Only the tiles that meet the visible part are drawn: a small tile on a
+  // large target gives many thousands of tiles, and a paint of a small
+  // rectangle needs a few of them. The tiles may stick out past r; the target
+  // (and the clip) cut them, not r.
+  TRect visible = intersected({r.Left, r.Top, r.Left + columns * w, r.Top + rows * h},
+                              dst.BoundsRect());
+  if (clip) visible = intersected(visible, clip->Extents());
+  if (visible.IsEmpty()) return;
+  const int row0 = (visible.Top - r.Top) / h, row1 = (visible.Bottom - 1 - r.Top) / h + 1;
+  const int column0 = (visible.Left - r.Left) / w;
+  const int column1 = (visible.Right - 1 - r.Left) / w + 1;
+  for (int row = row0; row < row1; ++row)
+    for (int column = column0; column < column1; ++column)
+      DrawAt(dst, r.Left + column * w, r.Top + row * h, src, clip);
 }
 
 void CenterDraw(Bitmap& dst, const TRect& r, const Bitmap& src, const Region* clip) {

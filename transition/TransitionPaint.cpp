@@ -34,24 +34,7 @@ TRect United(const TRect& a, const TRect& b) {
 }
 
 void TileDraw(Bitmap& Canvas, const TRect& R, const Picture& G, const Region* clip) {
-  if (G.Empty()) return;
-  const Bitmap& tile = G.AsBitmap();
-  const int w = tile.Width(), h = tile.Height();
-  const int rows = R.Height() / h + 1, columns = R.Width() / w + 1;
-  // Only the tiles that meet the visible part are drawn: a small background
-  // picture on a large control gives many thousands of tiles, and a paint of
-  // a small rectangle needs a few of them. The tiles may stick out past R;
-  // the canvas (and the clip) cut them, not R.
-  TRect visible = intersected({R.Left, R.Top, R.Left + columns * w, R.Top + rows * h},
-                              Canvas.BoundsRect());
-  if (clip) visible = intersected(visible, clip->Extents());
-  if (visible.IsEmpty()) return;
-  const int row0 = (visible.Top - R.Top) / h, row1 = (visible.Bottom - 1 - R.Top) / h + 1;
-  const int column0 = (visible.Left - R.Left) / w;
-  const int column1 = (visible.Right - 1 - R.Left) / w + 1;
-  for (int row = row0; row < row1; ++row)
-    for (int column = column0; column < column1; ++column)
-      DrawAt(Canvas, R.Left + column * w, R.Top + row * h, tile, clip);
+  vantora::TileDraw(Canvas, R, G.AsBitmap(), clip);
 }
 
 void TCustomTransitionView::PaintBackground(Bitmap& Canvas, const TRect& R, const Region* clip) {
@@ -69,7 +52,7 @@ void TCustomTransitionView::PaintBackground(Bitmap& Canvas, const TRect& R, cons
       break;
     case bmCentered:
       // R is the client rectangle, which starts at the canvas origin.
-      DrawAt(Canvas, (R.Width() - G.Width()) / 2, (R.Height() - G.Height()) / 2, G, clip);
+      CenterDraw(Canvas, R, G, clip);
       break;
   }
 }

@@ -167,3 +167,17 @@ TEST(StretchCopy, ScaledSelfCopyInEitherVisitingOrderReadsOldPixels) {
     EXPECT_EQ(self, expected) << c.a.Left << "," << c.a.Top << "," << c.a.Right << "," << c.a.Bottom;
   }
 }
+
+TEST(TileDraw, ThroughAClipDrawsOnlyTheClippedPartOfTheFullTiling) {
+  // A paint of a small rectangle tiles only what the clip shows, with the
+  // same pixels as the whole tiling there and nothing outside.
+  const Bitmap tile = Numbered(7, 5);
+  Bitmap full(100, 60);
+  TileDraw(full, full.BoundsRect(), tile);
+  const Region clip = Region::Rectangle(33, 21, 58, 40);
+  Bitmap part(100, 60);
+  TileDraw(part, part.BoundsRect(), tile, &clip);
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 100; ++x)
+      EXPECT_EQ(part.Pixel(x, y), clip.Contains(x, y) ? full.Pixel(x, y) : 0u) << x << "," << y;
+}
