@@ -143,8 +143,6 @@ void PivotCopy(Bitmap& Screen, const Bitmap& Image, int CX, int CY, long double 
 
 namespace {
 
-constexpr long double kPi = 3.1415926535897932385L;
-
 // The pivot and angle of each member; CX and CY count rows from the bottom,
 // so -1 lies just outside the bottom (or left) edge and W, H on the far edges.
 struct TPivot {

@@ -2,7 +2,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <numbers>
 #include <span>
 
 #include "effects/Families.h"
@@ -12,11 +11,6 @@
 
 namespace vantora {
 namespace {
-
-constexpr long double kPi = std::numbers::pi_v<long double>;
-
-// Nearest integer, ties to the even one (the default rounding mode).
-int RoundEven(long double v) { return int(std::nearbyintl(v)); }
 
 // Turns every point in place about (CX, CY). Rows grow downward, so a
 // positive angle turns clockwise on screen.

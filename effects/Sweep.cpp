@@ -1,20 +1,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <numbers>
 #include <vector>
 
 #include "effects/Families.h"
+#include "effects/RegionKit.h"
 #include "raster/Draw.h"
 #include "raster/Region.h"
 
 namespace vantora {
 namespace {
-
-constexpr long double kPi = std::numbers::pi_v<long double>;
-
-// Nearest integer, ties to the even one (the default rounding mode).
-int RoundEven(long double v) { return int(std::nearbyintl(v)); }
 
 // The polygon of the centre and N points on the circle of radius R, starting
 // at angle A0 and stepping (A1 - A0) / N towards A1; the last point lies one

@@ -56,6 +56,9 @@ int MulDiv(int a, int b, int c);
 // tables and the code side by side.
 constexpr int Div(int a, int b) { return a / b; }
 
+// Pi in extended precision, for the effects that turn by angles.
+constexpr long double kPi = 3.1415926535897932385L;
+
 struct TFrameGeometry {
   int W = 0;  // Width
   int H = 0;  // Height
