@@ -185,8 +185,9 @@ TEST_F(SettingsWindow, ThumbnailsAreFittedAndABrokenFileLeavesItsCellEmpty) {
     EXPECT_TRUE(cell->isVisibleTo(Form2.get())) << e.Cell;
     EXPECT_EQ(cell->DrawnRect(), e.Drawn) << e.Cell;
     EXPECT_EQ(cell->Empty(), e.Drawn.IsEmpty()) << e.Cell;
-    if (!cell->Empty())
+    if (!cell->Empty()) {
       EXPECT_EQ(cell->Image().size(), QSize(e.Drawn.Width(), e.Drawn.Height())) << e.Cell;
+    }
   }
   for (int k = 6; k <= 12; ++k) EXPECT_TRUE(Form2->Image(k)->isHidden());
 }

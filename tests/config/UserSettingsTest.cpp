@@ -161,7 +161,9 @@ TEST_F(UserSettings, SaverDeletesThenWritesOneKeyPerTick) {
     EXPECT_NE(Key("song", "song" + std::to_string(i)), "<absent>");
     Form3->Timer2.Tick();
     EXPECT_EQ(Key("song", "song" + std::to_string(i)), "<absent>") << i;
-    if (i < 2) EXPECT_NE(Key("song", "song" + std::to_string(i + 1)), "<absent>");
+    if (i < 2) {
+      EXPECT_NE(Key("song", "song" + std::to_string(i + 1)), "<absent>");
+    }
   }
   Form3->Timer2.Tick();
   EXPECT_FALSE(Form3->Timer2.Enabled());

@@ -164,8 +164,9 @@ TEST(RandomSquares, SquaresAccumulateAsTheProgressGrows) {
     f.Run(127, 4, p);
     for (int y = 0; y < 150; ++y)
       for (int x = 0; x < 200; ++x)
-        if (before.Pixel(x, y) == f.Image.Pixel(x, y))
+        if (before.Pixel(x, y) == f.Image.Pixel(x, y)) {
           ASSERT_TRUE(f.IsNew(x, y)) << "P " << p << " removed " << x << "," << y;
+        }
     EXPECT_GE(f.NewCount(), shownBefore);
     before = f.Screen;
     shownBefore = f.NewCount();
