@@ -7,8 +7,8 @@
 namespace vantora {
 
 enum TRunMode {
-  rmNone,           // no window: the program ends at once
-  rmShow,           // the full-screen show
+  rmNone,  // no window: the program ends at once
+  rmShow,  // the full-screen show
   rmConfiguration,  // the settings window and its dialogs
 };
 

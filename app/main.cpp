@@ -23,14 +23,9 @@ int main(int argc, char** argv) {
 
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   switch (RunModeOf(arguments)) {
-    case rmShow:
-      RunShowMode(argc, argv);
-      break;
-    case rmConfiguration:
-      RunConfigurationMode(argc, argv);
-      break;
-    case rmNone:
-      break;
+    case rmShow: RunShowMode(argc, argv); break;
+    case rmConfiguration: RunConfigurationMode(argc, argv); break;
+    case rmNone: break;
   }
 
   guard.Release();

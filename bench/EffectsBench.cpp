@@ -33,8 +33,7 @@ Bitmap Picture(int w, int h, int seed) {
   Bitmap b(w, h);
   for (int y = 0; y < h; ++y) {
     TPixel* row = b.ScanLine(y);
-    for (int x = 0; x < w; ++x)
-      row[x] = Rgb(x * 255 / w + seed, y * 255 / h, (x ^ y) * seed);
+    for (int x = 0; x < w; ++x) row[x] = Rgb(x * 255 / w + seed, y * 255 / h, (x ^ y) * seed);
   }
   return b;
 }
@@ -77,8 +76,8 @@ double FrameCopySeconds(int w, int h) {
 
 void ReportVsCopy(benchmark::State& state, int w, int h) {
   state.counters["x_copy"] =
-      benchmark::Counter(FrameCopySeconds(w, h),
-                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+      benchmark::Counter(FrameCopySeconds(w, h), benchmark::Counter::kIsIterationInvariantRate |
+                                                     benchmark::Counter::kInvert);
 }
 
 void BM_FullFrameCopy(benchmark::State& state) {

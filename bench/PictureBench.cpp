@@ -35,8 +35,8 @@ void BM_DecodeJpeg(benchmark::State& state) {
   }
   state.SetLabel(std::string(progressive ? "progressive" : "baseline") + " 1/" +
                  std::to_string(state.range(1)));
-  state.counters["MPixel/s"] = benchmark::Counter(
-      double(kWidth) * kHeight / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["MPixel/s"] = benchmark::Counter(double(kWidth) * kHeight / 1e6,
+                                                  benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_DecodeJpeg)
     ->ArgsProduct({{0, 1}, {1, 8}})

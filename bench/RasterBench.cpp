@@ -5,8 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <ctime>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <random>
 #include <utility>
@@ -122,7 +122,11 @@ void BM_StretchCopyFullFrame(benchmark::State& state) {
   }
   ReportVsCopy(state, kW, kH, start);
 }
-BENCHMARK(BM_StretchCopyFullFrame)->Args({960, 540})->Args({1280, 720})->Args({3840, 2160})->Apply(Repeated);
+BENCHMARK(BM_StretchCopyFullFrame)
+    ->Args({960, 540})
+    ->Args({1280, 720})
+    ->Args({3840, 2160})
+    ->Apply(Repeated);
 
 // ---- Regions as the effects build them --------------------------------------
 

@@ -118,8 +118,8 @@ struct Show {
     const auto t0 = Clock::now();
     Form.Timer1.Tick();
     RunUntil([&] { return Form.PendingShows() == 0 && !Form.TransitionView1->Busy(); });
-    return std::chrono::duration<double, std::milli>(
-               Clock::duration(FirstFrame.load()) - t0.time_since_epoch())
+    return std::chrono::duration<double, std::milli>(Clock::duration(FirstFrame.load()) -
+                                                     t0.time_since_epoch())
         .count();
   }
   void IntervalTick() { Form.Timer2.Tick(); }

@@ -19,8 +19,8 @@
 
 #include <QString>
 
-#include "config/Thumbnails.h"
 #include "bench/PhotoLike.h"
+#include "config/Thumbnails.h"
 #include "raster/Picture.h"
 
 using namespace vantora;

@@ -14,8 +14,8 @@ TThumbnail DecodeThumbnail(const QString& path, int cellWidth, int cellHeight) {
         path.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive)) {
       const TPictureSize size = ReadJpegSize(file);
       const TRect drawn = FitThumbnail(cellWidth, cellHeight, size.Width, size.Height);
-      picture.LoadFromFile(
-          file, CoveringScale(size.Width, size.Height, drawn.Width(), drawn.Height()));
+      picture.LoadFromFile(file,
+                           CoveringScale(size.Width, size.Height, drawn.Width(), drawn.Height()));
       thumb.PictureWidth = size.Width;
       thumb.PictureHeight = size.Height;
     } else {

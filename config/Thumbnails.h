@@ -28,10 +28,10 @@
 namespace vantora {
 
 struct TThumbnail {
-  QImage Image;            // scaled to the drawn rectangle; null on failure
-  int PictureWidth = 0;    // the picture's own size, which the fitting uses
+  QImage Image;  // scaled to the drawn rectangle; null on failure
+  int PictureWidth = 0;  // the picture's own size, which the fitting uses
   int PictureHeight = 0;
-  std::string Error;       // empty when the decode succeeded
+  std::string Error;  // empty when the decode succeeded
 };
 
 TThumbnail DecodeThumbnail(const QString& path, int cellWidth, int cellHeight);

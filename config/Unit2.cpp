@@ -70,8 +70,8 @@ TForm2::~TForm2() {
 }
 
 TImage* TForm2::Image(int k) const {
-  TImage* const cells[] = {ui->Image1, ui->Image2, ui->Image3,  ui->Image4,
-                           ui->Image5, ui->Image6, ui->Image7,  ui->Image8,
+  TImage* const cells[] = {ui->Image1, ui->Image2,  ui->Image3,  ui->Image4,
+                           ui->Image5, ui->Image6,  ui->Image7,  ui->Image8,
                            ui->Image9, ui->Image10, ui->Image11, ui->Image12};
   return cells[k - 1];
 }
@@ -235,8 +235,7 @@ void TForm2::ScrollBar1Scroll(TScrollCode scrollCode, int& scrollPos) {
         FillGrid();
       }
       break;
-    default:
-      break;  // tracking, top, bottom and end of scroll leave the grid alone
+    default: break;  // tracking, top, bottom and end of scroll leave the grid alone
   }
 }
 

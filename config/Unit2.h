@@ -45,24 +45,31 @@ inline const QString kActivationMarker = QStringLiteral("Orvanel");
 
 // What a scroll bar reports, as the platform's scroll codes name it.
 enum TScrollCode {
-  scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll
+  scLineUp,
+  scLineDown,
+  scPageUp,
+  scPageDown,
+  scPosition,
+  scTrack,
+  scTop,
+  scBottom,
+  scEndScroll
 };
 
 class TForm2 : public QWidget {
  public:
   // programFolder: the program file's folder with its trailing "/", where
   // "scr.ini" and the default picture folder "pics" are.
-  explicit TForm2(std::string programFolder = vantora::ProgramFolder(),
-                  QWidget* parent = nullptr);
+  explicit TForm2(std::string programFolder = vantora::ProgramFolder(), QWidget* parent = nullptr);
   ~TForm2() override;
 
   // The windows created after this one, set by their creator.
   TForm3* Form3 = nullptr;
   TForm4* Form4 = nullptr;
   TForm5* Form5 = nullptr;
-  QWidget* Form6 = nullptr;                 // the preview window
+  QWidget* Form6 = nullptr;  // the preview window
   std::function<void()> ResetPreviewGuard;  // its exit guard back to idle
-  std::function<void()> Beep;               // the system's default beep
+  std::function<void()> Beep;  // the system's default beep
   // Raised when the window has closed; as the main window, its closing
   // ends the program.
   std::function<void()> OnClose;
@@ -82,19 +89,19 @@ class TForm2 : public QWidget {
 
   // Controls of the layout.
   TImage* Image(int k) const;  // Image1 … Image12, row by row
-  TImage* Image13() const;     // the background
+  TImage* Image13() const;  // the background
   QScrollBar* ScrollBar1() const;
   QToolButton* SpeedButton(int n) const;  // SpeedButton1 … SpeedButton6
 
   // Working state.
-  QString Edit1;                        // picture folder as configured (empty = "pics")
-  QString Edit2 = kActivationMarker;    // non-empty = the activation work is due
-  QString FileListBox1;                 // the folder the file list holds
-  QStringList FileListBox1Items;        // its names, mask "*.jpg;*.bmp"
-  QStringList Memo1;                    // the picture list, one name per line
-  int ThumbPage = 0;                    // the page shown, 0-based
-  int ThumbEnd = 12;                    // one past the last position of the page
-  Timer Timer1{1};                      // drives the user settings dialog's playlist loading
+  QString Edit1;  // picture folder as configured (empty = "pics")
+  QString Edit2 = kActivationMarker;  // non-empty = the activation work is due
+  QString FileListBox1;  // the folder the file list holds
+  QStringList FileListBox1Items;  // its names, mask "*.jpg;*.bmp"
+  QStringList Memo1;  // the picture list, one name per line
+  int ThumbPage = 0;  // the page shown, 0-based
+  int ThumbEnd = 12;  // one past the last position of the page
+  Timer Timer1{1};  // drives the user settings dialog's playlist loading
 
   // The settings file object the configuration windows share; opened by
   // the activation work, or on first use by a dialog opened before it.

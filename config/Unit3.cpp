@@ -76,7 +76,8 @@ TForm3::TForm3(TForm2* form2, std::unique_ptr<TMediaPlayerBase> player, QWidget*
   ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
 
   OpenDialog1 = [this] {
-    return QFileDialog::getOpenFileName(this, QString(), QString(), QtFileFilter(OpenDialog1Filter));
+    return QFileDialog::getOpenFileName(this, QString(), QString(),
+                                        QtFileFilter(OpenDialog1Filter));
   };
   Timer2.OnTimer = [this] { RunHandler([this] { Timer2Timer(); }); };
   Timer1.OnTimer = [this] { RunHandler([this] { Timer1Timer(); }); };
@@ -142,7 +143,9 @@ bool TForm3::eventFilter(QObject* watched, QEvent* e) {
   return QDialog::eventFilter(watched, e);
 }
 
-void TForm3::reject() { RunHandler([this] { BitBtn1Click(); }); }
+void TForm3::reject() {
+  RunHandler([this] { BitBtn1Click(); });
+}
 
 void TForm3::CloseForm() {
   FormClose();

@@ -95,9 +95,9 @@ class TForm3 : public QDialog {
   std::unique_ptr<TMediaPlayerBase> MediaPlayer1;  // plays an entry for listening
   Timer Timer2{1};  // deletes the old entry keys after OK
   Timer Timer1{1};  // writes the entry keys after OK
-  int SelIndex = 0;     // list position at the last press in the list (-1: none)
-  int PlayIndex = 0;    // the entry the play button last asked for
-  int ListCursor = 0;   // shared by the loader and the saver
+  int SelIndex = 0;  // list position at the last press in the list (-1: none)
+  int PlayIndex = 0;  // the entry the play button last asked for
+  int ListCursor = 0;  // shared by the loader and the saver
   int EraseCursor = 0;  // the saver's key-deleting step
   int HorizontalExtent = 0;  // the list's scrollable width in pixels (0: its own)
 

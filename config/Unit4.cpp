@@ -2,11 +2,11 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <memory>
 #include <QFileSystemModel>
 #include <QPushButton>
 #include <QStyle>
 #include <QTreeView>
+#include <memory>
 
 #include "config/FormSupport.h"
 #include "config/Unit2.h"
@@ -16,7 +16,9 @@
 namespace vantora {
 
 TForm4::TForm4(TForm2* form2, QWidget* parent)
-    : QDialog(parent), FForm2(form2), ui(std::make_unique<Ui::TForm4>()),
+    : QDialog(parent),
+      FForm2(form2),
+      ui(std::make_unique<Ui::TForm4>()),
       FModel(new QFileSystemModel(this)) {
   ui->setupUi(this);
   setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -52,8 +54,10 @@ TForm4::TForm4(TForm2* form2, QWidget* parent)
     ui->ShellTreeView1->scrollTo(FModel->index(home), QAbstractItemView::PositionAtTop);
   });
 
-  connect(ui->BitBtn1, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn1Click(); }); });
-  connect(ui->BitBtn2, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn2Click(); }); });
+  connect(ui->BitBtn1, &QPushButton::clicked, this,
+          [this] { RunHandler([this] { BitBtn1Click(); }); });
+  connect(ui->BitBtn2, &QPushButton::clicked, this,
+          [this] { RunHandler([this] { BitBtn2Click(); }); });
 }
 
 TForm4::~TForm4() = default;
@@ -77,7 +81,9 @@ void TForm4::SelectPath(const QString& path) {
   ui->ShellTreeView1->scrollTo(index);
 }
 
-void TForm4::reject() { RunHandler([this] { BitBtn1Click(); }); }
+void TForm4::reject() {
+  RunHandler([this] { BitBtn1Click(); });
+}
 
 void TForm4::BitBtn1Click() { hide(); }
 

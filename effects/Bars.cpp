@@ -25,8 +25,10 @@ void AddBars(int A, int L, int T, int D, int Mode, AddFn Add) {
   if (A > L) {
     for (int i = 5; i < T + 5; i += 10) {
       Add(0, i - 5, L, i);  // the even bar above, completed in the first phase
-      if (Mode == 1 || Mode == 4) Add(2 * L - A, i, L, i + 5);
-      else if (Mode == 2 || Mode == 5) Add(0, i, A - L, i + 5);
+      if (Mode == 1 || Mode == 4)
+        Add(2 * L - A, i, L, i + 5);
+      else if (Mode == 2 || Mode == 5)
+        Add(0, i, A - L, i + 5);
     }
     return;
   }
@@ -98,10 +100,8 @@ Region BarsOf(const TBarsRow& row, const TFrameGeometry& g) {
 
 Region BarsRegion(int A, int V, int W, int H, int D, int HorzMode, int VertMode) {
   RegionBuilder b;
-  AddBars(A, W, H, D, HorzMode,
-          [&](int a1, int t1, int a2, int t2) { b.AddRect(a1, t1, a2, t2); });
-  AddBars(V, H, W, D, VertMode,
-          [&](int a1, int t1, int a2, int t2) { b.AddRect(t1, a1, t2, a2); });
+  AddBars(A, W, H, D, HorzMode, [&](int a1, int t1, int a2, int t2) { b.AddRect(a1, t1, a2, t2); });
+  AddBars(V, H, W, D, VertMode, [&](int a1, int t1, int a2, int t2) { b.AddRect(t1, a1, t2, a2); });
   return b.Build();
 }
 

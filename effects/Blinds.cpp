@@ -25,10 +25,10 @@ struct TBlind {
 
 // Effects 136..141, in table order.
 constexpr TBlind kBlinds[] = {
-    {true, true, false},   // 136 "Blind vertically": period W div S
+    {true, true, false},  // 136 "Blind vertically": period W div S
     {false, true, false},  // 137 "Blind horizontally": period H div S
     {true, false, false},  // 138 "Uneven blind from left": period X
-    {true, false, true},   // 139 "Uneven blind from right": period X
+    {true, false, true},  // 139 "Uneven blind from right": period X
     {false, false, false},  // 140 "Uneven blind from top": period Y
     {false, false, true},  // 141 "Uneven blind from bottom": period Y
 };

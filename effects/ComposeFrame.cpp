@@ -4,8 +4,8 @@
 
 namespace vantora {
 
-void ComposeFrame(Bitmap& Screen, const Bitmap& OldScreen, const Bitmap& Image, int Style,
-                  int Step, int Progress, const TFrameHooks& hooks) {
+void ComposeFrame(Bitmap& Screen, const Bitmap& OldScreen, const Bitmap& Image, int Style, int Step,
+                  int Progress, const TFrameHooks& hooks) {
   DrawAt(Screen, 0, 0, OldScreen);
   if (hooks.BeforeNewFrame) hooks.BeforeNewFrame();
   if (Progress >= 100) {

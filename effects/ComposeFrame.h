@@ -20,7 +20,7 @@ struct TFrameHooks {
 // nothing more, and at 1..99 the effect of Style (or the custom drawing for
 // style 0) with Rect = (0, 0, width, height of Image). Screen, OldScreen and
 // Image have the same size.
-void ComposeFrame(Bitmap& Screen, const Bitmap& OldScreen, const Bitmap& Image, int Style,
-                  int Step, int Progress, const TFrameHooks& hooks = {});
+void ComposeFrame(Bitmap& Screen, const Bitmap& OldScreen, const Bitmap& Image, int Style, int Step,
+                  int Progress, const TFrameHooks& hooks = {});
 
 }  // namespace vantora

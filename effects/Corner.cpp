@@ -22,25 +22,27 @@ constexpr TCopies CornerRow(int No, const TFrameGeometry& g) {
 
     case 52: return {{whole, centre}};
     case 53: return {Plain(centre)};
-    case 54: return {Plain({0, 0, W, Y / 2}), Plain({0, H - Y / 2, W, H}),
-                     Plain({0, 0, X / 2, H}), Plain({W - X / 2, 0, W, H})};
+    case 54:
+      return {Plain({0, 0, W, Y / 2}), Plain({0, H - Y / 2, W, H}), Plain({0, 0, X / 2, H}),
+              Plain({W - X / 2, 0, W, H})};
 
-    case 55: return {Plain({0, 0, X / 2 + 1, Y / 2 + 1}),
-                     Plain({0, H - Y / 2 - 1, X / 2 + 1, H}),
-                     Plain({W - X / 2 - 1, H - Y / 2 - 1, W, H}),
-                     Plain({W - X / 2 - 1, 0, W, Y / 2 + 1})};
+    case 55:
+      return {Plain({0, 0, X / 2 + 1, Y / 2 + 1}), Plain({0, H - Y / 2 - 1, X / 2 + 1, H}),
+              Plain({W - X / 2 - 1, H - Y / 2 - 1, W, H}), Plain({W - X / 2 - 1, 0, W, Y / 2 + 1})};
     // Each quarter squeezed into a rectangle growing from its own corner.
-    case 56: return {{{0, 0, W / 2 + 1, H / 2 + 1}, {0, 0, X / 2 + 1, Y / 2 + 1}},
-                     {{0, H / 2 + 1, W / 2 + 1, H}, {0, H - Y / 2, X / 2 + 1, H}},
-                     {{W / 2 + 1, H / 2 + 1, W, H}, {W - X / 2, H - Y / 2, W, H}},
-                     {{W / 2 + 1, 0, W, H / 2 + 1}, {W - X / 2, 0, W, Y / 2 + 1}}};
+    case 56:
+      return {{{0, 0, W / 2 + 1, H / 2 + 1}, {0, 0, X / 2 + 1, Y / 2 + 1}},
+              {{0, H / 2 + 1, W / 2 + 1, H}, {0, H - Y / 2, X / 2 + 1, H}},
+              {{W / 2 + 1, H / 2 + 1, W, H}, {W - X / 2, H - Y / 2, W, H}},
+              {{W / 2 + 1, 0, W, H / 2 + 1}, {W - X / 2, 0, W, Y / 2 + 1}}};
     // Each quarter at natural size sliding in from its own side, like a
     // pinwheel. Both ends of a moving rectangle truncate toward zero on their
     // own, so it may be a pixel off its quarter's size and scale by it.
-    case 57: return {{{0, 0, W / 2 + 1, H / 2 + 1}, {(X - W) / 2, 0, X / 2 + 1, H / 2 + 1}},
-                     {{W / 2 - 1, 0, W, H / 2 + 1}, {W / 2 - 1, (Y - H) / 2, W, Y / 2 + 1}},
-                     {{W / 2 + 1, H / 2 - 1, W, H}, {W - X / 2, H / 2 - 1, W + (W - X) / 2, H}},
-                     {{0, H / 2 + 1, W / 2 + 1, H}, {0, H - Y / 2, W / 2 + 1, H + (H - Y) / 2}}};
+    case 57:
+      return {{{0, 0, W / 2 + 1, H / 2 + 1}, {(X - W) / 2, 0, X / 2 + 1, H / 2 + 1}},
+              {{W / 2 - 1, 0, W, H / 2 + 1}, {W / 2 - 1, (Y - H) / 2, W, Y / 2 + 1}},
+              {{W / 2 + 1, H / 2 - 1, W, H}, {W - X / 2, H / 2 - 1, W + (W - X) / 2, H}},
+              {{0, H / 2 + 1, W / 2 + 1, H}, {0, H - Y / 2, W / 2 + 1, H + (H - Y) / 2}}};
   }
   return {};
 }

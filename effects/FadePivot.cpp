@@ -127,10 +127,10 @@ void PivotCopy(Bitmap& Screen, const Bitmap& Image, int CX, int CY, long double 
   for (int i = 0; i < H; ++i) {
     const std::int64_t a0 = sumA(u0, rowV(i)), b0 = sumB(u0, rowV(i));  // at column 0
     std::int64_t first = 0, last = W - 1;
-    KeepWhereInside(a0, cosQ, -std::int64_t(CX) * 65536, (std::int64_t(W) - CX) * 65536 - 1,
-                    first, last);
-    KeepWhereInside(b0, sinQ, -std::int64_t(CY) * 65536, (std::int64_t(H) - CY) * 65536 - 1,
-                    first, last);
+    KeepWhereInside(a0, cosQ, -std::int64_t(CX) * 65536, (std::int64_t(W) - CX) * 65536 - 1, first,
+                    last);
+    KeepWhereInside(b0, sinQ, -std::int64_t(CY) * 65536, (std::int64_t(H) - CY) * 65536 - 1, first,
+                    last);
     TPixel* row = Screen.ScanLine(i);
     auto a = std::int32_t(a0 + first * cosQ), b = std::int32_t(b0 + first * sinQ);
     for (std::int64_t j = first; j <= last; ++j) {

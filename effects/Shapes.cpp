@@ -27,12 +27,12 @@ void RotatePoints(std::span<TPoint> points, int CX, int CY, long double angle) {
 // about their centre lines, united with the bands of an uneven blind.
 struct TMovingRects {
   bool RowStripes;  // horizontal stripes moved down (else vertical ones moved right)
-  int Blind;        // the uneven blind whose bands run across the stripes
+  int Blind;  // the uneven blind whose bands run across the stripes
 };
 
 constexpr TMovingRects kMovingRects[] = {
-    {true, 138},   // 145: horizontal stripes, period H div S; bands from the left
-    {true, 139},   // 146: horizontal stripes; bands from the right
+    {true, 138},  // 145: horizontal stripes, period H div S; bands from the left
+    {true, 139},  // 146: horizontal stripes; bands from the right
     {false, 140},  // 147: vertical stripes, period W div S; bands from the top
     {false, 141},  // 148: vertical stripes; bands from the bottom
 };
@@ -57,12 +57,18 @@ Region RotationalRegion(int No, const TFrameGeometry& g, int Progress) {
   const int X = g.X, Y = g.Y;
   // 149: the X x Y rectangle. 150: a four-pointed star with tips 2X to the
   // sides and 2Y above and below, whose inner corners are the rectangle's.
-  std::array<TPoint, 4> rectangle{{{cx - hx, cy - hy}, {cx + hx, cy - hy}, {cx + hx, cy + hy},
-                                    {cx - hx, cy + hy}}};
-  std::array<TPoint, 8> star{{{cx - 2 * X, cy}, {cx - hx, cy - hy}, {cx, cy - 2 * Y},
-                              {cx + hx, cy - hy}, {cx + 2 * X, cy}, {cx + hx, cy + hy},
-                              {cx, cy + 2 * Y}, {cx - hx, cy + hy}}};
-  const std::span<TPoint> outline = No == 149 ? std::span<TPoint>(rectangle) : std::span<TPoint>(star);
+  std::array<TPoint, 4> rectangle{
+      {{cx - hx, cy - hy}, {cx + hx, cy - hy}, {cx + hx, cy + hy}, {cx - hx, cy + hy}}};
+  std::array<TPoint, 8> star{{{cx - 2 * X, cy},
+                              {cx - hx, cy - hy},
+                              {cx, cy - 2 * Y},
+                              {cx + hx, cy - hy},
+                              {cx + 2 * X, cy},
+                              {cx + hx, cy + hy},
+                              {cx, cy + 2 * Y},
+                              {cx - hx, cy + hy}}};
+  const std::span<TPoint> outline =
+      No == 149 ? std::span<TPoint>(rectangle) : std::span<TPoint>(star);
   RotatePoints(outline, cx, cy, Progress * kPi / 50);
   return Region::Polygon(outline);
 }

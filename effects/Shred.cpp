@@ -93,11 +93,9 @@ constexpr TShredRow ShredRowOf(int No) {
 Region ShredRegion(int A, int V, int W, int H, int RowMode, int ColMode) {
   RegionBuilder b;
   if (RowMode != 0)
-    AddShreds(A, W, H, RowMode,
-              [&](int a1, int t1, int a2, int t2) { b.AddRect(a1, t1, a2, t2); });
+    AddShreds(A, W, H, RowMode, [&](int a1, int t1, int a2, int t2) { b.AddRect(a1, t1, a2, t2); });
   if (ColMode != 0)
-    AddShreds(V, H, W, ColMode,
-              [&](int a1, int t1, int a2, int t2) { b.AddRect(t1, a1, t2, a2); });
+    AddShreds(V, H, W, ColMode, [&](int a1, int t1, int a2, int t2) { b.AddRect(t1, a1, t2, a2); });
   return b.Build();
 }
 
@@ -106,9 +104,9 @@ void ShredEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Ste
   constexpr TShredRow row = ShredRowOf(No);
   static_assert(row.No == No, "every shred effect has a row in kShredTable");
   const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
-  ClippedDraw(Screen, Image,
-              ShredRegion(row.UsesX ? g.X : 0, row.UsesY ? g.Y : 0, g.W, g.H, row.RowMode,
-                          row.ColMode));
+  ClippedDraw(
+      Screen, Image,
+      ShredRegion(row.UsesX ? g.X : 0, row.UsesY ? g.Y : 0, g.W, g.H, row.RowMode, row.ColMode));
 }
 
 template void ShredEffect<65>(Bitmap&, const Bitmap&, const TRect&, int, int);

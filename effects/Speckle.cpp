@@ -20,8 +20,8 @@ template <class AddRect>
 void AddSpeckleFringe(int E, int L, int M, int Mode, AddRect&& Rect) {
   const int D = E < L ? L / 10 : 0;  // depth of the speckled fringe
   const int sz = std::max(D / 20, 2);  // side of a speck
-  const int n = D / sz;                // fringe positions
-  const int t = ((3 * D) / sz) / 4;    // positions that get the doubled chance
+  const int n = D / sz;  // fringe positions
+  const int t = ((3 * D) / sz) / 4;  // positions that get the doubled chance
   for (int v = 0; v < M; v += sz / 2) {
     if (Mode == 1)
       Rect(L - E, v, L, v + sz);
@@ -43,13 +43,11 @@ void AddSpeckleFringe(int E, int L, int M, int Mode, AddRect&& Rect) {
 Region SpeckleRegion(int X, int Y, int W, int H, int HMode, int VMode) {
   RegionBuilder rb;
   if (HMode != 0)
-    AddSpeckleFringe(X, W, H, HMode, [&](int u1, int v1, int u2, int v2) {
-      rb.AddRect(u1, v1, u2, v2);
-    });
+    AddSpeckleFringe(X, W, H, HMode,
+                     [&](int u1, int v1, int u2, int v2) { rb.AddRect(u1, v1, u2, v2); });
   if (VMode != 0)
-    AddSpeckleFringe(Y, H, W, VMode, [&](int u1, int v1, int u2, int v2) {
-      rb.AddRect(v1, u1, v2, u2);
-    });
+    AddSpeckleFringe(Y, H, W, VMode,
+                     [&](int u1, int v1, int u2, int v2) { rb.AddRect(v1, u1, v2, u2); });
   return rb.Build();
 }
 

@@ -27,8 +27,9 @@ constexpr TCopies StraightRow(int No, const TFrameGeometry& g) {
     case 11: return {Plain({(W - X) / 2, 0, (W + X) / 2, H})};
     case 12: return {Plain({0, 0, X / 2 + 1, H}), Plain({W - X / 2 - 1, 0, W, H})};
     // The +1 and -1 make the two halves overlap by a column as X nears W.
-    case 13: return {{{0, 0, W / 2 + 1, H}, {0, 0, X / 2 + 1, H}},
-                     {{W / 2, 0, W, H}, {W - X / 2 - 1, 0, W, H}}};
+    case 13:
+      return {{{0, 0, W / 2 + 1, H}, {0, 0, X / 2 + 1, H}},
+              {{W / 2, 0, W, H}, {W - X / 2 - 1, 0, W, H}}};
 
     case 18: return {{whole, {0, H - Y, W, H}}};
     case 19: return {{whole, {0, 0, W, Y}}};
@@ -43,8 +44,9 @@ constexpr TCopies StraightRow(int No, const TFrameGeometry& g) {
     case 28: return {Plain({0, (H - Y) / 2, W, (H + Y) / 2})};
     // Despite its name 29 slides nothing: it uncovers in place, like 12.
     case 29: return {Plain({0, 0, W, Y / 2 + 1}), Plain({0, H - Y / 2 - 1, W, H})};
-    case 30: return {{{0, 0, W, H / 2 + 1}, {0, 0, W, Y / 2 + 1}},
-                     {{0, H / 2, W, H}, {0, H - Y / 2 - 1, W, H}}};
+    case 30:
+      return {{{0, 0, W, H / 2 + 1}, {0, 0, W, Y / 2 + 1}},
+              {{0, H / 2, W, H}, {0, H - Y / 2 - 1, W, H}}};
 
     case 35: return {{whole, {W - X, H - Y, W, H}}};
     case 36: return {{whole, {W - X, 0, W, Y}}};
@@ -65,7 +67,8 @@ constexpr TCopies StraightRow(int No, const TFrameGeometry& g) {
 }  // namespace
 
 template <int No>
-void StraightEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
+void StraightEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+                    int Progress) {
   DrawRow<No>(Screen, Image, Rect, Step, Progress, StraightRow);
 }
 

@@ -38,7 +38,8 @@ int MulDiv(int a, int b, int c) {
   if (c == 0) return -1;
   const std::int64_t p = std::int64_t(a) * b;
   // Round the magnitude half up, then restore the sign: halves go away from zero.
-  const std::int64_t q = (std::llabs(p) + std::llabs(std::int64_t(c)) / 2) / std::llabs(std::int64_t(c));
+  const std::int64_t q =
+      (std::llabs(p) + std::llabs(std::int64_t(c)) / 2) / std::llabs(std::int64_t(c));
   const std::int64_t r = (p < 0) != (c < 0) ? -q : q;
   if (r > std::numeric_limits<int>::max() || r < std::numeric_limits<int>::min()) return -1;
   return int(r);

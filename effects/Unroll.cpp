@@ -68,11 +68,13 @@ constexpr TCopies BuildUpRow(int No, const TFrameGeometry& g) {
   const int W = g.W, H = g.H, X = g.X, Y = g.Y, S = std::max(g.S, 1);
   switch (No) {
     case 16: return {Plain({0, 0, X, H}), {{X, 0, std::min(X + W / S, W), H}, {X, 0, W, H}}};
-    case 17: return {Plain({W - X, 0, W, H}),
-                     {{std::max(W - X - W / S, 0), 0, W - X, H}, {0, 0, W - X, H}}};
+    case 17:
+      return {Plain({W - X, 0, W, H}),
+              {{std::max(W - X - W / S, 0), 0, W - X, H}, {0, 0, W - X, H}}};
     case 33: return {Plain({0, 0, W, Y}), {{0, Y, W, std::min(Y + H / S, H)}, {0, Y, W, H}}};
-    case 34: return {Plain({0, H - Y, W, H}),
-                     {{0, std::max(H - Y - H / S, 0), W, H - Y}, {0, 0, W, H - Y}}};
+    case 34:
+      return {Plain({0, H - Y, W, H}),
+              {{0, std::max(H - Y - H / S, 0), W, H - Y}, {0, 0, W, H - Y}}};
   }
   return {};
 }

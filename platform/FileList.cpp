@@ -11,9 +11,8 @@ namespace vantora {
 namespace {
 
 bool MatchesPattern(const QString& name, const QString& pattern) {
-  const QRegularExpression re(
-      QRegularExpression::wildcardToRegularExpression(pattern),
-      QRegularExpression::CaseInsensitiveOption);
+  const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern),
+                              QRegularExpression::CaseInsensitiveOption);
   return re.match(name).hasMatch();
 }
 

@@ -38,9 +38,8 @@ void TMediaPlayer::Open() {
   const QFileInfo info(FFileName);
   if (!info.isFile()) {
     // Nothing to hand to the backend; fail as an open would.
-    throw std::runtime_error(("Cannot open the file \"" + FFileName.toStdString() +
-                              "\": it does not exist")
-                                 .c_str());
+    throw std::runtime_error(
+        ("Cannot open the file \"" + FFileName.toStdString() + "\": it does not exist").c_str());
   }
   FErrorReported = false;
   FOpen = true;
@@ -83,7 +82,11 @@ void TMediaPlayer::EndRequest() {
   FPending = false;
   // Posted, so the handler never runs inside Play, Stop or Close.
   QMetaObject::invokeMethod(
-      FContext.get(), [this] { if (OnNotify) OnNotify(); }, Qt::QueuedConnection);
+      FContext.get(),
+      [this] {
+        if (OnNotify) OnNotify();
+      },
+      Qt::QueuedConnection);
 }
 
 void TMediaPlayer::Failed(const QString& text) {
@@ -94,8 +97,8 @@ void TMediaPlayer::Failed(const QString& text) {
   FErrorReported = true;
   const QString message = QStringLiteral("Cannot play the file \"%1\": %2").arg(FFileName, text);
   // Reported from the event loop, outside the backend's signal.
-  QMetaObject::invokeMethod(FContext.get(), [message] { ReportError(message); },
-                            Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      FContext.get(), [message] { ReportError(message); }, Qt::QueuedConnection);
 }
 
 }  // namespace vantora

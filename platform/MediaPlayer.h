@@ -60,7 +60,7 @@ class TMediaPlayer : public TMediaPlayerBase {
 
   QString FFileName;
   bool FOpen = false;
-  bool FPending = false;        // a play request waits for its notification
+  bool FPending = false;  // a play request waits for its notification
   bool FErrorReported = false;  // one report per opened file
   std::unique_ptr<QObject> FContext;  // owns the connections and the posts
   std::unique_ptr<QAudioOutput> FAudio;

@@ -53,8 +53,7 @@ int TryLock(int fd, int operation) {
 }  // namespace
 
 SingleInstance::SingleInstance(std::string name, std::string folder)
-    : FLockPath(folder.empty() ? DefaultLockPath(name)
-                               : folder + "/vantora-" + name + ".lock") {}
+    : FLockPath(folder.empty() ? DefaultLockPath(name) : folder + "/vantora-" + name + ".lock") {}
 
 SingleInstance::~SingleInstance() { Release(); }
 

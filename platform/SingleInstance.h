@@ -18,9 +18,9 @@ namespace vantora {
 class SingleInstance {
  public:
   enum TAcquireResult {
-    arAcquired,       // this object holds the marker now
+    arAcquired,  // this object holds the marker now
     arHeldElsewhere,  // another holder has it
-    arUnavailable,    // the lock file could not be opened or locked
+    arUnavailable,  // the lock file could not be opened or locked
   };
 
   // folder empty: the default folder described above.

@@ -128,8 +128,8 @@ void StretchCopy(Bitmap& dst, const TRect& a, const Bitmap& src, const TRect& b,
   AxisMap xs, ys;
   if (!xs.Build(a.Left, a.Width(), b.Left, b.Width(), dst.Width(), src.Width())) return;
   if (!ys.Build(a.Top, a.Height(), b.Top, b.Height(), dst.Height(), src.Height())) return;
-  if (clip && (clip->IsEmpty() || intersected(clip->Extents(), {xs.First, ys.First, xs.Last, ys.Last})
-                                      .IsEmpty()))
+  if (clip && (clip->IsEmpty() ||
+               intersected(clip->Extents(), {xs.First, ys.First, xs.Last, ys.Last}).IsEmpty()))
     return;
 
   // A copy of a bitmap onto itself must read the old pixels. The unscaled
@@ -164,7 +164,8 @@ void StretchCopy(Bitmap& dst, const TRect& a, const Bitmap& src, const TRect& b,
         TPixel* d = dst.ScanLine(y);
         const TPixel* s = dst.ScanLine(ys.Src(y));
         if (xs.Identity())
-          std::memmove(d + xs.First, s + xs.Src(xs.First), std::size_t(xs.Last - xs.First) * sizeof(TPixel));
+          std::memmove(d + xs.First, s + xs.Src(xs.First),
+                       std::size_t(xs.Last - xs.First) * sizeof(TPixel));
         else if (xOrder > 0)
           for (int x = xs.First; x < xs.Last; ++x) d[x] = s[xs.Src(x)];
         else
@@ -223,7 +224,8 @@ void ClippedDraw(Bitmap& dst, const Bitmap& src, const Region& g) {
     if (t >= b) return;
     if (sameWidth && spans.size() == 1 && spans[0].Left <= 0 && spans[0].Right >= w) {
       // The band covers whole rows, which lie back to back: one copy.
-      std::memcpy(dst.ScanLine(t), src.ScanLine(t), std::size_t(b - t) * std::size_t(w) * sizeof(TPixel));
+      std::memcpy(dst.ScanLine(t), src.ScanLine(t),
+                  std::size_t(b - t) * std::size_t(w) * sizeof(TPixel));
       return;
     }
     // Row by row, so that both bitmaps are read and written in memory order.
@@ -254,8 +256,8 @@ void TileDraw(Bitmap& dst, const TRect& r, const Bitmap& src, const Region* clip
   // large target gives many thousands of tiles, and a paint of a small
   // rectangle needs a few of them. The tiles may stick out past r; the target
   // (and the clip) cut them, not r.
-  TRect visible = intersected({r.Left, r.Top, r.Left + columns * w, r.Top + rows * h},
-                              dst.BoundsRect());
+  TRect visible =
+      intersected({r.Left, r.Top, r.Left + columns * w, r.Top + rows * h}, dst.BoundsRect());
   if (clip) visible = intersected(visible, clip->Extents());
   if (visible.IsEmpty()) return;
   const int row0 = (visible.Top - r.Top) / h, row1 = (visible.Bottom - 1 - r.Top) / h + 1;

@@ -13,6 +13,7 @@
 // jpeglib.h needs size_t and FILE declared before it, and jerror.h needs the
 // configuration that jpeglib.h brings.
 #include <jpeglib.h>
+
 #include <jerror.h>
 
 namespace vantora {
@@ -120,10 +121,8 @@ bool IsCorruptDataWarning(int code) {
     case JWRN_NOT_SEQUENTIAL:
     case JWRN_BOGUS_PROGRESSION:
     case JWRN_HUFF_BAD_CODE:
-    case JWRN_ARITH_BAD_CODE:
-      return true;
-    default:
-      return false;
+    case JWRN_ARITH_BAD_CODE: return true;
+    default: return false;
   }
 }
 
@@ -165,8 +164,7 @@ struct JpegDecoder {
 
 // Guarded: creates the decompressor on `source` (memory or file) and reads the
 // header.
-bool JpegReadHeader(JpegDecoder* d, const std::span<const std::uint8_t>* memory,
-                    std::FILE* file) {
+bool JpegReadHeader(JpegDecoder* d, const std::span<const std::uint8_t>* memory, std::FILE* file) {
   if (setjmp(d->jerr.jump)) return false;
   jpeg_create_decompress(&d->cinfo);
   d->cinfo.progress = &d->progress;
@@ -187,8 +185,7 @@ bool JpegCalcOutput(JpegDecoder* d, int scale) {
   // CMYK and YCCK come out as CMYK and are converted by us; everything else
   // libjpeg converts straight into our byte order.
   c.out_color_space =
-      (c.jpeg_color_space == JCS_CMYK || c.jpeg_color_space == JCS_YCCK) ? JCS_CMYK
-                                                                          : JCS_EXT_BGRX;
+      (c.jpeg_color_space == JCS_CMYK || c.jpeg_color_space == JCS_YCCK) ? JCS_CMYK : JCS_EXT_BGRX;
   jpeg_calc_output_dimensions(&c);
   return true;
 }
@@ -217,8 +214,8 @@ bool JpegDecodeRows(JpegDecoder* d, Bitmap* bitmap, JSAMPLE* cmykRow) {
   while (c.output_scanline < c.output_height) {
     const int y = static_cast<int>(c.output_scanline);
     JSAMPROW row = cmyk ? cmykRow : reinterpret_cast<JSAMPLE*>(bitmap->ScanLine(y));
-    if (jpeg_read_scanlines(&c, &row, 1) != 1) JumpWithMessage(
-        reinterpret_cast<j_common_ptr>(&c), "no scan line decoded");
+    if (jpeg_read_scanlines(&c, &row, 1) != 1)
+      JumpWithMessage(reinterpret_cast<j_common_ptr>(&c), "no scan line decoded");
     TPixel* out = bitmap->ScanLine(y);
     if (cmyk) {
       for (int x = 0; x < width; ++x) out[x] = CmykToPixel(cmykRow + 4 * x, inverted);
@@ -342,8 +339,7 @@ TBmpLayout ReadBmpLayout(const ByteReader& in, const std::string& name) {
     case kBiAlphaBitfields:
       if (bpp != 16 && bpp != 32) Fail(name, "bit fields need 16 or 32 bits per pixel");
       break;
-    default:
-      Fail(name, "unsupported bitmap compression (" + std::to_string(L.Compression) + ")");
+    default: Fail(name, "unsupported bitmap compression (" + std::to_string(L.Compression) + ")");
   }
 
   // Sizes are checked before anything is allocated; after this check every
@@ -352,8 +348,8 @@ TBmpLayout ReadBmpLayout(const ByteReader& in, const std::string& name) {
     Fail(name, "invalid picture size (" + std::to_string(L.Width) + " x " +
                    std::to_string(L.TopDown ? -L.Height : L.Height) + ")");
   if (L.Width * L.Height > kMaxPixels)
-    Fail(name, "picture too large (" + std::to_string(L.Width) + " x " +
-                   std::to_string(L.Height) + ")");
+    Fail(name,
+         "picture too large (" + std::to_string(L.Width) + " x " + std::to_string(L.Height) + ")");
 
   if (bpp == 16 || bpp == 32) {
     if (L.Compression == kBiBitfields || L.Compression == kBiAlphaBitfields) {
@@ -390,8 +386,7 @@ TBmpLayout ReadBmpLayout(const ByteReader& in, const std::string& name) {
   }
 
   if (dataOffset > in.Size())
-    Fail(name, "pixel data offset (" + std::to_string(dataOffset) +
-                   ") beyond the end of the file");
+    Fail(name, "pixel data offset (" + std::to_string(dataOffset) + ") beyond the end of the file");
   if (dataOffset < 14 + infoSize) Fail(name, "pixel data offset inside the header");
   L.DataOffset = dataOffset;
   return L;
@@ -438,8 +433,7 @@ void DecodeBmpRows(const ByteReader& in, const TBmpLayout& L, Bitmap& out,
         }
         break;
       case 24:
-        for (int x = 0; x < width; ++x)
-          dst[x] = Rgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
+        for (int x = 0; x < width; ++x) dst[x] = Rgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
         break;
       case 32:
         for (int x = 0; x < width; ++x) {
@@ -459,8 +453,7 @@ void DecodeBmpRows(const ByteReader& in, const TBmpLayout& L, Bitmap& out,
 // With out == nullptr the data is only checked: a few bytes of run-length
 // data can claim a huge picture, so the stream is checked before the bitmap
 // is allocated.
-void DecodeBmpRle(const ByteReader& in, const TBmpLayout& L, Bitmap* out,
-                  const std::string& name) {
+void DecodeBmpRle(const ByteReader& in, const TBmpLayout& L, Bitmap* out, const std::string& name) {
   const bool rle4 = L.Compression == kBiRle4;
   const int width = int(L.Width), height = int(L.Height);
   const std::size_t colors = L.Palette.size();
@@ -487,8 +480,7 @@ void DecodeBmpRle(const ByteReader& in, const TBmpLayout& L, Bitmap* out,
     p += 2;
     if (count > 0) {
       TPixel* row = rowOf(count);
-      for (int i = 0; i < count; ++i)
-        put(row, rle4 ? ((i & 1) ? value & 15 : value >> 4) : value);
+      for (int i = 0; i < count; ++i) put(row, rle4 ? ((i & 1) ? value & 15 : value >> 4) : value);
     } else if (value == 0) {
       x = 0;
       ++line;
@@ -585,8 +577,8 @@ void CheckJpegDataLength(const jpeg_decompress_struct& c, std::size_t length,
   for (int i = 0; i < c.num_components; ++i)
     blocks += std::int64_t(c.comp_info[i].width_in_blocks) * c.comp_info[i].height_in_blocks;
   if (std::int64_t(length) < blocks / 4)
-    Fail(name, "JPEG data too short for a picture of " + std::to_string(c.image_width) +
-                   " x " + std::to_string(c.image_height));
+    Fail(name, "JPEG data too short for a picture of " + std::to_string(c.image_width) + " x " +
+                   std::to_string(c.image_height));
 }
 
 }  // namespace
@@ -629,8 +621,7 @@ TJpegScale CoveringScale(int width, int height, int minWidth, int minHeight) {
   return TJpegScale::Full;
 }
 
-Bitmap DecodeJpeg(std::span<const std::uint8_t> data, const std::string& name,
-                  TJpegScale scale) {
+Bitmap DecodeJpeg(std::span<const std::uint8_t> data, const std::string& name, TJpegScale scale) {
   if (data.empty()) Fail(name, "empty file");
   JpegDecoder d;
   if (!JpegReadHeader(&d, &data, nullptr)) Fail(name, JpegMessage(d));

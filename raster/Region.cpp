@@ -257,12 +257,13 @@ bool Disjoint(const TRect& a, const TRect& b) {
 // quotient and a remainder, without a division per row.
 struct PolyEdge {
   int Top, Bottom;  // rows crossed: Top <= y < Bottom
-  int Dir;          // +1 downwards, -1 upwards
+  int Dir;  // +1 downwards, -1 upwards
   i64 Q, R, D, SQ, SR;
 
   void Start(int y) {
     // M(y) = numerator + D - 1, xs = floor(M / D), 0 <= R < D.
-    const i128 m = i128(2 * i64(y) + 1 - 2 * i64(Y0)) * DX + i128(2 * i64(X0) - 1) * (D / 2) + D - 1;
+    const i128 m =
+        i128(2 * i64(y) + 1 - 2 * i64(Y0)) * DX + i128(2 * i64(X0) - 1) * (D / 2) + D - 1;
     Q = FloorDiv(m, D);
     R = i64(m - i128(Q) * D);
   }
@@ -635,8 +636,9 @@ void RegionBuilder::AddTriangle(int x1, int y1, int x2, int y2, int x3, int y3) 
   const std::size_t used = FPieces.size();
   FPieces.resize(used + std::size_t(i64(bottom) - top));
   TPiece* out = FPieces.data() + used;
-  ScanTriangle({x1, y1}, {x2, y2}, {x3, y3},
-               [&](int y, int l, int r) { *out++ = {y, y + 1, l, r}; });
+  ScanTriangle({x1, y1}, {x2, y2}, {x3, y3}, [&](int y, int l, int r) {
+    *out++ = {y, y + 1, l, r};
+  });
   FPieces.resize(std::size_t(out - FPieces.data()));
   // Keep the shape for the next triangle when its offsets fit an int.
   constexpr i64 kLimit = i64(1) << 30;

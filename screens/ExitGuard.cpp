@@ -44,18 +44,21 @@ void TAppMessage::Install() {
   // The mouse event that trips the guard is still being delivered (and may
   // travel on to the window behind the control): the hook acts from the
   // next event on.
-  QMetaObject::invokeMethod(this, [this] { FArmed = true; }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { FArmed = true; }, Qt::QueuedConnection);
 }
 
 bool TAppMessage::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (FArmed && (type == QEvent::KeyPress || type == QEvent::MouseMove) &&
-      FWindow->isVisible()) {
+  if (FArmed && (type == QEvent::KeyPress || type == QEvent::MouseMove) && FWindow->isVisible()) {
     // Closed from the event loop: the event is still dispatched first, and
     // an event that travels on to a parent widget closes the window once.
     QPointer<QWidget> window(FWindow);
     QMetaObject::invokeMethod(
-        FWindow, [window] { if (window && window->isVisible()) window->close(); },
+        FWindow,
+        [window] {
+          if (window && window->isVisible()) window->close();
+        },
         Qt::QueuedConnection);
   }
   return false;

@@ -68,9 +68,7 @@ std::shared_ptr<TDecodeJob> TPictureLoader::Request(const QString& path, QSize s
   return job;
 }
 
-void TPictureLoader::Forget(const std::shared_ptr<TDecodeJob>& job) {
-  std::erase(FRecent, job);
-}
+void TPictureLoader::Forget(const std::shared_ptr<TDecodeJob>& job) { std::erase(FRecent, job); }
 
 void TPictureLoader::Clear() { FRecent.clear(); }
 

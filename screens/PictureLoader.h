@@ -27,7 +27,7 @@ namespace vantora {
 
 struct TDecodeJob {
   QString Path;
-  QSize Screen;       // the area the picture will fill
+  QSize Screen;  // the area the picture will fill
   bool Shrinks = false;  // the fitting scales it down to the screen
   // Written by the worker before Done is set, read after.
   vantora::Picture Picture;
@@ -68,7 +68,7 @@ class TPictureLoader {
   std::mutex FMutex;
   std::condition_variable FWake;
   std::deque<std::shared_ptr<TDecodeJob>> FQueue;  // guarded by FMutex
-  bool FQuit = false;                              // guarded by FMutex
+  bool FQuit = false;  // guarded by FMutex
   std::atomic<int> FUnfinished{0};
   std::thread FThread;
 };

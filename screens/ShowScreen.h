@@ -35,11 +35,11 @@
 namespace vantora {
 
 struct TShowOptions {
-  QString Mask;                 // FileListBox1's mask
-  int ClosingInterval = 800;    // Timer5
-  int InitialStep = 4;          // TransitionView1.Step until activation
+  QString Mask;  // FileListBox1's mask
+  int ClosingInterval = 800;  // Timer5
+  int InitialStep = 4;  // TransitionView1.Step until activation
   bool StaysOnTop = true;
-  bool ToolWindow = true;       // no task-bar entry
+  bool ToolWindow = true;  // no task-bar entry
 };
 
 class TShowScreen : public QWidget {
@@ -59,14 +59,14 @@ class TShowScreen : public QWidget {
 
   // Components and state, named as in the window's layout.
   TTransitionView* TransitionView1;
-  Timer Timer1{1};     // picture timer
+  Timer Timer1{1};  // picture timer
   Timer Timer2{5000};  // interval timer; the interval comes from "sys" "3"
-  QString Edit1;       // picture folder as configured (empty = "pics")
+  QString Edit1;  // picture folder as configured (empty = "pics")
   std::unique_ptr<TMediaPlayerBase> MediaPlayer1;
   QString FileListBox1;  // the folder that is listed
-  QStringList Memo1;     // the picture list, one name per line
-  TExitGuard Guard;      // Edit2, Timer3, Timer5
-  TMusic Music;          // SongIndex, Timer4
+  QStringList Memo1;  // the picture list, one name per line
+  TExitGuard Guard;  // Edit2, Timer3, Timer5
+  TMusic Music;  // SongIndex, Timer4
 
   int PicCount = 0;
   int PicIndex = 0;

@@ -20,8 +20,7 @@ TShowOptions ShowOptions() {
 }  // namespace
 
 TForm1::TForm1(std::string programFolder, std::unique_ptr<TMediaPlayerBase> player)
-    : TShowScreen(ShowOptions(), std::move(programFolder), std::move(player)),
-      AppMessage(this) {}
+    : TShowScreen(ShowOptions(), std::move(programFolder), std::move(player)), AppMessage(this) {}
 
 void TForm1::FormClose() {
   TShowScreen::FormClose();

@@ -42,7 +42,7 @@ enum TLineKind { lkOther, lkSection, lkKey };
 
 struct TLineInfo {
   TLineKind Kind = lkOther;
-  std::string_view Name;   // section or key name, trimmed
+  std::string_view Name;  // section or key name, trimmed
   std::string_view Value;  // key value, trimmed
 };
 
@@ -138,7 +138,8 @@ struct TIniDocument {
   void InsertAfter(std::size_t after, std::string text) {
     const std::string end = NewLineEnd();
     if (Lines[after].End.empty()) Lines[after].End = end;
-    Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(after) + 1, TLine{std::move(text), end});
+    Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(after) + 1,
+                 TLine{std::move(text), end});
   }
 
   void Set(const std::string& section, const std::string& key, const std::string& value) {

@@ -166,9 +166,8 @@ Colour Rings(double u, double v) {
   const double r = std::hypot(x, y), a = std::atan2(y, x);
   const double petals = 0.04 * std::sin(a * 8);
   const int ring = int((r + petals) * 14);
-  static const Colour palette[] = {{250, 210, 60},  {240, 120, 40}, {200, 40, 70},
-                                   {120, 40, 140},  {40, 90, 180},  {30, 160, 160},
-                                   {90, 190, 80}};
+  static const Colour palette[] = {{250, 210, 60}, {240, 120, 40}, {200, 40, 70}, {120, 40, 140},
+                                   {40, 90, 180},  {30, 160, 160}, {90, 190, 80}};
   Colour c = palette[ring % 7];
   const double edge = std::abs(std::fmod((r + petals) * 14, 1.0) - 0.5);
   c = Scale(c, 0.65 + 0.7 * edge);
@@ -184,8 +183,8 @@ Colour Aurora(double u, double v) {
                            (0.6 + 0.4 * std::sin(u * 60 + k * 2 + Clouds(u * 4, k) * 6));
     c = Add(c, Scale(k == 1 ? Colour{160, 60, 200} : Colour{40, 230, 140}, 0.8 * curtain));
   }
-  const double ridge = 0.62 + 0.12 * std::abs(std::sin(u * 4.5 + 0.3)) -
-                       0.05 * std::abs(std::sin(u * 13));
+  const double ridge =
+      0.62 + 0.12 * std::abs(std::sin(u * 4.5 + 0.3)) - 0.05 * std::abs(std::sin(u * 13));
   if (v > ridge) {
     const double snow = Smoothstep(ridge + 0.15, ridge, v);
     return Mix(Mix({40, 50, 80}, {20, 25, 45}, (v - ridge) * 3), {220, 230, 250},
@@ -201,9 +200,9 @@ struct DemoPicture {
 };
 
 const DemoPicture kPictures[] = {
-    {"01-sunset.jpg", 1600, 1000, Sunset},     {"02-meadow.jpg", 1200, 900, Meadow},
+    {"01-sunset.jpg", 1600, 1000, Sunset},        {"02-meadow.jpg", 1200, 900, Meadow},
     {"03-lighthouse.jpg", 800, 1200, Lighthouse}, {"04-stripes.jpg", 1920, 1080, Stripes},
-    {"05-rings.jpg", 1000, 1000, Rings},       {"06-aurora.jpg", 640, 960, Aurora},
+    {"05-rings.jpg", 1000, 1000, Rings},          {"06-aurora.jpg", 640, 960, Aurora},
 };
 
 }  // namespace

@@ -141,8 +141,7 @@ TOptions ParseArguments(int argc, char** argv) {
   if (!o.Style || !o.Progress) throw UsageError("--style and --progress are needed");
   if (o.Out.empty()) throw UsageError("--out is needed");
   const bool files = !o.Old.empty() || !o.New.empty();
-  if (files == o.Size.has_value())
-    throw UsageError("give either --old and --new, or --size");
+  if (files == o.Size.has_value()) throw UsageError("give either --old and --new, or --size");
   if (files && (o.Old.empty() || o.New.empty())) throw UsageError("--old and --new go together");
   return o;
 }
@@ -265,8 +264,8 @@ int RunSheet(const TOptions& o, int& argc, char** argv) {
   painter.setFont(font);
   painter.setPen(QColor(230, 230, 230));
   for (int i = 0; i < 3; ++i)
-    painter.drawText(QRect(kLabelW + i * (kFrameW + kGap), 0, kFrameW, kHeaderH),
-                     Qt::AlignCenter, QString("%1 %").arg(kProgress[i]));
+    painter.drawText(QRect(kLabelW + i * (kFrameW + kGap), 0, kFrameW, kHeaderH), Qt::AlignCenter,
+                     QString("%1 %").arg(kProgress[i]));
   for (std::size_t row = 0; row < styles.size(); ++row) {
     const int style = styles[row];
     const int top = kHeaderH + int(row) * (kFrameH + kGap);

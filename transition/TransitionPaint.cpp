@@ -42,14 +42,9 @@ void TCustomTransitionView::PaintBackground(Bitmap& Canvas, const TRect& R, cons
   if (FBgPicture.Empty()) return;
   const Bitmap& G = FBgPicture.AsBitmap();
   switch (FBgMode) {
-    case bmNone:
-      break;
-    case bmTiled:
-      TileDraw(Canvas, R, FBgPicture, clip);
-      break;
-    case bmStretched:
-      StretchDraw(Canvas, R, G, clip);
-      break;
+    case bmNone: break;
+    case bmTiled: TileDraw(Canvas, R, FBgPicture, clip); break;
+    case bmStretched: StretchDraw(Canvas, R, G, clip); break;
     case bmCentered:
       // R is the client rectangle, which starts at the canvas origin.
       CenterDraw(Canvas, R, G, clip);

@@ -279,10 +279,10 @@ TRect TCustomTransitionView::ClientFrameRect(const TRect& R) const {
   if (FStretch) {
     const TRect T = StretchTarget();
     const int pw = FPicRect.Width(), ph = FPicRect.Height();
-    return intersected({T.Left + MulDiv(R.Left, T.Width(), pw), T.Top + MulDiv(R.Top, T.Height(), ph),
-                        T.Left + MulDiv(R.Right, T.Width(), pw),
-                        T.Top + MulDiv(R.Bottom, T.Height(), ph)},
-                       ClientRect());
+    return intersected(
+        {T.Left + MulDiv(R.Left, T.Width(), pw), T.Top + MulDiv(R.Top, T.Height(), ph),
+         T.Left + MulDiv(R.Right, T.Width(), pw), T.Top + MulDiv(R.Bottom, T.Height(), ph)},
+        ClientRect());
   }
   const TRect moved = FCenter ? R.offset(FPicRect.Left, FPicRect.Top) : R;
   return intersected(intersected(moved, FPicRect), ClientRect());
@@ -313,19 +313,14 @@ bool TCustomTransitionView::event(QEvent* e) {
   // not only through the event queue's internal locking.
   FHandoff.load(std::memory_order_acquire);
   switch (int(e->type())) {
-    case WM_THREADDONE:
-      ThreadDone(static_cast<TThreadDoneEvent*>(e)->Generation);
-      return true;
-    case WM_STOPREQUEST:
-      Stop();
-      return true;
+    case WM_THREADDONE: ThreadDone(static_cast<TThreadDoneEvent*>(e)->Generation); return true;
+    case WM_STOPREQUEST: Stop(); return true;
     case WM_SHOWFRAME: {
       const auto* f = static_cast<TShowFrameEvent*>(e);
       ShowFrame(f->R, f->Generation);
       return true;
     }
-    default:
-      return QWidget::event(e);
+    default: return QWidget::event(e);
   }
 }
 

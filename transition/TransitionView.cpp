@@ -75,9 +75,7 @@ void TCustomTransitionView::SetStretchFine(bool Value) {
   if (!FScreen.Empty() && !FPainting) Invalidate();
 }
 
-void TCustomTransitionView::SetStep(int Value) {
-  FStep = std::uint16_t(std::clamp(Value, 1, 100));
-}
+void TCustomTransitionView::SetStep(int Value) { FStep = std::uint16_t(std::clamp(Value, 1, 100)); }
 
 void TCustomTransitionView::SetStyle(int Value) {
   if (Value == FStyle || Value < 0 || Value > kEffectCount) return;

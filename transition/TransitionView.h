@@ -89,10 +89,10 @@ class TAnimateThread {
   std::atomic<bool> FStarted{false};
   std::atomic<bool> FTerminated{false};
   TCustomTransitionView* FView;  // not owned
-  std::uint64_t FGeneration;     // tells this worker's done message from older ones
+  std::uint64_t FGeneration;  // tells this worker's done message from older ones
   TThreadPriority FPriority;
-  ManualResetEvent FWake;        // cuts the sleep between frames short on Terminate
-  std::thread FThread;           // started last, when every other member is ready
+  ManualResetEvent FWake;  // cuts the sleep between frames short on Terminate
+  std::thread FThread;  // started last, when every other member is ready
 };
 
 class TCustomTransitionView : public QWidget {
@@ -253,12 +253,12 @@ class TCustomTransitionView : public QWidget {
   TPixel FColor = clWindow;
   TAlign FAlign = alNone;
 
-  Bitmap FScreen;     // the frame that Paint shows, picture-sized
-  TRect FPicRect;     // where FScreen sits in client coordinates when not stretched
+  Bitmap FScreen;  // the frame that Paint shows, picture-sized
+  TRect FPicRect;  // where FScreen sits in client coordinates when not stretched
   std::unique_ptr<TAnimateThread> FThread;
   std::uint64_t FThreadGeneration = 0;  // number of the last worker started
   bool FPainting = false;
-  Bitmap FBuffer;     // client-sized composition of background and frame
+  Bitmap FBuffer;  // client-sized composition of background and frame
   bool FStopping = false;
   bool FNeedBackground = true;  // FBuffer has never been painted completely
   // Part of the client area whose composition changed without being
@@ -267,14 +267,14 @@ class TCustomTransitionView : public QWidget {
   // FBuffer always equals a whole recomposition.
   TRect FStaleRect;
   std::unique_ptr<Bitmap> FOldScreen;  // the shown content at the new picture's place
-  std::unique_ptr<Bitmap> FImage;      // the new picture
+  std::unique_ptr<Bitmap> FImage;  // the new picture
   int FPicWidth = 0;
   int FPicHeight = 0;
-  std::recursive_mutex FLock;          // a change of progress with its frame
+  std::recursive_mutex FLock;  // a change of progress with its frame
   ManualResetEvent FFrameEvent{true};  // the last composed frame has been painted
   bool FDestroying = false;
-  std::uint64_t FRunId = 0;   // counts prepared transitions, so a loop knows its own
-  int FPaintCount = 0;        // completed paints, to tell whether a repaint happened
+  std::uint64_t FRunId = 0;  // counts prepared transitions, so a loop knows its own
+  int FPaintCount = 0;  // completed paints, to tell whether a repaint happened
   std::atomic<std::uint64_t> FHandoff{0};  // release/acquire pair of the posted events
 
   // Frame rectangle (picture coordinates) composed but not yet shown.

@@ -53,7 +53,8 @@ class Program {
           const std::string& platform) {
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e)
-      if (std::strncmp(*e, "XDG_RUNTIME_DIR=", 16) != 0 && std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
+      if (std::strncmp(*e, "XDG_RUNTIME_DIR=", 16) != 0 &&
+          std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
         env.push_back(*e);
     env.push_back("XDG_RUNTIME_DIR=" + session);
     env.push_back("QT_QPA_PLATFORM=" + platform);

@@ -47,8 +47,9 @@ TEST(RunModes, SwitchTable) {
 
 TEST(RunModes, SwitchIsTheFirstTwoCharactersUpperCased) {
   const std::pair<std::string, std::string> cases[] = {
-      {"/s", "/S"}, {"/Sabc", "/S"}, {"/c:1234", "/C"}, {"/", "/"}, {"", ""}, {"ab", "AB"},
-      {"-s", "-S"}, {"/\xC3\xA9", "/\xC3"},
+      {"/s", "/S"}, {"/Sabc", "/S"}, {"/c:1234", "/C"}, {"/", "/"},
+      {"", ""},     {"ab", "AB"},    {"-s", "-S"},      {"/\xC3\xA9", "/\xC3"},
   };
-  for (const auto& [argument, expected] : cases) EXPECT_EQ(RunSwitch(argument), expected) << argument;
+  for (const auto& [argument, expected] : cases)
+    EXPECT_EQ(RunSwitch(argument), expected) << argument;
 }

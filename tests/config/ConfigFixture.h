@@ -6,13 +6,13 @@
 #include <memory>
 #include <string>
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "config/Image.h"
 #include "config/Unit2.h"
@@ -30,8 +30,8 @@ inline void WritePicture(const QString& path, int width, int height) {
   Bitmap bitmap(width, height);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) bitmap.SetPixel(x, y, Rgb(x * 7, y * 5, 90));
-  const auto bytes = path.endsWith(QLatin1String(".bmp")) ? EncodeBmp24(bitmap)
-                                                           : EncodeJpeg(bitmap, 80, false);
+  const auto bytes =
+      path.endsWith(QLatin1String(".bmp")) ? EncodeBmp24(bitmap) : EncodeJpeg(bitmap, 80, false);
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));

@@ -14,16 +14,20 @@ namespace {
 using SettingsWindow = ConfigFixture;
 
 TEST(RoundHalfEven, RoundsHalvesToTheEvenNeighbour) {
-  const struct { double In; int Out; } cases[] = {
-      {0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {2.4, 2}, {2.6, 3}};
+  const struct {
+    double In;
+    int Out;
+  } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {2.4, 2}, {2.6, 3}};
   for (const auto& c : cases) EXPECT_EQ(RoundHalfEven(c.In), c.Out) << c.In;
 }
 
 TEST(CentreWindow, CentresTheOuterRectangleWithHalvesToEven) {
-  const struct { int ScreenW, ScreenH, Left, Top; } cases[] = {
-      {1024, 768, 240, 158},   // 512 - 272.5 = 239.5 -> 240; 384 - 226 = 158
-      {1026, 769, 240, 158},   // 240.5 -> 240; 158.5 -> 158
-      {1028, 771, 242, 160},   // 241.5 -> 242; 159.5 -> 160
+  const struct {
+    int ScreenW, ScreenH, Left, Top;
+  } cases[] = {
+      {1024, 768, 240, 158},  // 512 - 272.5 = 239.5 -> 240; 384 - 226 = 158
+      {1026, 769, 240, 158},  // 240.5 -> 240; 158.5 -> 158
+      {1028, 771, 242, 160},  // 241.5 -> 242; 159.5 -> 160
   };
   QWidget window(nullptr, Qt::FramelessWindowHint);
   window.resize(545, 452);
@@ -34,24 +38,28 @@ TEST(CentreWindow, CentresTheOuterRectangleWithHalvesToEven) {
 }
 
 TEST(FitThumbnail, ShrinksWithProportionsKeptAndNeverEnlarges) {
-  const struct { int W, H; TRect Drawn; } cases[] = {
-      {50, 40, {27, 20, 77, 60}},      // fits: own size, centred, halves rounded down
-      {105, 81, {0, 0, 105, 81}},      // exactly the cell
-      {300, 200, {0, 5, 105, 75}},     // wide: full width, 105 / 1.5 = 70
+  const struct {
+    int W, H;
+    TRect Drawn;
+  } cases[] = {
+      {50, 40, {27, 20, 77, 60}},  // fits: own size, centred, halves rounded down
+      {105, 81, {0, 0, 105, 81}},  // exactly the cell
+      {300, 200, {0, 5, 105, 75}},  // wide: full width, 105 / 1.5 = 70
       {6000, 4000, {0, 5, 105, 75}},
-      {200, 190, {10, 0, 95, 81}},     // wide, but 105 x 190 / 200 = 99 > 81: full height, 85
-      {100, 300, {39, 0, 66, 81}},     // tall: full height, 81 x 100 / 300 = 27 exactly
-      {300, 300, {12, 0, 93, 81}},     // square counts as not wider: height first
-      {400, 100, {0, 27, 105, 53}},    // 105 / 4 = 26.25 -> 26, free 55 -> offset 27
-      {106, 10, {0, 36, 105, 45}},     // 105 x 10 / 106 = 9.9 -> 9
+      {200, 190, {10, 0, 95, 81}},  // wide, but 105 x 190 / 200 = 99 > 81: full height, 85
+      {100, 300, {39, 0, 66, 81}},  // tall: full height, 81 x 100 / 300 = 27 exactly
+      {300, 300, {12, 0, 93, 81}},  // square counts as not wider: height first
+      {400, 100, {0, 27, 105, 53}},  // 105 / 4 = 26.25 -> 26, free 55 -> offset 27
+      {106, 10, {0, 36, 105, 45}},  // 105 x 10 / 106 = 9.9 -> 9
   };
   for (const auto& c : cases)
     EXPECT_EQ(FitThumbnail(105, 81, c.W, c.H), c.Drawn) << c.W << "x" << c.H;
 }
 
 TEST_F(SettingsWindow, ScrollMaximumIsTheCountOverTwelveRoundedHalfToEven) {
-  const struct { int Count, Max; } cases[] = {
-      {0, 0}, {6, 0}, {7, 1}, {12, 1}, {13, 1}, {18, 2}, {25, 2}, {30, 2}, {42, 4}};
+  const struct {
+    int Count, Max;
+  } cases[] = {{0, 0}, {6, 0}, {7, 1}, {12, 1}, {13, 1}, {18, 2}, {25, 2}, {30, 2}, {42, 4}};
   int written = 0;
   for (const auto& c : cases) {
     for (; written < c.Count; ++written)
@@ -92,18 +100,17 @@ TEST_F(SettingsWindow, PagesWithTheScrollCodesAndStopsAtTheEnds) {
   EXPECT_EQ(Grid(), Page(0, 30));
 
   // Each step: the code, then the page and the first list position shown.
-  const struct { TScrollCode Code; int Page; int First; } steps[] = {
-      {scLineUp, 0, 0},     // up on page 0: nothing
-      {scLineDown, 1, 12},
-      {scTrack, 1, 12},     // tracking, top, bottom, end: ignored
-      {scTop, 1, 12},
-      {scBottom, 1, 12},
-      {scEndScroll, 1, 12},
+  const struct {
+    TScrollCode Code;
+    int Page;
+    int First;
+  } steps[] = {
+      {scLineUp, 0, 0},  // up on page 0: nothing
+      {scLineDown, 1, 12}, {scTrack, 1, 12},  // tracking, top, bottom, end: ignored
+      {scTop, 1, 12},      {scBottom, 1, 12}, {scEndScroll, 1, 12},
       {scPageDown, 2, 24},  // page 2 shows six
       {scLineDown, 2, 24},  // down on the last page: nothing
-      {scPageDown, 2, 24},
-      {scPageUp, 1, 12},
-      {scLineUp, 0, 0},
+      {scPageDown, 2, 24}, {scPageUp, 1, 12}, {scLineUp, 0, 0},
   };
   for (const auto& s : steps) {
     int pos = Form2->ScrollBar1()->value();
@@ -137,7 +144,10 @@ TEST_F(SettingsWindow, ThumbReleasedShowsThePageOfItsPosition) {
 }
 
 TEST_F(SettingsWindow, PagesPastTheListShowHiddenCells) {
-  const struct { int Count; QStringList Page1; } cases[] = {
+  const struct {
+    int Count;
+    QStringList Page1;
+  } cases[] = {
       {12, Page(12, 12)},  // Max 1, page 1 all hidden
       {13, Page(12, 13)},  // one thumbnail in Image1
   };
@@ -176,7 +186,10 @@ TEST_F(SettingsWindow, ThumbnailsAreFittedAndABrokenFileLeavesItsCellEmpty) {
   Form2->FormActivate();
   WaitForThumbnails();
 
-  const struct { int Cell; TRect Drawn; } expected[] = {
+  const struct {
+    int Cell;
+    TRect Drawn;
+  } expected[] = {
       {1, {0, 5, 105, 75}}, {2, {}}, {3, {27, 20, 77, 60}}, {4, {39, 0, 66, 81}},
       {5, {0, 1, 105, 79}},
   };
@@ -226,12 +239,24 @@ TEST_F(SettingsWindow, DefaultSettingsWriteTheirKeysAndShowThePicsFolder) {
 
   Form2->SpeedButton6Click();
 
-  const struct { const char* Section; const char* Key; const char* Value; } keys[] = {
-      {"sys", "1", "0"},  {"sys", "2", "0"}, {"sys", "3", "15000"}, {"sys", "4", "0"},
-      {"sys", "5", "0"},  {"sys", "6", "8"}, {"sys", "7", "0"},     {"sys", "dir", ""},
+  const struct {
+    const char* Section;
+    const char* Key;
+    const char* Value;
+  } keys[] = {
+      {"sys", "1", "0"},
+      {"sys", "2", "0"},
+      {"sys", "3", "15000"},
+      {"sys", "4", "0"},
+      {"sys", "5", "0"},
+      {"sys", "6", "8"},
+      {"sys", "7", "0"},
+      {"sys", "dir", ""},
       {"song", "play", "no"},
       // Left alone:
-      {"song", "cyc", "0"}, {"song", "how", "2"}, {"song", "song0", "/music/a.mp3"},
+      {"song", "cyc", "0"},
+      {"song", "how", "2"},
+      {"song", "song0", "/music/a.mp3"},
   };
   for (const auto& k : keys)
     EXPECT_EQ(ini.ReadString(k.Section, k.Key, "<absent>"), k.Value) << k.Section << "/" << k.Key;
@@ -267,8 +292,7 @@ TEST_F(SettingsWindow, PreviewButtonResetsTheGuardBeforeShowingThePreview) {
   QStringList events;
   Form2->Form6 = &preview;
   Form2->ResetPreviewGuard = [&] {
-    events << (preview.isVisible() ? QStringLiteral("reset while shown")
-                                   : QStringLiteral("reset"));
+    events << (preview.isVisible() ? QStringLiteral("reset while shown") : QStringLiteral("reset"));
   };
   Form2->SpeedButton5Click();
   events << (preview.isVisible() ? QStringLiteral("shown") : QStringLiteral("hidden"));
@@ -296,10 +320,15 @@ TEST_F(SettingsWindow, ExitButtonClosesTheWindow) {
 }
 
 TEST_F(SettingsWindow, LayoutHasEveryButtonAtItsPlaceWithItsCaption) {
-  const struct { int N; QRect Rect; const char* Caption; QColor Colour; } buttons[] = {
+  const struct {
+    int N;
+    QRect Rect;
+    const char* Caption;
+    QColor Colour;
+  } buttons[] = {
       {5, {424, 32, 97, 33}, "预   览", Qt::blue},   {1, {424, 88, 97, 33}, "图片路径", Qt::blue},
       {2, {424, 144, 97, 33}, "用户设置", Qt::blue}, {6, {424, 200, 97, 33}, "默认设置", Qt::blue},
-      {3, {424, 256, 97, 33}, "关   于", Qt::blue},   {4, {424, 328, 97, 33}, "退    出", Qt::red},
+      {3, {424, 256, 97, 33}, "关   于", Qt::blue},  {4, {424, 328, 97, 33}, "退    出", Qt::red},
   };
   Form2->ensurePolished();
   for (const auto& b : buttons) {

@@ -5,8 +5,8 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -19,7 +19,8 @@ class UserSettings : public ConfigFixture {
  protected:
   QStringList Entries() const {
     QStringList entries;
-    for (int i = 0; i < Form3->ListBox1()->count(); ++i) entries << Form3->ListBox1()->item(i)->text();
+    for (int i = 0; i < Form3->ListBox1()->count(); ++i)
+      entries << Form3->ListBox1()->item(i)->text();
     return entries;
   }
   // Music files that exist, named by letter.
@@ -48,9 +49,12 @@ class UserSettings : public ConfigFixture {
 };
 
 TEST_F(UserSettings, ActivationShowsTheSecondsRoundedHalfToEvenAndAtLeastOne) {
-  const struct { const char* Stored; int Shown; } cases[] = {
-      {nullptr, 13}, {"1500", 2}, {"2500", 2}, {"3500", 4}, {"500", 1}, {"400", 1},
-      {"0", 1},      {"-7000", 1}, {"0x3A98", 15},
+  const struct {
+    const char* Stored;
+    int Shown;
+  } cases[] = {
+      {nullptr, 13}, {"1500", 2}, {"2500", 2},  {"3500", 4},    {"500", 1},
+      {"400", 1},    {"0", 1},    {"-7000", 1}, {"0x3A98", 15},
   };
   for (const auto& c : cases) {
     if (c.Stored) Ini().WriteString("sys", "3", c.Stored);
@@ -99,8 +103,12 @@ TEST_F(UserSettings, AFittingValueOutsideTheItemsLeavesTheSelection) {
 }
 
 TEST_F(UserSettings, SpinEditsCorrectTheirText) {
-  const struct { QSpinBox* Edit; int Typed; int Shown; } cases[] = {
-      {Form3->SpinEdit2(), 250, 100}, {Form3->SpinEdit2(), 0, 1}, {Form3->SpinEdit2(), -3, 1},
+  const struct {
+    QSpinBox* Edit;
+    int Typed;
+    int Shown;
+  } cases[] = {
+      {Form3->SpinEdit2(), 250, 100}, {Form3->SpinEdit2(), 0, 1},     {Form3->SpinEdit2(), -3, 1},
       {Form3->SpinEdit2(), 55, 55},   {Form3->SpinEdit1(), 600, 600}, {Form3->SpinEdit1(), 0, 1},
   };
   for (const auto& c : cases) {
@@ -125,7 +133,11 @@ TEST_F(UserSettings, OkWritesTheSettingsAndHidesTheDialog) {
   Form3->SpinEdit2()->setValue(12);
   Form3->BitBtn2Click();
   EXPECT_FALSE(Form3->isVisible());
-  const struct { const char* Section; const char* Key; const char* Value; } keys[] = {
+  const struct {
+    const char* Section;
+    const char* Key;
+    const char* Value;
+  } keys[] = {
       {"song", "cyc", "0"}, {"song", "how", "0"}, {"song", "play", "no"}, {"sys", "1", "1"},
       {"sys", "2", "0"},    {"sys", "3", "7000"}, {"sys", "4", "2"},      {"sys", "5", "1"},
       {"sys", "6", "12"},   {"sys", "7", "0"},
@@ -150,7 +162,8 @@ TEST_F(UserSettings, OkWithAnEmptyPlaylistDeletesNoKeys) {
 TEST_F(UserSettings, SaverDeletesThenWritesOneKeyPerTick) {
   // Five saved entries, then a list of three whose second file is gone.
   TIniFile ini = Ini();
-  for (int i = 0; i < 5; ++i) ini.WriteString("song", "song" + std::to_string(i), "/old/" + std::to_string(i));
+  for (int i = 0; i < 5; ++i)
+    ini.WriteString("song", "song" + std::to_string(i), "/old/" + std::to_string(i));
   const QString a = Song("a"), c = Song("c");
   for (const QString& path : {a, Path("b-missing.mp3"), c}) Insert(path);
   Form3->BitBtn2Click();
@@ -169,8 +182,10 @@ TEST_F(UserSettings, SaverDeletesThenWritesOneKeyPerTick) {
   EXPECT_FALSE(Form3->Timer2.Enabled());
   ASSERT_TRUE(Form3->Timer1.Enabled());
 
-  const struct { std::string Key; std::string After; } writes[] = {
-      {"song0", a.toStdString()}, {"song1", "<absent>"}, {"song2", c.toStdString()}};
+  const struct {
+    std::string Key;
+    std::string After;
+  } writes[] = {{"song0", a.toStdString()}, {"song1", "<absent>"}, {"song2", c.toStdString()}};
   for (const auto& w : writes) {
     Form3->Timer1.Tick();
     EXPECT_EQ(Key("song", w.Key), w.After) << w.Key;
@@ -277,8 +292,8 @@ TEST_F(UserSettings, MousePressInTheListRemembersTheEntryItSelected) {
   Form3->Button(2)->setEnabled(false);
   QListWidget* list = Form3->ListBox1();
   const QPoint at = list->visualItemRect(list->item(2)).center();
-  QMouseEvent press(QEvent::MouseButtonPress, at, list->viewport()->mapToGlobal(at),
-                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent press(QEvent::MouseButtonPress, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(list->viewport(), &press);
   QCoreApplication::processEvents();
   EXPECT_EQ(list->currentRow(), 2);
@@ -351,18 +366,27 @@ TEST_F(UserSettings, InsertSetsTheExtentToTwiceTheWidestEntry) {
 }
 
 TEST(QtFileFilter, TurnsTheDialogFilterIntoQtsForm) {
-  EXPECT_EQ(QtFileFilter(TForm3::OpenDialog1Filter),
-            QStringLiteral("Music files(*.mid *.wav *.mp3) (*.mid *.wav *.mp3);;All files(*.*) (*)"));
+  EXPECT_EQ(
+      QtFileFilter(TForm3::OpenDialog1Filter),
+      QStringLiteral("Music files(*.mid *.wav *.mp3) (*.mid *.wav *.mp3);;All files(*.*) (*)"));
 }
 
 TEST_F(UserSettings, LayoutHasItsCaptionsAndPlaces) {
   EXPECT_EQ(Form3->size(), QSize(430, 301));
   EXPECT_EQ(Form3->windowTitle(), QStringLiteral("用户设置:"));
-  const struct { QWidget* Control; QRect Rect; const char* Caption; } controls[] = {
-      {Form3->Button(1), {304, 24, 75, 25}, "插  入"},  {Form3->Button(2), {304, 64, 75, 25}, "播  放"},
-      {Form3->Button(3), {304, 104, 75, 25}, "清  空"}, {Form3->Button(4), {304, 144, 75, 25}, "删  除"},
-      {Form3->BitBtn1(), {88, 256, 75, 25}, "退 出"},   {Form3->BitBtn2(), {264, 256, 75, 25}, "确 定"},
-      {Form3->CheckBox1(), {320, 184, 49, 17}, "循环"}, {Form3->CheckBox2(), {256, 24, 97, 17}, "反转效果"},
+  const struct {
+    QWidget* Control;
+    QRect Rect;
+    const char* Caption;
+  } controls[] = {
+      {Form3->Button(1), {304, 24, 75, 25}, "插  入"},
+      {Form3->Button(2), {304, 64, 75, 25}, "播  放"},
+      {Form3->Button(3), {304, 104, 75, 25}, "清  空"},
+      {Form3->Button(4), {304, 144, 75, 25}, "删  除"},
+      {Form3->BitBtn1(), {88, 256, 75, 25}, "退 出"},
+      {Form3->BitBtn2(), {264, 256, 75, 25}, "确 定"},
+      {Form3->CheckBox1(), {320, 184, 49, 17}, "循环"},
+      {Form3->CheckBox2(), {256, 24, 97, 17}, "反转效果"},
       {Form3->CheckBox3(), {256, 48, 137, 17}, "转换时清除前一图片"},
   };
   for (const auto& c : controls) {

@@ -20,17 +20,17 @@ TEST(BarsEffect, HorizontalBarsFollowRowPhasesAndSnap) {
     int no, progress;
     Runs even, odd;
   } cases[] = {
-      {60, 25, {{400, 800}}, {}},          // A = 400
-      {60, 48, {{0, 800}}, {}},            // A = 768, 768 + 36 > 800: snapped to full width
-      {60, 50, {{0, 800}}, {}},            // A = 800
+      {60, 25, {{400, 800}}, {}},  // A = 400
+      {60, 48, {{0, 800}}, {}},  // A = 768, 768 + 36 > 800: snapped to full width
+      {60, 50, {{0, 800}}, {}},  // A = 800
       {60, 75, {{0, 800}}, {{400, 800}}},  // A = 1200: odd rows from 2W - A = 400
       {61, 25, {{0, 400}}, {}},
-      {61, 47, {{0, 752}}, {}},            // 752 + 36 < 800: not snapped yet
-      {61, 75, {{0, 800}}, {{0, 400}}},    // odd rows up to A - W
-      {62, 25, {{0, 400}}, {}},            // first phase from the left ...
+      {61, 47, {{0, 752}}, {}},  // 752 + 36 < 800: not snapped yet
+      {61, 75, {{0, 800}}, {{0, 400}}},  // odd rows up to A - W
+      {62, 25, {{0, 400}}, {}},  // first phase from the left ...
       {62, 75, {{0, 800}}, {{400, 800}}},  // ... second from the right
-      {63, 25, {{400, 800}}, {}},          // first phase from the right ...
-      {63, 75, {{0, 800}}, {{0, 400}}},    // ... second from the left
+      {63, 25, {{400, 800}}, {}},  // first phase from the right ...
+      {63, 75, {{0, 800}}, {{0, 400}}},  // ... second from the left
   };
   FrameProbe p(800, 600);
   for (const Case& c : cases) {
@@ -62,11 +62,11 @@ TEST(BarsEffect, VerticalBarsGrowInColumns) {
     int no, progress;
     Runs even, odd;
   } cases[] = {
-      {71, 25, {{300, 600}}, {}},                 // from the bottom, V = 300
-      {72, 25, {{0, 300}}, {}},                   // from the top
-      {73, 75, {{0, 600}}, {{300, 600}}},         // second phase from the bottom
-      {74, 75, {{0, 600}}, {{0, 300}}},           // second phase from the top
-      {75, 50, {{300, 600}}, {{0, 300}}},         // even from the bottom, odd from the top
+      {71, 25, {{300, 600}}, {}},  // from the bottom, V = 300
+      {72, 25, {{0, 300}}, {}},  // from the top
+      {73, 75, {{0, 600}}, {{300, 600}}},  // second phase from the bottom
+      {74, 75, {{0, 600}}, {{0, 300}}},  // second phase from the top
+      {75, 50, {{300, 600}}, {{0, 300}}},  // even from the bottom, odd from the top
   };
   FrameProbe p(800, 600);
   for (const Case& c : cases) {
@@ -107,23 +107,41 @@ TEST(BarsEffect, CrissCrossUncoversRowsAndColumnsTogether) {
     bool isNew;
   } cases[] = {
       // 86 from the bottom right at 25: rows from x = 400, columns from y = 300.
-      {86, 25, 402, 7, false}, {86, 25, 402, 2, true}, {86, 25, 2, 302, true}, {86, 25, 2, 2, false},
+      {86, 25, 402, 7, false},
+      {86, 25, 402, 2, true},
+      {86, 25, 2, 302, true},
+      {86, 25, 2, 2, false},
       {86, 25, 7, 307, false},
       // 89 from the top left.
-      {89, 25, 2, 2, true}, {89, 25, 402, 302, false}, {89, 25, 7, 7, false},
+      {89, 25, 2, 2, true},
+      {89, 25, 402, 302, false},
+      {89, 25, 7, 7, false},
       // 94: rows from the right (X), columns from both ends (mode 3, Y).
-      {94, 50, 2, 2, false}, {94, 50, 7, 2, true}, {94, 50, 2, 302, true}, {94, 50, 7, 302, false},
+      {94, 50, 2, 2, false},
+      {94, 50, 7, 2, true},
+      {94, 50, 2, 302, true},
+      {94, 50, 7, 302, false},
       {94, 50, 402, 302, true},
       // 98: both directions in mode 3; no snapping.
-      {98, 50, 7, 7, true}, {98, 50, 2, 2, false}, {98, 50, 402, 302, true},
+      {98, 50, 7, 7, true},
+      {98, 50, 2, 2, false},
+      {98, 50, 402, 302, true},
       // 99 at 25: only where 86 and 89 both show: even-even cells of the top
       // right and bottom left quarters.
-      {99, 25, 402, 2, true}, {99, 25, 2, 302, true}, {99, 25, 407, 2, false},
-      {99, 25, 402, 7, false}, {99, 25, 2, 2, false}, {99, 25, 402, 302, false},
+      {99, 25, 402, 2, true},
+      {99, 25, 2, 302, true},
+      {99, 25, 407, 2, false},
+      {99, 25, 402, 7, false},
+      {99, 25, 2, 2, false},
+      {99, 25, 402, 302, false},
       // 99 at 75: every even row and column full in both; odd-odd cells where
       // the odd bars from the right/bottom and from the left/top overlap.
-      {99, 75, 2, 7, true}, {99, 75, 7, 2, true}, {99, 75, 407, 7, true}, {99, 75, 7, 307, true},
-      {99, 75, 7, 7, false}, {99, 75, 407, 307, false},
+      {99, 75, 2, 7, true},
+      {99, 75, 7, 2, true},
+      {99, 75, 407, 7, true},
+      {99, 75, 7, 307, true},
+      {99, 75, 7, 7, false},
+      {99, 75, 407, 307, false},
   };
   FrameProbe p(800, 600);
   for (const Case& c : cases) {

@@ -26,8 +26,8 @@ namespace {
 bool DrawsInPlace(int style) {
   const bool moves = (style >= 1 && style <= 4) || (style >= 7 && style <= 10) ||
                      (style >= 13 && style <= 21) || (style >= 24 && style <= 27) ||
-                     (style >= 30 && style <= 42) || (style >= 47 && style <= 52) ||
-                     style == 56 || style == 57 || (style >= 119 && style <= 122) ||
+                     (style >= 30 && style <= 42) || (style >= 47 && style <= 52) || style == 56 ||
+                     style == 57 || (style >= 119 && style <= 122) ||
                      (style >= 128 && style <= 135);
   return !moves;
 }
@@ -120,11 +120,8 @@ TEST_P(EffectContract, LargePicturesAtSampledProgresses) {
     int Step;
     std::vector<int> Progresses;
   } cases[] = {
-      {{801, 600}, 4, {1, 50, 99}},
-      {{600, 801}, 6, {37, 98}},
-      {{640, 480}, 100, {50}},
-      {{1920, 1080}, 4, {1, 62, 99}},
-      {{1080, 1920}, 1, {33}},
+      {{801, 600}, 4, {1, 50, 99}},   {{600, 801}, 6, {37, 98}}, {{640, 480}, 100, {50}},
+      {{1920, 1080}, 4, {1, 62, 99}}, {{1080, 1920}, 1, {33}},
   };
   for (const Case& c : cases)
     for (int progress : c.Progresses) {

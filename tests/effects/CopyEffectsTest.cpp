@@ -40,6 +40,8 @@ const TRect k800{0, 0, 800, 600};
 }  // namespace
 
 TEST(RectangleCopyEffects, DrawTheCopiesOfTheirWorkedExamples) {
+  // One row per worked example, laid out as the effects' tables read.
+  // clang-format off
   const std::vector<TCopyCase> cases = {
       // 800 x 600 at progress 1: X = 8, Y = 6.
       {1, 800, 600, 4, 1, {{kNew, k800, {792, 0, 800, 600}}}},
@@ -85,6 +87,7 @@ TEST(RectangleCopyEffects, DrawTheCopiesOfTheirWorkedExamples) {
       {134, 800, 600, 4, 25, {{kOld, k800, {0, 150, 800, 600}},
                               {kNew, {0, 450, 800, 600}, {0, 0, 800, 150}}}},
   };
+  // clang-format on
   for (const TCopyCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << "effect " << c.Style << " at " << c.W << "x" << c.H
                                       << " progress " << c.Progress);
@@ -108,11 +111,11 @@ TEST(RectangleCopyEffects, SlidesShowTheEdgeOfTheNewPictureUnscaled) {
   const Bitmap fromLeft = NumberedFrame(4, 800, 600, 4, 99);
   for (int y : {0, 300, 599}) {
     for (int x = 0; x < 800; ++x)  // leftmost 8 columns at the right edge
-      EXPECT_EQ(fromRight.Pixel(x, y), x < 792 ? NumberedPixel(x, y, kOld)
-                                               : NumberedPixel(x - 792, y, kNew));
+      EXPECT_EQ(fromRight.Pixel(x, y),
+                x < 792 ? NumberedPixel(x, y, kOld) : NumberedPixel(x - 792, y, kNew));
     for (int x = 0; x < 800; ++x)  // the old picture's last 8 columns remain
-      EXPECT_EQ(fromLeft.Pixel(x, y), x < 792 ? NumberedPixel(x + 8, y, kNew)
-                                              : NumberedPixel(x, y, kOld));
+      EXPECT_EQ(fromLeft.Pixel(x, y),
+                x < 792 ? NumberedPixel(x + 8, y, kNew) : NumberedPixel(x, y, kOld));
   }
 }
 
@@ -180,7 +183,7 @@ TEST(PushEffects, MoveTheOldPictureByTheDistanceTheNewOneEntered) {
   struct Case {
     int Style;
     int NewShiftX, NewShiftY;  // frame (x, y) shows new (x + sx, y + sy) ...
-    TRect NewPart;             // ... inside this rectangle
+    TRect NewPart;  // ... inside this rectangle
     int OldShiftX, OldShiftY;  // and old (x + sx, y + sy) elsewhere
   } cases[] = {
       {128, 600, 0, {0, 0, 200, 600}, -200, 0},
@@ -193,10 +196,9 @@ TEST(PushEffects, MoveTheOldPictureByTheDistanceTheNewOneEntered) {
     int wrong = 0;
     for (int y = 0; y < 600; ++y)
       for (int x = 0; x < 800; ++x)
-        wrong += frame.Pixel(x, y) !=
-                 (c.NewPart.Contains(x, y)
-                      ? NumberedPixel(x + c.NewShiftX, y + c.NewShiftY, kNew)
-                      : NumberedPixel(x + c.OldShiftX, y + c.OldShiftY, kOld));
+        wrong += frame.Pixel(x, y) != (c.NewPart.Contains(x, y)
+                                           ? NumberedPixel(x + c.NewShiftX, y + c.NewShiftY, kNew)
+                                           : NumberedPixel(x + c.OldShiftX, y + c.OldShiftY, kOld));
     EXPECT_EQ(wrong, 0) << "effect " << c.Style;
   }
 }

@@ -60,15 +60,16 @@ TEST(CurvedEffect, CornerRevealsSweepTheirArcs) {
     int no, x, y;
     bool isNew;
   } cases[] = {
-      {80, 300, 400, true},  {80, 400, 400, true},   {80, 500, 600, false}, {80, 599, 799, false},
-      {81, 299, 400, true},  {81, 99, 600, false},   {81, 0, 799, false},
-      {82, 300, 399, true},  {82, 500, 199, false},  {82, 599, 0, false},
-      {83, 300, 200, true},  {83, 200, 200, false},  {83, 599, 799, true},  {83, 0, 0, false},
+      {80, 300, 400, true},  {80, 400, 400, true}, {80, 500, 600, false}, {80, 599, 799, false},
+      {81, 299, 400, true},  {81, 99, 600, false}, {81, 0, 799, false},   {82, 300, 399, true},
+      {82, 500, 199, false}, {82, 599, 0, false},  {83, 300, 200, true},  {83, 200, 200, false},
+      {83, 599, 799, true},  {83, 0, 0, false},
   };
   FrameProbe p(600, 800);
   for (const Case& c : cases) {
     p.Run(c.no, 4, 50);
-    EXPECT_EQ(p.IsNew(c.x, c.y), c.isNew) << "effect " << c.no << " at (" << c.x << ", " << c.y << ")";
+    EXPECT_EQ(p.IsNew(c.x, c.y), c.isNew)
+        << "effect " << c.no << " at (" << c.x << ", " << c.y << ")";
   }
 }
 

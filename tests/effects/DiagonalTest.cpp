@@ -40,10 +40,18 @@ TEST(DiagonalEffect, DiagonalRevealsGrowATriangleFromTheCorner) {
     EXPECT_NEAR(r[0].second, edge, 2) << "y " << y;
   }
   ExpectProbes(p, 4,
-               {{110, 25, 200, 140, true}, {110, 25, 200, 160, false}, {110, 25, 410, 0, false},
-                {111, 25, 790, 10, true},  {111, 25, 10, 10, false},   {111, 25, 600, 140, true},
-                {112, 25, 10, 590, true},  {112, 25, 200, 440, false}, {112, 25, 200, 460, true},
-                {113, 25, 790, 590, true}, {113, 25, 10, 590, false},  {113, 25, 600, 460, true}});
+               {{110, 25, 200, 140, true},
+                {110, 25, 200, 160, false},
+                {110, 25, 410, 0, false},
+                {111, 25, 790, 10, true},
+                {111, 25, 10, 10, false},
+                {111, 25, 600, 140, true},
+                {112, 25, 10, 590, true},
+                {112, 25, 200, 440, false},
+                {112, 25, 200, 460, true},
+                {113, 25, 790, 590, true},
+                {113, 25, 10, 590, false},
+                {113, 25, 600, 460, true}});
 }
 
 // 114 turns two wedges anticlockwise about the top-left and bottom-right
@@ -51,10 +59,17 @@ TEST(DiagonalEffect, DiagonalRevealsGrowATriangleFromTheCorner) {
 TEST(DiagonalEffect, DiagonalSweepsHingeOnOppositeCorners) {
   FrameProbe p(800, 600);
   ExpectProbes(p, 4,
-               {{114, 50, 100, 500, true}, {114, 50, 700, 100, true}, {114, 50, 300, 300, false},
-                {114, 50, 50, 100, true}, {114, 50, 750, 500, true}, {114, 50, 400, 50, false},
-                {115, 50, 700, 100, true}, {115, 50, 100, 500, true}, {115, 50, 100, 100, false},
-                {115, 50, 700, 500, false}, {115, 50, 400, 300, false}});
+               {{114, 50, 100, 500, true},
+                {114, 50, 700, 100, true},
+                {114, 50, 300, 300, false},
+                {114, 50, 50, 100, true},
+                {114, 50, 750, 500, true},
+                {114, 50, 400, 50, false},
+                {115, 50, 700, 100, true},
+                {115, 50, 100, 500, true},
+                {115, 50, 100, 100, false},
+                {115, 50, 700, 500, false},
+                {115, 50, 400, 300, false}});
 }
 
 // Effect 116 at progress 25 on 800 x 600: four wedges from the centre
@@ -62,10 +77,17 @@ TEST(DiagonalEffect, DiagonalSweepsHingeOnOppositeCorners) {
 TEST(DiagonalEffect, StarburstFansFourWedgesAroundTheCentre) {
   FrameProbe p(800, 600);
   ExpectProbes(p, 4,
-               {{116, 25, 133, 450, true}, {116, 25, 200, 100, true}, {116, 25, 600, 500, true},
-                {116, 25, 667, 150, true}, {116, 25, 100, 100, false}, {116, 25, 400, 50, false},
-                {116, 25, 700, 500, false}, {116, 25, 700, 250, false}, {116, 25, 100, 300, false},
-                {116, 25, 700, 100, true}, {116, 25, 100, 480, true}});
+               {{116, 25, 133, 450, true},
+                {116, 25, 200, 100, true},
+                {116, 25, 600, 500, true},
+                {116, 25, 667, 150, true},
+                {116, 25, 100, 100, false},
+                {116, 25, 400, 50, false},
+                {116, 25, 700, 500, false},
+                {116, 25, 700, 250, false},
+                {116, 25, 100, 300, false},
+                {116, 25, 700, 100, true},
+                {116, 25, 100, 480, true}});
   EXPECT_TRUE(p.OnlyOldOrNew());
 }
 
@@ -75,9 +97,9 @@ TEST(DiagonalEffect, StarburstFansFourWedgesAroundTheCentre) {
 TEST(DiagonalEffect, TriangularShredCoversHalfOfEachCell) {
   FrameProbe p(800, 600);
   ExpectProbes(p, 4,
-               {{117, 50, 23, 18, true},   // by the right angle
-                {117, 50, 55, 19, true},   // along the top leg
-                {117, 50, 24, 40, true},   // along the left leg
+               {{117, 50, 23, 18, true},  // by the right angle
+                {117, 50, 55, 19, true},  // along the top leg
+                {117, 50, 24, 40, true},  // along the left leg
                 {117, 50, 64, 25, false},  // beyond the hypotenuse
                 {117, 50, 60, 45, false},  // the cell's lower right half
                 {117, 50, 10, 40, false}});  // the cell's left neighbour, outside its triangle
@@ -96,8 +118,12 @@ TEST(DiagonalEffect, TriangularShredCoversHalfOfEachCell) {
 TEST(DiagonalEffect, TriangularShredWithTinyStepExtent) {
   FrameProbe p(60, 40);  // X = 30, Y = 20
   ExpectProbes(p, 1,
-               {{117, 50, 31, 1, true}, {117, 50, 1, 21, true}, {117, 50, 31, 21, true},
-                {117, 50, 3, 3, false}, {117, 50, 29, 19, false}, {117, 50, 50, 15, false}});
+               {{117, 50, 31, 1, true},
+                {117, 50, 1, 21, true},
+                {117, 50, 31, 21, true},
+                {117, 50, 3, 3, false},
+                {117, 50, 29, 19, false},
+                {117, 50, 50, 15, false}});
   FrameProbe q(40, 30);  // S = MulDiv(40, 1, 90) = 0; X = 20, Y = 15
   ExpectProbes(q, 1, {{117, 50, 21, 16, true}, {117, 50, 2, 2, false}});
   for (int progress = 1; progress <= 99; ++progress) q.Run(117, 1, progress);

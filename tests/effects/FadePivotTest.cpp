@@ -145,8 +145,8 @@ TEST(PivotCopy, AtZeroAngleShiftsOnePixelLeftAndDown) {
   for (int y = 0; y < 7; ++y)
     for (int x = 0; x < 9; ++x) {
       const bool inside = x + 1 < 9 && y - 1 >= 0;
-      EXPECT_EQ(screen.Pixel(x, y), inside ? NumberedPixel(x + 1, y - 1, kNew)
-                                           : NumberedPixel(x, y, kOld))
+      EXPECT_EQ(screen.Pixel(x, y),
+                inside ? NumberedPixel(x + 1, y - 1, kNew) : NumberedPixel(x, y, kOld))
           << x << "," << y;
     }
 }

@@ -19,9 +19,8 @@ inline ::testing::AssertionResult FrameIs(const FrameProbe& f, const ShowsNew& e
     for (int x = 0; x < f.Screen.Width(); ++x) {
       const bool wantNew = expected(x, y);
       if (wantNew ? !f.IsNew(x, y) : !f.IsOld(x, y))
-        return ::testing::AssertionFailure()
-               << "pixel " << x << "," << y << " should show the " << (wantNew ? "new" : "old")
-               << " picture";
+        return ::testing::AssertionFailure() << "pixel " << x << "," << y << " should show the "
+                                             << (wantNew ? "new" : "old") << " picture";
     }
   return ::testing::AssertionSuccess();
 }

@@ -44,8 +44,10 @@ class FrameProbe {
     std::vector<std::pair<int, int>> runs;
     for (int x = 0; x < Screen.Width(); ++x) {
       if (!IsNew(x, y)) continue;
-      if (!runs.empty() && runs.back().second == x) runs.back().second = x + 1;
-      else runs.push_back({x, x + 1});
+      if (!runs.empty() && runs.back().second == x)
+        runs.back().second = x + 1;
+      else
+        runs.push_back({x, x + 1});
     }
     return runs;
   }
@@ -55,8 +57,10 @@ class FrameProbe {
     std::vector<std::pair<int, int>> runs;
     for (int y = 0; y < Screen.Height(); ++y) {
       if (!IsNew(x, y)) continue;
-      if (!runs.empty() && runs.back().second == y) runs.back().second = y + 1;
-      else runs.push_back({y, y + 1});
+      if (!runs.empty() && runs.back().second == y)
+        runs.back().second = y + 1;
+      else
+        runs.push_back({y, y + 1});
     }
     return runs;
   }

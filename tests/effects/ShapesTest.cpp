@@ -27,7 +27,8 @@ TEST(MovingRectangles, StripesUnitedWithUnevenBlindBands) {
 // leaves only the bands; S = 0 is taken as 1, one stripe about the middle.
 TEST(MovingRectangles, ZeroStripePeriodsEnd) {
   FrameProbe wide(800, 100);  // Step 30: S = 267 > H
-  EXPECT_TRUE(FrameIs(wide.Run(145, 30, 50), [](int x, int) { return x < 200 || In(x, 400, 600); }));
+  EXPECT_TRUE(
+      FrameIs(wide.Run(145, 30, 50), [](int x, int) { return x < 200 || In(x, 400, 600); }));
   FrameProbe small(40, 10);  // Step 1: S = 0, stripe period 10, half thickness 2
   EXPECT_TRUE(FrameIs(small.Run(145, 1, 50), [](int x, int y) {  // X = 20
     return In(y, 3, 7) || x < 10 || In(x, 20, 30);
@@ -66,10 +67,10 @@ TEST(RotationalShapes, StarAtHalfTurn) {
     int x, y;
     bool New;
   } cases[] = {
-      {5, 300, true},    {795, 300, true},  {400, 5, true},    {400, 595, true},
-      {5, 205, true},    {5, 395, true},    {5, 192, false},   {5, 408, false},
-      {5, 5, false},     {795, 5, false},   {5, 595, false},   {795, 595, false},
-      {150, 100, false}, {400, 300, true},  {210, 160, true},  {590, 440, true},
+      {5, 300, true},    {795, 300, true}, {400, 5, true},   {400, 595, true},
+      {5, 205, true},    {5, 395, true},   {5, 192, false},  {5, 408, false},
+      {5, 5, false},     {795, 5, false},  {5, 595, false},  {795, 595, false},
+      {150, 100, false}, {400, 300, true}, {210, 160, true}, {590, 440, true},
   };
   FrameProbe f(800, 600);
   f.Run(150, 4, 50);

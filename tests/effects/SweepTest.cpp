@@ -13,9 +13,8 @@ using namespace vantora;
 // around its grid point.
 TEST(RectangularShred, GrowsRectanglesAroundTheGridPoints) {
   FrameProbe f(800, 600);
-  EXPECT_TRUE(FrameIs(f.Run(142, 4, 50), [](int x, int y) {
-    return (x + 11) % 44 < 22 && (y + 8) % 33 < 16;
-  }));
+  EXPECT_TRUE(FrameIs(f.Run(142, 4, 50),
+                      [](int x, int y) { return (x + 11) % 44 < 22 && (y + 8) % 33 < 16; }));
   // P = 99 (X = 792, Y = 594): half sizes 22 and 16, so the columns meet
   // and only every 33rd row is left between the rows of rectangles.
   EXPECT_TRUE(FrameIs(f.Run(142, 4, 99), [](int, int y) { return (y + 16) % 33 < 32; }));
@@ -48,9 +47,10 @@ TEST(RectangularShred, ShowsExactlyTheUnionOfTheGridRectangles) {
       return false;
     };
     FrameProbe f(c.W, c.H);
-    EXPECT_TRUE(FrameIs(f.Run(142, c.Step, c.P), [&](int x, int y) {
-      return nearGridLine(x, cw, a) && nearGridLine(y, ch, b);
-    })) << c.W << "x" << c.H << " Step " << c.Step << " P " << c.P;
+    EXPECT_TRUE(
+        FrameIs(f.Run(142, c.Step, c.P),
+                [&](int x, int y) { return nearGridLine(x, cw, a) && nearGridLine(y, ch, b); }))
+        << c.W << "x" << c.H << " Step " << c.Step << " P " << c.P;
   }
 }
 
@@ -60,7 +60,8 @@ namespace {
 // and `radius` pixels from the centre of an 800 x 600 picture.
 std::pair<int, int> AtAngle(double degrees, double radius) {
   const double a = degrees * std::numbers::pi / 180;
-  return {int(std::lround(400 + radius * std::cos(a))), int(std::lround(300 + radius * std::sin(a)))};
+  return {int(std::lround(400 + radius * std::cos(a))),
+          int(std::lround(300 + radius * std::sin(a)))};
 }
 
 }  // namespace
@@ -75,29 +76,18 @@ TEST(Sweep, SectorFromTwelveOClock) {
     bool New;
   } cases[] = {
       {143, 2, -88.2, true},  // the 3.6-degree sliver
-      {143, 2, -91.5, false},
-      {143, 2, -85.0, false},
-      {144, 2, -91.8, true},
-      {144, 2, -88.5, false},
-      {144, 2, -95.0, false},
-      {143, 50, -80.0, true},  // up to 86.4 degrees: the right half
-      {143, 50, 0.0, true},
-      {143, 50, 85.0, true},
-      {143, 50, 88.0, false},
-      {143, 50, 180.0, false},
-      {143, 50, -95.0, false},
-      {144, 50, -100.0, true},  // mirrored: the left half
-      {144, 50, 180.0, true},
-      {144, 50, 95.0, true},
-      {144, 50, 92.0, false},
-      {144, 50, 0.0, false},
+      {143, 2, -91.5, false},  {143, 2, -85.0, false},
+      {144, 2, -91.8, true},   {144, 2, -88.5, false},
+      {144, 2, -95.0, false},  {143, 50, -80.0, true},  // up to 86.4 degrees: the right half
+      {143, 50, 0.0, true},    {143, 50, 85.0, true},
+      {143, 50, 88.0, false},  {143, 50, 180.0, false},
+      {143, 50, -95.0, false}, {144, 50, -100.0, true},  // mirrored: the left half
+      {144, 50, 180.0, true},  {144, 50, 95.0, true},
+      {144, 50, 92.0, false},  {144, 50, 0.0, false},
       {143, 99, -88.0, true},  // 352.8 degrees, a 7.2-degree wedge left before twelve
-      {143, 99, 90.0, true},
-      {143, 99, 261.0, true},
-      {143, 99, 264.0, false},
-      {143, 99, 269.0, false},
-      {144, 99, -92.0, true},
-      {144, 99, -84.0, false},
+      {143, 99, 90.0, true},   {143, 99, 261.0, true},
+      {143, 99, 264.0, false}, {143, 99, 269.0, false},
+      {144, 99, -92.0, true},  {144, 99, -84.0, false},
       {144, 99, -79.0, true},
   };
   FrameProbe f(800, 600);
@@ -105,8 +95,8 @@ TEST(Sweep, SectorFromTwelveOClock) {
     f.Run(c.No, 4, c.P);
     for (double radius : {60.0, 150.0, 280.0}) {
       const auto [x, y] = AtAngle(c.Degrees, radius);
-      EXPECT_EQ(f.IsNew(x, y), c.New) << c.No << " P " << c.P << " at " << c.Degrees << " deg, r "
-                                      << radius;
+      EXPECT_EQ(f.IsNew(x, y), c.New)
+          << c.No << " P " << c.P << " at " << c.Degrees << " deg, r " << radius;
     }
     EXPECT_TRUE(f.OnlyOldOrNew());
   }

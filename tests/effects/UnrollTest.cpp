@@ -28,9 +28,9 @@ struct TAxisView {
 
 struct TUnrollCase {
   int Style, W, H, Progress;
-  int BandFirst, BandLast;      // the band's pixels along the axis
+  int BandFirst, BandLast;  // the band's pixels along the axis
   int SourceFirst, SourceLast;  // the source strip it mirrors
-  int PlainFirst, PlainLast;    // the uncovered part (new picture in place)
+  int PlainFirst, PlainLast;  // the uncovered part (new picture in place)
 };
 
 }  // namespace
@@ -38,7 +38,7 @@ struct TUnrollCase {
 TEST(Unroll, BandMirrorsTheStripBeyondItsFarEdge) {
   const TUnrollCase cases[] = {
       // 800 x 600, from the left: q = 160.
-      {14, 800, 600, 10, 80, 119, 120, 159, 0, 79},   // X = 80: b = 40
+      {14, 800, 600, 10, 80, 119, 120, 159, 0, 79},  // X = 80: b = 40
       {14, 800, 600, 50, 400, 479, 480, 559, 0, 399},  // X = 400: b = W div 10 = 80
       {14, 800, 600, 90, 720, 759, 760, 799, 0, 719},  // X = 720: b = (W - X) div 2 = 40
       {14, 800, 600, 99, 792, 795, 796, 799, 0, 791},  // X = 792: b = 4, strip at the edge
@@ -94,15 +94,15 @@ TEST(Unroll, BandMirrorsTheStripBeyondItsFarEdge) {
 TEST(BuildUp, StretchesTheSliceBeyondTheEdgeOverTheCoveredPart) {
   struct Case {
     int Style, W, H, Step, Progress;
-    int PlainFirst, PlainLast;    // uncovered, in place
-    int CoverFirst, CoverLast;    // covered by the stretched slice
-    int SliceFirst, SliceLast;    // the slice, or SliceFirst > SliceLast when empty
+    int PlainFirst, PlainLast;  // uncovered, in place
+    int CoverFirst, CoverLast;  // covered by the stretched slice
+    int SliceFirst, SliceLast;  // the slice, or SliceFirst > SliceLast when empty
   } cases[] = {
       // 800 x 600, Step 4: S = 36, W div S = 22.
       {16, 800, 600, 4, 50, 0, 399, 400, 799, 400, 421},
-      {16, 800, 600, 4, 99, 0, 791, 792, 799, 792, 799},   // only 8 columns left
+      {16, 800, 600, 4, 99, 0, 791, 792, 799, 792, 799},  // only 8 columns left
       {17, 800, 600, 4, 50, 400, 799, 0, 399, 378, 399},
-      {17, 800, 600, 4, 99, 8, 799, 0, 7, 0, 7},           // slice starts at max(8 - 22, 0)
+      {17, 800, 600, 4, 99, 8, 799, 0, 7, 0, 7},  // slice starts at max(8 - 22, 0)
       // 600 x 800 portrait, Step 4: S = 36, H div S = 22.
       {33, 600, 800, 4, 25, 0, 199, 200, 799, 200, 221},
       {34, 600, 800, 4, 25, 600, 799, 0, 599, 578, 599},
@@ -113,8 +113,8 @@ TEST(BuildUp, StretchesTheSliceBeyondTheEdgeOverTheCoveredPart) {
       {34, 600, 800, 100, 50, 400, 799, 0, 399, 1, 0},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "effect " << c.Style << " step " << c.Step
-                                      << " progress " << c.Progress);
+    SCOPED_TRACE(::testing::Message()
+                 << "effect " << c.Style << " step " << c.Step << " progress " << c.Progress);
     const Bitmap frame = NumberedFrame(c.Style, c.W, c.H, c.Step, c.Progress);
     const bool vertical = c.Style == 33 || c.Style == 34;
     const TAxisView view{frame, vertical, 3};

@@ -38,8 +38,7 @@ TEST_F(FileListTest, MaskMatchesWithoutCaseAndSortsByNameWithoutCase) {
       {"*.BMP", {"d.bmp"}},
       {"*.gif", {}},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(ListFiles(FDir.path(), c.mask), c.expected) << c.mask;
+  for (const Case& c : cases) EXPECT_EQ(ListFiles(FDir.path(), c.mask), c.expected) << c.mask;
 }
 
 TEST_F(FileListTest, MissingOrEmptyFolderListsNothing) {
@@ -56,10 +55,10 @@ TEST(MatchesMask, WildcardsAndAliases) {
     bool matches;
   };
   const Case cases[] = {
-      {"photo.jpg", "*.jpg", true},    {"PHOTO.JPG", "*.jpg", true},
-      {"photo.jpeg", "*.jpg", true},   {"photo.JPEG", "*.JPG", true},
-      {"photo.jpe", "*.jpg", false},   {"photo.jpg.bak", "*.jpg", false},
-      {"a1.jpg", "a?.jpg", true},      {"a12.jpg", "a?.jpg", false},
+      {"photo.jpg", "*.jpg", true},     {"PHOTO.JPG", "*.jpg", true},
+      {"photo.jpeg", "*.jpg", true},    {"photo.JPEG", "*.JPG", true},
+      {"photo.jpe", "*.jpg", false},    {"photo.jpg.bak", "*.jpg", false},
+      {"a1.jpg", "a?.jpg", true},       {"a12.jpg", "a?.jpg", false},
       {"d.bmp", "*.jpg ; *.bmp", true}, {"d.bmp", "*.jpg", false},
   };
   for (const Case& c : cases)

@@ -25,8 +25,9 @@ Bitmap Smooth(int w, int h) {
   Bitmap b(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
-      b.SetPixel(x, y, Rgb(x * 255 / std::max(w - 1, 1), y * 255 / std::max(h - 1, 1),
-                           (x + y) * 127 / std::max(w + h - 2, 1) + 64));
+      b.SetPixel(x, y,
+                 Rgb(x * 255 / std::max(w - 1, 1), y * 255 / std::max(h - 1, 1),
+                     (x + y) * 127 / std::max(w + h - 2, 1) + 64));
   return b;
 }
 
@@ -88,9 +89,9 @@ struct BmpFile {
   int BitCount = 24;
   std::uint32_t Compression = 0;
   std::vector<std::uint32_t> Masks;  // inside a V4/V5 header, else after the 40-byte one
-  std::vector<TPixel> Palette;       // BGR0 entries (BGR for the core header)
+  std::vector<TPixel> Palette;  // BGR0 entries (BGR for the core header)
   std::uint32_t ColorsUsed = 0;
-  Bytes Pixels;                      // the stored pixel data
+  Bytes Pixels;  // the stored pixel data
   std::optional<std::uint32_t> DataOffset;  // default: right after the palette
 
   Bytes Build() const {
@@ -165,16 +166,17 @@ BmpFile Rle8() {
   f.Palette = {kA, kB, kC, kD};
   f.ColorsUsed = 4;
   f.Pixels = {
-      4, 1, 0, 0,                    // bottom line: run of 4 x index 1; end of line
+      4, 1, 0, 0,  // bottom line: run of 4 x index 1; end of line
       0, 3, 2, 3, 2, 0, 1, 0, 0, 0,  // literal 2 3 2 (padded), run of 1 x index 0; end of line
-      0, 2, 2, 0, 2, 3, 0, 1,        // move right by 2, run of 2 x index 3; end of picture
+      0, 2, 2, 0, 2, 3, 0, 1,  // move right by 2, run of 2 x index 3; end of picture
   };
   return f;
 }
 Bitmap Rle8Image() {
-  return Image(4, 3, {0, 0, kD, kD,  //
-                      kC, kD, kC, kA,  //
-                      kB, kB, kB, kB});
+  return Image(4, 3,
+               {0, 0, kD, kD,  //
+                kC, kD, kC, kA,  //
+                kB, kB, kB, kB});
 }
 
 std::string ErrorOf(const std::function<void()>& f) {
@@ -317,15 +319,16 @@ TEST(BmpDecoding, EveryBitDepthAndHeaderGivesTheStoredColours) {
     BmpFile f;  // 5-5-5: full red, (16, 8, 4) of 31, full blue, black
     f.Width = 2, f.Height = 2, f.BitCount = 16;
     f.Pixels = Rows({{0x00, 0x7C, 0x04, 0x41}, {0x1F, 0x00, 0x00, 0x00}});
-    cases.push_back({"16 bits 5-5-5", f,
-                     Image(2, 2, {Rgb(0, 0, 255), 0, Rgb(255, 0, 0), Rgb(132, 66, 33)})});
+    cases.push_back(
+        {"16 bits 5-5-5", f, Image(2, 2, {Rgb(0, 0, 255), 0, Rgb(255, 0, 0), Rgb(132, 66, 33)})});
   }
   {
     BmpFile f;  // 5-6-5 through bit fields: full green, white
     f.Width = 2, f.Height = 1, f.BitCount = 16, f.Compression = 3;
     f.Masks = {0xF800, 0x07E0, 0x001F};
     f.Pixels = Rows({{0xE0, 0x07, 0xFF, 0xFF}});
-    cases.push_back({"16 bits 5-6-5 bit fields", f, Image(2, 1, {Rgb(0, 255, 0), Rgb(255, 255, 255)})});
+    cases.push_back(
+        {"16 bits 5-6-5 bit fields", f, Image(2, 1, {Rgb(0, 255, 0), Rgb(255, 255, 255)})});
   }
   {
     BmpFile f;
@@ -411,9 +414,9 @@ TEST(BmpDecoding, RunLengthFilesDecodeRunsLiteralsMovesAndLineEnds) {
   rle4.Palette = {kA, kB, kC, kD};
   rle4.ColorsUsed = 4;
   rle4.Pixels = {
-      5, 0x12, 0, 0,   // bottom line: 1 2 1 2 1; end of line
-      0, 3, 0x30, 0x10,  // literal 3 0 1 (two bytes, already even)
-      2, 0x22, 0, 1,   // run 2 2; end of picture
+      5, 0x12, 0,    0,  // bottom line: 1 2 1 2 1; end of line
+      0, 3,    0x30, 0x10,  // literal 3 0 1 (two bytes, already even)
+      2, 0x22, 0,    1,  // run 2 2; end of picture
   };
   EXPECT_EQ(DecodeBmp(rle4.Build(), "rle4.bmp"),
             Image(5, 2, {kD, kA, kB, kC, kC, kB, kC, kB, kC, kB}));
@@ -429,9 +432,9 @@ TEST(JpegDecoding, DctScalingRoundsSizesUp) {
     int ExpectedW, ExpectedH;
   };
   const Case cases[] = {
-      {101, 37, TJpegScale::Full, 101, 37},   {101, 37, TJpegScale::Half, 51, 19},
-      {101, 37, TJpegScale::Quarter, 26, 10}, {101, 37, TJpegScale::Eighth, 13, 5},
-      {8, 8, TJpegScale::Eighth, 1, 1},       {1, 1, TJpegScale::Eighth, 1, 1},
+      {101, 37, TJpegScale::Full, 101, 37},       {101, 37, TJpegScale::Half, 51, 19},
+      {101, 37, TJpegScale::Quarter, 26, 10},     {101, 37, TJpegScale::Eighth, 13, 5},
+      {8, 8, TJpegScale::Eighth, 1, 1},           {1, 1, TJpegScale::Eighth, 1, 1},
       {6000, 4000, TJpegScale::Eighth, 750, 500},
   };
   for (const Case& c : cases) {
@@ -460,8 +463,8 @@ TEST(JpegDecoding, CoveringScaleIsTheSmallestScaleThatStillCovers) {
       {6000, 4000, 750, 500, TJpegScale::Eighth},  {6000, 4000, 751, 500, TJpegScale::Quarter},
       {6000, 4000, 800, 600, TJpegScale::Quarter}, {6000, 4000, 1920, 1080, TJpegScale::Half},
       {6000, 4000, 3001, 10, TJpegScale::Full},    {1601, 1201, 801, 601, TJpegScale::Half},
-      {1599, 1200, 800, 600, TJpegScale::Half}, {1598, 1200, 800, 600, TJpegScale::Full},    {640, 480, 800, 600, TJpegScale::Full},
-      {4000, 6000, 600, 800, TJpegScale::Quarter},
+      {1599, 1200, 800, 600, TJpegScale::Half},    {1598, 1200, 800, 600, TJpegScale::Full},
+      {640, 480, 800, 600, TJpegScale::Full},      {4000, 6000, 600, 800, TJpegScale::Quarter},
   };
   for (const Case& c : cases)
     EXPECT_EQ(CoveringScale(c.W, c.H, c.MinW, c.MinH), c.Expected)
@@ -517,8 +520,9 @@ TEST(PictureFiles, LoadsByExtensionWithoutRegardToCase) {
   EXPECT_NE(ErrorOf([&] { half.LoadFromFile(fake); }).find("bitmap.jpg"), std::string::npos);
   EXPECT_EQ(half.Width(), 10);
   const std::string other = dir.Write("picture.png", EncodeBmp24(b));
-  EXPECT_NE(ErrorOf([&] { half.LoadFromFile(other); }).find("Unknown picture file extension (.png)"),
-            std::string::npos);
+  EXPECT_NE(
+      ErrorOf([&] { half.LoadFromFile(other); }).find("Unknown picture file extension (.png)"),
+      std::string::npos);
   EXPECT_NE(ErrorOf([&] { half.LoadFromFile(dir.Path("noextension")); }), "");
 }
 
@@ -552,24 +556,40 @@ TEST(HostilePictures, DamagedFilesGiveAnErrorNamingTheFile) {
     change(f);
     cases.push_back({name, f.Build(), expected});
   };
-  bmp("100000 x 100000", [](BmpFile& f) { f.Width = f.Height = 100000; }, "too large");
-  bmp("width x height overflows", [](BmpFile& f) { f.Width = 0x7FFFFFFF, f.Height = 0x7FFFFFFF; },
+  bmp(
+      "100000 x 100000", [](BmpFile& f) { f.Width = f.Height = 100000; }, "too large");
+  bmp(
+      "width x height overflows", [](BmpFile& f) { f.Width = 0x7FFFFFFF, f.Height = 0x7FFFFFFF; },
       "too large");
-  bmp("most negative height", [](BmpFile& f) { f.Height = INT32_MIN; }, "too large");
-  bmp("height 1 wider than allowed", [](BmpFile& f) { f.Width = 1 << 29, f.Height = 1; },
+  bmp(
+      "most negative height", [](BmpFile& f) { f.Height = INT32_MIN; }, "too large");
+  bmp(
+      "height 1 wider than allowed", [](BmpFile& f) { f.Width = 1 << 29, f.Height = 1; },
       "too large");
-  bmp("zero width", [](BmpFile& f) { f.Width = 0; }, "invalid picture size");
-  bmp("negative width", [](BmpFile& f) { f.Width = -3; }, "invalid picture size");
-  bmp("zero height", [](BmpFile& f) { f.Height = 0; }, "invalid picture size");
-  bmp("pixel data offset beyond the file", [](BmpFile& f) { f.DataOffset = 100000; }, "offset");
-  bmp("pixel data offset inside the header", [](BmpFile& f) { f.DataOffset = 20; }, "offset");
-  bmp("truncated pixel data", [](BmpFile& f) { f.Pixels.resize(5); }, "truncated");
-  bmp("palette index out of range", [](BmpFile& f) { f.Pixels[1] = 5; }, "palette index 5");
-  bmp("palette beyond the file", [](BmpFile& f) { f.ColorsUsed = 200; }, "truncated");
-  bmp("unsupported compression", [](BmpFile& f) { f.Compression = 4; }, "compression");
-  bmp("RLE on 24 bits", [](BmpFile& f) { f.BitCount = 24, f.Compression = 1; }, "run-length");
-  bmp("bit depth 7", [](BmpFile& f) { f.BitCount = 7; }, "bit depth");
-  bmp("header size 64", [](BmpFile& f) { f.InfoSize = 64; }, "header");
+  bmp(
+      "zero width", [](BmpFile& f) { f.Width = 0; }, "invalid picture size");
+  bmp(
+      "negative width", [](BmpFile& f) { f.Width = -3; }, "invalid picture size");
+  bmp(
+      "zero height", [](BmpFile& f) { f.Height = 0; }, "invalid picture size");
+  bmp(
+      "pixel data offset beyond the file", [](BmpFile& f) { f.DataOffset = 100000; }, "offset");
+  bmp(
+      "pixel data offset inside the header", [](BmpFile& f) { f.DataOffset = 20; }, "offset");
+  bmp(
+      "truncated pixel data", [](BmpFile& f) { f.Pixels.resize(5); }, "truncated");
+  bmp(
+      "palette index out of range", [](BmpFile& f) { f.Pixels[1] = 5; }, "palette index 5");
+  bmp(
+      "palette beyond the file", [](BmpFile& f) { f.ColorsUsed = 200; }, "truncated");
+  bmp(
+      "unsupported compression", [](BmpFile& f) { f.Compression = 4; }, "compression");
+  bmp(
+      "RLE on 24 bits", [](BmpFile& f) { f.BitCount = 24, f.Compression = 1; }, "run-length");
+  bmp(
+      "bit depth 7", [](BmpFile& f) { f.BitCount = 7; }, "bit depth");
+  bmp(
+      "header size 64", [](BmpFile& f) { f.InfoSize = 64; }, "header");
   auto rle = [&](const char* name, Bytes data, const char* expected) {
     BmpFile f = Rle8();
     f.Pixels = std::move(data);

@@ -79,8 +79,8 @@ bool InPolygon(const std::vector<TPoint>& p, int x, int y) {
     // Crossing X at row centre: X = a.X + (y + 0.5 - a.Y) (b.X - a.X) / (b.Y - a.Y).
     // Left of (or on) the centre when 2 X dy <= (2x + 1) dy.
     const __int128 dyy = __int128(b.Y) - a.Y;
-    const __int128 twoXdy = 2 * __int128(a.X) * dyy + (2 * __int128(y) + 1 - 2 * __int128(a.Y)) *
-                                                          (__int128(b.X) - a.X);
+    const __int128 twoXdy =
+        2 * __int128(a.X) * dyy + (2 * __int128(y) + 1 - 2 * __int128(a.Y)) * (__int128(b.X) - a.X);
     if (twoXdy <= (2 * __int128(x) + 1) * dyy) winding += dir;
   }
   return winding != 0;
@@ -151,11 +151,13 @@ TEST(Region, RectangleIsNormalisedAndAllocatesNothing) {
   struct Case {
     int x1, y1, x2, y2;
   };
-  const Case cases[] = {{2, 3, 7, 9}, {7, 9, 2, 3}, {7, 3, 2, 9}, {2, 9, 7, 3}, {4, 4, 4, 9}, {0, 5, 3, 5}};
+  const Case cases[] = {{2, 3, 7, 9}, {7, 9, 2, 3}, {7, 3, 2, 9},
+                        {2, 9, 7, 3}, {4, 4, 4, 9}, {0, 5, 3, 5}};
   for (const Case& k : cases) {
     const Region r = Region::Rectangle(k.x1, k.y1, k.x2, k.y2);
-    ExpectPixels(r, {-2, -2, 12, 12},
-                 [&](int x, int y) { return InRect(k.x1, k.y1, k.x2, k.y2, x, y); }, "rectangle");
+    ExpectPixels(
+        r, {-2, -2, 12, 12}, [&](int x, int y) { return InRect(k.x1, k.y1, k.x2, k.y2, x, y); },
+        "rectangle");
     EXPECT_EQ(r.IsRectangle(), !r.IsEmpty());
     int bands = 0;
     r.ForEachBand([&](int, int, std::span<const TSpan> s) {
@@ -173,7 +175,8 @@ TEST(Region, RandomTrianglesAndPolygonsMatchWindingRule) {
     std::vector<TPoint> p(round < 200 ? 3 : count(rng));
     for (TPoint& q : p) q = {c(rng), c(rng)};
     const Region r = Region::Polygon(p);
-    ExpectPixels(r, Around(p, 2), [&](int x, int y) { return InPolygon(p, x, y); }, "polygon");
+    ExpectPixels(
+        r, Around(p, 2), [&](int x, int y) { return InPolygon(p, x, y); }, "polygon");
     if (p.size() == 3) {
       EXPECT_EQ(r, Region::Triangle(p[0].X, p[0].Y, p[1].X, p[1].Y, p[2].X, p[2].Y));
     }
@@ -185,13 +188,14 @@ TEST(Region, PolygonWindingFillsOverlapsAndSelfCrossings) {
   const std::vector<TPoint> star{{20, 0}, {32, 38}, {0, 14}, {40, 14}, {8, 38}};
   const Region r = Region::Polygon(star);
   EXPECT_TRUE(r.Contains(20, 20));
-  ExpectPixels(r, Around(star, 2), [&](int x, int y) { return InPolygon(star, x, y); }, "star");
+  ExpectPixels(
+      r, Around(star, 2), [&](int x, int y) { return InPolygon(star, x, y); }, "star");
   // A polygon through a rectangle's corners is exactly that rectangle.
   const std::vector<TPoint> box{{3, 4}, {13, 4}, {13, 9}, {3, 9}};
   EXPECT_EQ(Region::Polygon(box), Region::Rectangle(3, 4, 13, 9));
   // The same square twice around, once each way: winding 0 everywhere.
-  const std::vector<TPoint> there{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0},
-                                  {0, 10}, {10, 10}, {10, 0}};
+  const std::vector<TPoint> there{{0, 0}, {10, 0}, {10, 10}, {0, 10},
+                                  {0, 0}, {0, 10}, {10, 10}, {10, 0}};
   EXPECT_TRUE(Region::Polygon(there).IsEmpty());
 }
 
@@ -200,11 +204,11 @@ TEST(Region, DegeneratePolygonsAreEmpty) {
       {},
       {{1, 1}},
       {{1, 1}, {20, 30}},
-      {{0, 0}, {10, 10}, {20, 20}},       // collinear
-      {{0, 5}, {30, 5}, {10, 5}},         // horizontal line
-      {{3, 3}, {3, 3}, {3, 3}},           // one point
+      {{0, 0}, {10, 10}, {20, 20}},  // collinear
+      {{0, 5}, {30, 5}, {10, 5}},  // horizontal line
+      {{3, 3}, {3, 3}, {3, 3}},  // one point
       {{0, 0}, {10, 10}, {20, 20}, {5, 5}},
-      {{0, 0}, {0, 40}, {0, 7}},          // vertical line
+      {{0, 0}, {0, 40}, {0, 7}},  // vertical line
   };
   for (const auto& p : cases) {
     const Region r = Region::Polygon(p);
@@ -222,9 +226,9 @@ TEST(Region, RoundRectMatchesEllipseCorners) {
     const int x1 = c(rng), y1 = c(rng), x2 = c(rng), y2 = c(rng);
     const int w = round % 7 == 0 ? -e(rng) : e(rng), h = e(rng);
     const Region r = Region::RoundRect(x1, y1, x2, y2, w, h);
-    ExpectPixels(r, {-7, -7, 48, 48},
-                 [&](int x, int y) { return InRoundRect(x1, y1, x2, y2, w, h, x, y); },
-                 "rounded rectangle");
+    ExpectPixels(
+        r, {-7, -7, 48, 48}, [&](int x, int y) { return InRoundRect(x1, y1, x2, y2, w, h, x, y); },
+        "rounded rectangle");
   }
 }
 
@@ -232,9 +236,10 @@ TEST(Region, RoundRectWithEllipseLargerThanRectangleIsHalfEllipse) {
   // A rectangle 10 high whose corner ellipses are 30 x 30: the height is
   // limited to 10, so each short side is one half ellipse 15 deep and 10 high.
   const Region r = Region::RoundRect(0, 0, 60, 10, 30, 30);
-  ExpectPixels(r, {-2, -2, 62, 12},
-               [](int x, int y) { return InRoundRect(0, 0, 60, 10, 30, 30, x, y); }, "half");
-  EXPECT_TRUE(r.Contains(0, 4) && r.Contains(0, 5));   // the tip at mid-height
+  ExpectPixels(
+      r, {-2, -2, 62, 12}, [](int x, int y) { return InRoundRect(0, 0, 60, 10, 30, 30, x, y); },
+      "half");
+  EXPECT_TRUE(r.Contains(0, 4) && r.Contains(0, 5));  // the tip at mid-height
   EXPECT_FALSE(r.Contains(0, 0) || r.Contains(59, 9));  // corners cut away
   // With both limits reached the shape is the inscribed ellipse, symmetric.
   const Region ellipse = Region::RoundRect(0, 0, 21, 13, 100, 100);
@@ -272,8 +277,8 @@ TEST(Region, CombineMatchesPixelwiseOperations) {
     for (const Mode& m : modes) {
       Region r = a.R;
       r.Combine(b.R, m.Mode);
-      ExpectPixels(r, {-6, -6, 37, 37}, [&](int x, int y) { return m.Op(a.In(x, y), b.In(x, y)); },
-                   m.Name);
+      ExpectPixels(
+          r, {-6, -6, 37, 37}, [&](int x, int y) { return m.Op(a.In(x, y), b.In(x, y)); }, m.Name);
     }
   }
 }
@@ -327,7 +332,8 @@ TEST(Region, OffsetMovesEveryPixel) {
     const RandomShape s = MakeRandomShape(rng, 20);
     Region r = s.R;
     r.Offset(7, -4);
-    ExpectPixels(r, {0, -12, 35, 25}, [&](int x, int y) { return s.In(x - 7, y + 4); }, "offset");
+    ExpectPixels(
+        r, {0, -12, 35, 25}, [&](int x, int y) { return s.In(x - 7, y + 4); }, "offset");
   }
 }
 
@@ -414,8 +420,8 @@ TEST(RegionBuilder, BuildEqualsRepeatedUnite) {
           break;
         }
         case 2: {
-          const std::vector<TPoint> p{{c(rng), c(rng)}, {c(rng), c(rng)}, {c(rng), c(rng)},
-                                      {c(rng), c(rng)}};
+          const std::vector<TPoint> p{
+              {c(rng), c(rng)}, {c(rng), c(rng)}, {c(rng), c(rng)}, {c(rng), c(rng)}};
           b.AddPolygon(p);
           u.Unite(Region::Polygon(p));
           break;
@@ -473,9 +479,11 @@ TEST(RegionBuilder, ManyPiecesOnOneRowInAnyOrder) {
 // limits and shapes that differ only in one vertex.
 TEST(RegionBuilder, EqualTrianglesAnywhereGiveTheirOwnPixels) {
   const int big = 2000000000;
-  const TPoint places[] = {{0, 0},     {5, 3},          {-7, 11},        {big, -big},
-                           {-big, big}, {INT_MAX - 40, 0}, {INT_MIN, INT_MIN}, {3, 3}};
-  const TPoint shapes[][2] = {{{9, 0}, {0, 7}}, {{9, 0}, {0, 6}}, {{-5, 4}, {6, 9}}, {{30, 1}, {2, 3}}};
+  const TPoint places[] = {
+      {0, 0}, {5, 3}, {-7, 11}, {big, -big}, {-big, big}, {INT_MAX - 40, 0}, {INT_MIN, INT_MIN},
+      {3, 3}};
+  const TPoint shapes[][2] = {
+      {{9, 0}, {0, 7}}, {{9, 0}, {0, 6}}, {{-5, 4}, {6, 9}}, {{30, 1}, {2, 3}}};
   RegionBuilder b;
   Region u;
   for (const auto& shape : shapes)
@@ -512,11 +520,12 @@ TEST(RegionBuilder, LargeGridsAndWideRanges) {
         if (InPolygon(t, px, py))
           mask[std::size_t(py - window.Top) * window.Width() + (px - window.Left)] = 1;
   }
-  ExpectPixels(b.Build(), window,
-               [&](int px, int py) {
-                 return mask[std::size_t(py - window.Top) * window.Width() + (px - window.Left)] != 0;
-               },
-               "grid");
+  ExpectPixels(
+      b.Build(), window,
+      [&](int px, int py) {
+        return mask[std::size_t(py - window.Top) * window.Width() + (px - window.Left)] != 0;
+      },
+      "grid");
   // Pieces spread far apart take the comparison sort; same result.
   b.AddRect(-1000000, 0, -999990, 10);
   b.AddRect(1000000, 5, 1000010, 15);

@@ -101,12 +101,12 @@ TEST(StretchCopy, OverlappingSelfCopyReadsOldPixels) {
   struct Case {
     TRect a, b;
   } cases[] = {
-      {{10, 0, 110, 50}, {0, 0, 100, 50}},   // push right: write right of what it reads
-      {{0, 0, 100, 50}, {10, 0, 110, 50}},   // push left
-      {{0, 10, 100, 60}, {0, 0, 100, 50}},   // push down: rows read above those written
-      {{0, 0, 100, 50}, {0, 10, 100, 60}},   // push up
-      {{0, 0, 60, 60}, {0, 0, 120, 60}},     // squeeze onto itself
-      {{0, 0, 120, 60}, {20, 5, 80, 55}},    // enlarge onto itself
+      {{10, 0, 110, 50}, {0, 0, 100, 50}},  // push right: write right of what it reads
+      {{0, 0, 100, 50}, {10, 0, 110, 50}},  // push left
+      {{0, 10, 100, 60}, {0, 0, 100, 50}},  // push down: rows read above those written
+      {{0, 0, 100, 50}, {0, 10, 100, 60}},  // push up
+      {{0, 0, 60, 60}, {0, 0, 120, 60}},  // squeeze onto itself
+      {{0, 0, 120, 60}, {20, 5, 80, 55}},  // enlarge onto itself
   };
   for (const Case& c : cases) {
     Bitmap self = Numbered(120, 60);
@@ -133,7 +133,8 @@ TEST(TileDraw, RepeatsFromTheTopLeftAndCutsAtTheEdge) {
   Bitmap dst(250, 120);
   TileDraw(dst, dst.BoundsRect(), tile);
   for (int y : {0, 99, 100, 119})
-    for (int x : {0, 99, 100, 199, 200, 249}) EXPECT_EQ(dst.Pixel(x, y), tile.Pixel(x % 100, y % 100));
+    for (int x : {0, 99, 100, 199, 200, 249})
+      EXPECT_EQ(dst.Pixel(x, y), tile.Pixel(x % 100, y % 100));
 }
 
 TEST(CenterDraw, CutsALargerPictureEquallyOnBothSides) {
@@ -151,20 +152,21 @@ TEST(StretchCopy, ScaledSelfCopyInEitherVisitingOrderReadsOldPixels) {
   struct Case {
     TRect a, b;
   } cases[] = {
-      {{40, 0, 120, 60}, {0, 0, 120, 60}},   // squeeze right
-      {{0, 0, 80, 60}, {0, 0, 120, 60}},     // squeeze left
-      {{0, 20, 120, 60}, {0, 0, 120, 60}},   // squeeze down
-      {{0, 0, 120, 40}, {0, 0, 120, 60}},    // squeeze up
+      {{40, 0, 120, 60}, {0, 0, 120, 60}},  // squeeze right
+      {{0, 0, 80, 60}, {0, 0, 120, 60}},  // squeeze left
+      {{0, 20, 120, 60}, {0, 0, 120, 60}},  // squeeze down
+      {{0, 0, 120, 40}, {0, 0, 120, 60}},  // squeeze up
       {{30, 10, 120, 60}, {0, 0, 120, 60}},  // both axes
-      {{0, 0, 120, 60}, {30, 10, 90, 50}},   // enlarge the middle: reads on both sides
-      {{120, 0, 0, 60}, {0, 0, 120, 60}},    // mirrored onto itself
+      {{0, 0, 120, 60}, {30, 10, 90, 50}},  // enlarge the middle: reads on both sides
+      {{120, 0, 0, 60}, {0, 0, 120, 60}},  // mirrored onto itself
   };
   for (const Case& c : cases) {
     Bitmap self = Numbered(120, 60);
     Bitmap expected = self;
     StretchCopy(expected, c.a, Numbered(120, 60), c.b);
     StretchCopy(self, c.a, self, c.b);
-    EXPECT_EQ(self, expected) << c.a.Left << "," << c.a.Top << "," << c.a.Right << "," << c.a.Bottom;
+    EXPECT_EQ(self, expected) << c.a.Left << "," << c.a.Top << "," << c.a.Right << ","
+                              << c.a.Bottom;
   }
 }
 

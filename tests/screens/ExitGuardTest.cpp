@@ -12,7 +12,7 @@ namespace {
 
 struct TimeLine {
   const char* name;
-  int closingInterval;     // 800 show, 1300 preview
+  int closingInterval;  // 800 show, 1300 preview
   std::vector<int> mouse;  // times of single mouse events, ms
   std::vector<int> trips;  // times at which the guard trips
 };
@@ -32,9 +32,10 @@ TEST(ExitGuard, TimeLinesOfTheShowAndThePreview) {
       // Continuous movement, an event every 50 ms: trips at the first event
       // after 500 ms, once per arming; the closing tick at 800 ms ends the
       // open phase, and the next event arms anew (open again from 1300).
-      {"continuous", 800,
-       {0, 50, 100, 150, 200, 250, 300, 350, 400, 450, 500, 550, 600, 650, 700, 750, 800, 850,
-        900, 1300, 1350},
+      {"continuous",
+       800,
+       {0,   50,  100, 150, 200, 250, 300, 350, 400,  450, 500,
+        550, 600, 650, 700, 750, 800, 850, 900, 1300, 1350},
        {500, 550, 600, 650, 700, 750, 1300, 1350}},
   };
   for (const TimeLine& line : lines) {

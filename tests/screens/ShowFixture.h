@@ -71,8 +71,8 @@ class ShowFixture : public ::testing::Test {
     Bitmap b(width, height);
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x) b.SetPixel(x, y, Rgb(width, x * 7, y * 9));
-    const auto bytes = path.endsWith(".bmp", Qt::CaseInsensitive) ? EncodeBmp24(b)
-                                                                   : EncodeJpeg(b, 90, false);
+    const auto bytes =
+        path.endsWith(".bmp", Qt::CaseInsensitive) ? EncodeBmp24(b) : EncodeJpeg(b, 90, false);
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));

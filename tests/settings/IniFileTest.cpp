@@ -40,7 +40,8 @@ class TempFolder {
   const fs::path& Path() const { return FPath; }
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(FPath)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(FPath))
+      names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -114,7 +115,7 @@ TEST(IniFileRead, IntegerAndBooleanEncodings) {
     const char* Text;
     int Integer;  // read with default 77
     bool AsTrue;  // read as boolean with default true
-    bool AsFalse; // read as boolean with default false
+    bool AsFalse;  // read as boolean with default false
   };
   const Case cases[] = {
       {"15000", 15000, true, true},
@@ -161,10 +162,10 @@ TEST(IniFileRead, MissingEmptyAndSectionlessFilesGiveDefaults) {
   TempFolder folder;
   const std::string path = folder / "scr.ini";
   const std::function<void()> setups[] = {
-      [] {},                                                  // missing file
-      [&] { Spit(path, ""); },                                // empty file
+      [] {},  // missing file
+      [&] { Spit(path, ""); },  // empty file
       [&] { Spit(path, "[song]\nplay=yes\n1=0\n3=1000\n"); },  // no "sys" section
-      [&] { Spit(path, "1=0\n3=1000\n[sys]\n"); },             // keys outside any section
+      [&] { Spit(path, "1=0\n3=1000\n[sys]\n"); },  // keys outside any section
   };
   for (const auto& setup : setups) {
     fs::remove(path);
@@ -215,11 +216,11 @@ TEST(IniFileRead, QuotesAndEmptyValues) {
   const Case cases[] = {
       {"dir=\"/home/a b\"", "/home/a b"},
       {"dir=\"\"", ""},
-      {"dir=\"\"x\"\"", "\"x\""},    // only one pair goes
-      {"dir=\"open", "\"open"},       // unbalanced: kept
-      {"dir=", ""},                   // present but empty: not the default
+      {"dir=\"\"x\"\"", "\"x\""},  // only one pair goes
+      {"dir=\"open", "\"open"},  // unbalanced: kept
+      {"dir=", ""},  // present but empty: not the default
       {"dir=  ", ""},
-      {"dir=a=b", "a=b"},             // only the first "=" separates
+      {"dir=a=b", "a=b"},  // only the first "=" separates
       {"dir=x ; not a comment", "x ; not a comment"},
   };
   TempFolder folder;

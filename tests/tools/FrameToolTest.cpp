@@ -78,7 +78,8 @@ TRun RunTool(const TempDir& dir, const std::vector<std::string>& args) {
 Bitmap Filled(int w, int h, std::uint32_t salt) {
   Bitmap b(w, h);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b.SetPixel(x, y, ((x * 7 + y * 131) * 2654435761u ^ salt) & 0xFFFFFF);
+    for (int x = 0; x < w; ++x)
+      b.SetPixel(x, y, ((x * 7 + y * 131) * 2654435761u ^ salt) & 0xFFFFFF);
   return b;
 }
 
@@ -130,8 +131,8 @@ TEST(FrameTool, BadArgumentsGiveTheUsageAndStatus2) {
 
 TEST(FrameTool, SizeFrameIsABitmapOfThatSizeAndPrintsTheSeed) {
   TempDir dir;
-  const TRun r = RunTool(dir, {"--style", "1", "--progress", "50", "--size", "64x48", "--seed", "77",
-                           "--out", dir.Path("f.bmp")});
+  const TRun r = RunTool(dir, {"--style", "1", "--progress", "50", "--size", "64x48", "--seed",
+                               "77", "--out", dir.Path("f.bmp")});
   ASSERT_EQ(r.Status, 0) << r.Err;
   EXPECT_EQ(r.Out, "seed=77\n");  // a wipe draws no random number
   const Bitmap frame = DecodeBmp(ReadBytes(dir.Path("f.bmp")), "f.bmp");
@@ -141,8 +142,8 @@ TEST(FrameTool, SizeFrameIsABitmapOfThatSizeAndPrintsTheSeed) {
   // the right half the new one, and the two built-in pictures differ.
   EXPECT_NE(frame.Pixel(5, 24), frame.Pixel(58, 24));
 
-  const TRun png = RunTool(dir, {"--style", "1", "--progress", "50", "--size", "64x48", "--out",
-                             dir.Path("f.PNG")});
+  const TRun png = RunTool(
+      dir, {"--style", "1", "--progress", "50", "--size", "64x48", "--out", dir.Path("f.PNG")});
   ASSERT_EQ(png.Status, 0) << png.Err;
   const Bytes b = ReadBytes(dir.Path("f.PNG"));
   ASSERT_GT(b.size(), 24u);
@@ -153,9 +154,9 @@ TEST(FrameTool, SizeFrameIsABitmapOfThatSizeAndPrintsTheSeed) {
 
 TEST(FrameTool, RandomEffectAdvancesTheSeedDeterministically) {
   TempDir dir;
-  const std::vector<std::string> args = {"--style", "65",  "--progress", "50",
-                                         "--size",  "80x60", "--seed",   "12345",
-                                         "--out",   dir.Path("f.bmp")};
+  const std::vector<std::string> args = {
+      "--style", "65",     "--progress", "50",    "--size",
+      "80x60",   "--seed", "12345",      "--out", dir.Path("f.bmp")};
   const TRun first = RunTool(dir, args);
   ASSERT_EQ(first.Status, 0) << first.Err;
   ASSERT_EQ(first.Out.rfind("seed=", 0), 0u);
@@ -180,16 +181,16 @@ TEST(FrameTool, ProgressEndsShowExactlyTheOldAndTheNewPicture) {
                         {0, 50, oldPicture}};
   for (const Case& c : cases) {
     SCOPED_TRACE("style " + std::to_string(c.Style) + " at " + std::to_string(c.Progress));
-    const TRun r = RunTool(dir, {"--style", std::to_string(c.Style), "--progress",
-                             std::to_string(c.Progress), "--old", oldFile, "--new", newFile,
-                             "--out", dir.Path("f.bmp")});
+    const TRun r =
+        RunTool(dir, {"--style", std::to_string(c.Style), "--progress", std::to_string(c.Progress),
+                      "--old", oldFile, "--new", newFile, "--out", dir.Path("f.bmp")});
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(DecodeBmp(ReadBytes(dir.Path("f.bmp")), "f.bmp"), c.Expected);
   }
   // The same pictures as JPEG decode through libjpeg and compose the same way.
   const std::string oldJpeg = dir.Write("old.jpg", EncodeJpeg(oldPicture, 90, false));
   const TRun r = RunTool(dir, {"--style", "1", "--progress", "100", "--old", oldJpeg, "--new",
-                           newFile, "--out", dir.Path("f.bmp")});
+                               newFile, "--out", dir.Path("f.bmp")});
   ASSERT_EQ(r.Status, 0) << r.Err;
   EXPECT_EQ(DecodeBmp(ReadBytes(dir.Path("f.bmp")), "f.bmp"), newPicture);
 }
@@ -210,13 +211,13 @@ TEST(FrameTool, UnreadablePicturesGiveStatus1WithTheError) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Expected);
     const TRun r = RunTool(dir, {"--style", "1", "--progress", "50", "--old", c.Old, "--new", c.New,
-                             "--out", dir.Path("f.bmp")});
+                                 "--out", dir.Path("f.bmp")});
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Err.find(c.Expected), std::string::npos) << r.Err;
     EXPECT_FALSE(std::filesystem::exists(dir.Path("f.bmp")));
   }
-  const TRun unwritable = RunTool(dir, {"--style", "1", "--progress", "50", "--size", "8x8", "--out",
-                                    dir.Path("no/such/folder/f.bmp")});
+  const TRun unwritable = RunTool(dir, {"--style", "1", "--progress", "50", "--size", "8x8",
+                                        "--out", dir.Path("no/such/folder/f.bmp")});
   EXPECT_EQ(unwritable.Status, 1);
 }
 

@@ -1,9 +1,9 @@
 // Painting of the transition control: fitting, background modes, the buffer
 // that paints compose into, and where a transition's old content comes from.
 
+#include <gtest/gtest.h>
 #include <QMouseEvent>
 #include <QWindow>
-#include <gtest/gtest.h>
 
 #include "tests/transition/TransitionTestKit.h"
 
@@ -49,9 +49,8 @@ TEST(FitRect, KeepsThePictureProportionsCentredInTheBounds) {
   };
   for (const Case& c : cases) {
     const TRect r = FitRect(c.Source, c.Bounds);
-    EXPECT_EQ(r, c.Expected) << "source " << c.Source.Width() << "x" << c.Source.Height()
-                             << " -> (" << r.Left << "," << r.Top << "," << r.Right << ","
-                             << r.Bottom << ")";
+    EXPECT_EQ(r, c.Expected) << "source " << c.Source.Width() << "x" << c.Source.Height() << " -> ("
+                             << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << ")";
   }
 }
 
@@ -132,10 +131,10 @@ TEST(Paint, PlacesTheFrameByStretchAndStretchFine) {
   };
   const Case cases[] = {
       {false, false, {10, 10}, p.AsBitmap().Pixel(10, 10)},
-      {false, false, {60, 10}, kGreen},                   // beside the picture
+      {false, false, {60, 10}, kGreen},  // beside the picture
       {true, false, {99, 99}, p.AsBitmap().Pixel(49, 24)},  // whole client area
-      {true, true, {99, 26}, p.AsBitmap().Pixel(49, 0)},    // (0, 25, 100, 75)
-      {true, true, {50, 10}, kGreen},                     // above the fitted frame
+      {true, true, {99, 26}, p.AsBitmap().Pixel(49, 0)},  // (0, 25, 100, 75)
+      {true, true, {50, 10}, kGreen},  // above the fitted frame
   };
   for (const Case& c : cases) {
     TTransitionView v;
@@ -160,8 +159,8 @@ TEST(Paint, FrameRectanglePaintEqualsAWholeRecomposition) {
   struct Case {
     bool Center, Stretch, StretchFine;
   };
-  const Case cases[] = {{true, false, false}, {false, false, false}, {true, true, false},
-                        {true, true, true}};
+  const Case cases[] = {
+      {true, false, false}, {false, false, false}, {true, true, false}, {true, true, true}};
   for (const Case& c : cases) {
     TTransitionView a, b;
     for (TTransitionView* v : {&a, &b}) {
@@ -296,13 +295,18 @@ TEST(Paint, SettersThatChangeThePlacementRepaint) {
     TPixel Expected;
   };
   const Case cases[] = {
-      {"Stretch", [](TCustomTransitionView& v) { v.SetStretch(true); }, {99, 99},
+      {"Stretch",
+       [](TCustomTransitionView& v) { v.SetStretch(true); },
+       {99, 99},
        p.AsBitmap().Pixel(49, 49)},
-      {"Center", [](TCustomTransitionView& v) { v.SetCenter(true); }, {25, 25},
+      {"Center",
+       [](TCustomTransitionView& v) { v.SetCenter(true); },
+       {25, 25},
        p.AsBitmap().Pixel(0, 0)},
-      {"Color", [](TCustomTransitionView& v) { v.SetColor(Rgb(9, 9, 9)); }, {99, 99},
-       Rgb(9, 9, 9)},
-      {"BgPicture", [&](TCustomTransitionView& v) { v.SetBgPicture(&bg); }, {99, 99},
+      {"Color", [](TCustomTransitionView& v) { v.SetColor(Rgb(9, 9, 9)); }, {99, 99}, Rgb(9, 9, 9)},
+      {"BgPicture",
+       [&](TCustomTransitionView& v) { v.SetBgPicture(&bg); },
+       {99, 99},
        Rgb(0, 0, 255)},
   };
   for (const Case& c : cases) {
@@ -312,9 +316,9 @@ TEST(Paint, SettersThatChangeThePlacementRepaint) {
     ShowAndPaint(v);
     ShowPicture(v, p);
     c.Change(v);
-    EXPECT_TRUE(testkit::ProcessEventsUntil(
-        [&] { return v.Buffer().Pixel(c.At.X, c.At.Y) == c.Expected; }))
-        << c.Name;
+    EXPECT_TRUE(testkit::ProcessEventsUntil([&] {
+      return v.Buffer().Pixel(c.At.X, c.At.Y) == c.Expected;
+    })) << c.Name;
   }
 }
 
@@ -328,8 +332,8 @@ TEST(Paint, ResizeRecentresTheFrameAndResizesTheBuffer) {
   v.resize(200, 100);
   ASSERT_TRUE(testkit::ProcessEventsUntil([&] { return v.Buffer().Width() == 200; }));
   EXPECT_EQ(v.PicRect(), (TRect{75, 25, 125, 75}));
-  ASSERT_TRUE(testkit::ProcessEventsUntil(
-      [&] { return v.Buffer().Pixel(100, 50) == Rgb(255, 0, 0); }));
+  ASSERT_TRUE(
+      testkit::ProcessEventsUntil([&] { return v.Buffer().Pixel(100, 50) == Rgb(255, 0, 0); }));
   EXPECT_EQ(v.Buffer().Pixel(50, 50), clWindow);
 }
 
@@ -341,14 +345,14 @@ TEST(Mouse, MoveAndPressReachTheirEventsWithClientCoordinates) {
     seen.push_back("move " + std::to_string(x) + "," + std::to_string(y));
   };
   v.OnMouseDown = [&](QObject*, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
-    seen.push_back(std::string(button == Qt::LeftButton ? "left " : "other ") +
-                   std::to_string(x) + "," + std::to_string(y));
+    seen.push_back(std::string(button == Qt::LeftButton ? "left " : "other ") + std::to_string(x) +
+                   "," + std::to_string(y));
   };
   const QPointF at(12, 34);
   QMouseEvent move(QEvent::MouseMove, at, v.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                    Qt::NoModifier);
-  QMouseEvent press(QEvent::MouseButtonPress, at, v.mapToGlobal(at), Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent press(QEvent::MouseButtonPress, at, v.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
   QCoreApplication::sendEvent(&v, &move);
   QCoreApplication::sendEvent(&v, &press);
   EXPECT_EQ(seen, (std::vector<std::string>{"move 12,34", "left 12,34"}));

@@ -2,11 +2,11 @@
 // events, Stop, Manual, destruction mid-run and errors, threaded and in the
 // caller's loop.
 
-#include <QWindow>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-#include <gtest/gtest.h>
+#include <QWindow>
 
 #include <memory>
 #include <stdexcept>
@@ -92,12 +92,11 @@ TEST(TransitionRun, FramesFollowStepAndDirection) {
 
 TEST(TransitionRun, NaturalEndRaisesEventsInOrder) {
   const std::vector<std::string> expected = {
-      "Start",
-      "Before", "Custom", "After", "Progress 30",
-      "Before", "Custom", "After", "Progress 60",
-      "Before", "Custom", "After", "Progress 90",
-      "Before", "After", "Progress 100",  // the last frame draws the picture itself
-      "Complete", "Stop"};
+      "Start",       "Before", "Custom",      "After",        "Progress 30", "Before",
+      "Custom",      "After",  "Progress 60", "Before",       "Custom",      "After",
+      "Progress 90", "Before", "After",       "Progress 100",  // the last frame draws the picture
+                                                               // itself
+      "Complete",    "Stop"};
   for (const Mode m : kModes) {
     auto v = MakeView(m);
     EventLog log;
@@ -256,7 +255,8 @@ TEST(TransitionRun, StopFromAPostedEventInsideTheCallersLoop) {
   TCustomTransitionView::TickCount = [] { return std::uint32_t(0); };
   v->SetDelay(0);
   v->OnStart = [&](QObject*, Bitmap&, Bitmap&) {
-    QMetaObject::invokeMethod(v.get(), [&] { v->Stop(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        v.get(), [&] { v->Stop(); }, Qt::QueuedConnection);
   };
   v->Execute();
   TCustomTransitionView::TickCount = clock;
@@ -297,16 +297,15 @@ TEST(TransitionRun, ManualModeShowsTheFramesTheCallerAsksFor) {
     v.Execute();
     EXPECT_TRUE(v.Busy());
     v.SetProgress(30);
-    v.SetProgress(30);   // no change, no frame
+    v.SetProgress(30);  // no change, no frame
     v.SetProgress(250);  // taken as 100
     EXPECT_EQ(log.Progress(), (std::vector<int>{30, 100}));
     EXPECT_TRUE(v.Screen() == v.Picture().AsBitmap());
     EXPECT_TRUE(v.Busy());  // stays prepared until Stop
     v.Stop();
     EXPECT_FALSE(v.Busy());
-    EXPECT_EQ(log.Words(),
-              (std::vector<std::string>{"Start", "Before", "After", "Progress 30", "Before",
-                                        "After", "Progress 100", "Stop"}));
+    EXPECT_EQ(log.Words(), (std::vector<std::string>{"Start", "Before", "After", "Progress 30",
+                                                     "Before", "After", "Progress 100", "Stop"}));
   }
 }
 
@@ -421,9 +420,7 @@ TEST(TransitionRun, WorkerRunsAtTheRequestedLowerPriority) {
     auto v = MakeView(Mode::ThreadHidden);
     std::atomic<int> seen{-100};
     v->SetThreadPriority(priority);
-    v->OnProgress = [&](QObject*) {
-      seen = getpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)));
-    };
+    v->OnProgress = [&](QObject*) { seen = getpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid))); };
     RunToEnd(*v);
     EXPECT_EQ(seen, nice) << "priority " << priority;
   }

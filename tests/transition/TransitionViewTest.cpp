@@ -57,8 +57,8 @@ TEST(TransitionViewProperties, StyleNameFindsCustomAndTableNamesInAnyCase) {
     std::string Set;
     int Expected;
   };
-  const Case cases[] = {{"custom", 0}, {"CUSTOM", 0}, {name118, 118}, {NameOf(7), 7},
-                        {"no such effect", 51}, {"", 51}};
+  const Case cases[] = {{"custom", 0},  {"CUSTOM", 0},          {name118, 118},
+                        {NameOf(7), 7}, {"no such effect", 51}, {"", 51}};
   for (const Case& c : cases) {
     TTransitionView v;
     v.SetStyleName(c.Set);
@@ -70,7 +70,8 @@ TEST(TransitionViewProperties, StyleNameFindsCustomAndTableNamesInAnyCase) {
 }
 
 TEST(TransitionViewProperties, StepIsClampedToOneToHundred) {
-  const std::pair<int, int> cases[] = {{0, 1}, {250, 100}, {1, 1}, {100, 100}, {101, 100}, {37, 37}};
+  const std::pair<int, int> cases[] = {{0, 1},     {250, 100}, {1, 1},
+                                       {100, 100}, {101, 100}, {37, 37}};
   for (const auto& [set, expected] : cases) {
     TTransitionView v;
     v.SetStep(set);
@@ -101,7 +102,7 @@ TEST(TransitionViewProperties, AutoSizeFollowsAlign) {
     int Height;
   };
   // The control starts at 100 x 100; the picture is 160 x 90.
-  const Case cases[] = {{alNone, 160, 90}, {alTop, 100, 90},    {alBottom, 100, 90},
+  const Case cases[] = {{alNone, 160, 90},  {alTop, 100, 90},    {alBottom, 100, 90},
                         {alLeft, 160, 100}, {alRight, 160, 100}, {alClient, 100, 100}};
   for (const Case& c : cases) {
     TTransitionView v;
