@@ -125,7 +125,9 @@ class TForm2 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void ReadFolderAndFill();  // activation steps 4 to 10
+  // Reads the picture folder from the settings, lists it, stops the dialog's
+  // music and shows the first page of thumbnails.
+  void ReadFolderAndFill();
   void StopDialogMusic();
   void ApplyThumbnail(unsigned batch, int k, const TThumbnail& thumb);
   void ScrollAction(int action);

@@ -90,32 +90,33 @@ QString TShowScreen::PicturePath(const QString& name) const {
 }
 
 void TShowScreen::FormActivate() {
-  // 1. Music of an earlier activation stops.
+  // Music of an earlier activation stops.
   Music.StopPlaying();
-  // 2.
+  // Back to the first picture; what an earlier activation fetched is dropped.
   PicIndex = 0;
   EffectNo = 0;
   FShows.clear();
   FLoader.Clear();
-  // 3. A fresh settings-file object.
+  // A fresh settings-file object.
   FIni = std::make_unique<TIniFile>(SettingsPath(FProgramFolder));
   Music.SetSettings(FIni.get());
-  // 4.
+  // The folder "pics" beside the program, unless the settings name another.
   FileListBox1 = QString::fromStdString(FProgramFolder) + QLatin1String("pics");
-  // 5. The second draw stands even when it is 0.
+  // The first effect number; the second draw stands even when it is 0.
   EffectNo = Random(150);
   if (EffectNo == 0) EffectNo = Random(150);
-  // 6., 7.
+  // The picture folder from the settings file, when it names one.
   Edit1 = QString::fromStdString(FIni->ReadString("sys", "dir", ""));
   if (!Edit1.isEmpty()) FileListBox1 = Edit1;
-  // 8.
+  // The picture list, taken once per activation.
   Memo1 = ListFiles(FileListBox1, FMask);
   PicCount = int(Memo1.size());
-  // 9.-11. The control's step is 16 bits wide; it clamps what arrives.
+  // Display interval, direction and step. The control's step is 16 bits
+  // wide; it clamps what arrives.
   Timer2.SetInterval(FIni->ReadInteger("sys", "3", 15000));
   TransitionView1->SetReverse(FIni->ReadBool("sys", "5", false));
   TransitionView1->SetStep(std::uint16_t(FIni->ReadInteger("sys", "6", 6)));
-  // 12. Fitting, the key read afresh for each test; other values keep it.
+  // Fitting, the key read afresh for each test; other values keep it.
   if (FIni->ReadInteger("sys", "4", 0) == 1) {
     TransitionView1->SetStretch(true);
     TransitionView1->SetStretchFine(true);
@@ -128,16 +129,17 @@ void TShowScreen::FormActivate() {
     TransitionView1->SetStretchFine(false);
     TransitionView1->SetStretch(false);
   }
-  // 13.
+  // The picture timer shows the first picture as soon as timers run; the
+  // pictures ahead start loading now.
   Timer1.SetEnabled(true);
   FListOrder = FIni->ReadBool("sys", "1", true);
   FetchAhead();
-  // 14. A song that cannot be opened is reported, and the activation goes
+  // A song that cannot be opened is reported, and the activation goes
   // on: the window still covers the screen and hides the cursor.
   RunHandler([this] { Music.Start(); });
-  // 15.
+  // The window covers the screen.
   if (isVisible()) CoverScreen();
-  // 16. One hiding per window: an activation while the cursor is already
+  // One hiding per window: an activation while the cursor is already
   // hidden by this window keeps the counter where it is, so closing always
   // gives the cursor back.
   if (!FCursorHidden) {
