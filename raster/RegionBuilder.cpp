@@ -1,0 +1,239 @@
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+#include "raster/Region.h"
+#include "raster/RegionBands.h"
+#include "raster/RegionScan.h"
+
+namespace vantora {
+
+std::vector<RegionBuilder::TPiece>& RegionBuilder::SparePieces() {
+  thread_local std::vector<TPiece> spare;
+  return spare;
+}
+
+std::vector<RegionBuilder::TPiece>& RegionBuilder::SpareSorted() {
+  thread_local std::vector<TPiece> spare;
+  return spare;
+}
+
+RegionBuilder::RegionBuilder() {
+  FPieces.swap(SparePieces());
+  FSorted.swap(SpareSorted());
+  FPieces.clear();
+}
+
+RegionBuilder::~RegionBuilder() {
+  if (FPieces.capacity() > SparePieces().capacity()) {
+    FPieces.clear();
+    SparePieces().swap(FPieces);
+  }
+  if (FSorted.capacity() > SpareSorted().capacity()) {
+    FSorted.clear();
+    SpareSorted().swap(FSorted);
+  }
+}
+
+void RegionBuilder::AddRect(int x1, int y1, int x2, int y2) {
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  if (x1 < x2 && y1 < y2) FPieces.push_back({y1, y2, x1, x2});
+}
+
+void RegionBuilder::AddTriangle(int x1, int y1, int x2, int y2, int x3, int y3) {
+  const i64 shape[4] = {i64(x2) - x1, i64(y2) - y1, i64(x3) - x1, i64(y3) - y1};
+  if (FShapeKnown && std::equal(shape, shape + 4, FShape)) {
+    // Every moved piece lies within this triangle's bounding box, so the
+    // sums stay within int.
+    for (const TPiece& p : FShapePieces)
+      FPieces.push_back({p.Top + y1, p.Bottom + y1, p.Left + x1, p.Right + x1});
+    return;
+  }
+  // One piece per row at most: make room once, then write without checks.
+  const int top = std::min({y1, y2, y3}), bottom = std::max({y1, y2, y3});
+  const std::size_t used = FPieces.size();
+  FPieces.resize(used + std::size_t(i64(bottom) - top));
+  TPiece* out = FPieces.data() + used;
+  ScanTriangle({x1, y1}, {x2, y2}, {x3, y3}, [&](int y, int l, int r) {
+    *out++ = {y, y + 1, l, r};
+  });
+  FPieces.resize(std::size_t(out - FPieces.data()));
+  // Keep the shape for the next triangle when its offsets fit an int.
+  constexpr i64 kLimit = i64(1) << 30;
+  FShapeKnown = std::all_of(shape, shape + 4, [](i64 v) { return v > -kLimit && v < kLimit; });
+  if (FShapeKnown) {
+    std::copy(shape, shape + 4, FShape);
+    FShapePieces.clear();
+    for (std::size_t k = used; k < FPieces.size(); ++k) {
+      const TPiece& p = FPieces[k];
+      FShapePieces.push_back({p.Top - y1, p.Bottom - y1, p.Left - x1, p.Right - x1});
+    }
+  }
+}
+
+void RegionBuilder::AddPolygon(std::span<const TPoint> points) {
+  PolygonScan(points).Run([&](int y, std::span<const TSpan> row) {
+    for (const TSpan& s : row) FPieces.push_back({y, y + 1, s.Left, s.Right});
+  });
+}
+
+void RegionBuilder::AddRegion(const Region& r) {
+  r.ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
+    for (const TSpan& s : spans) FPieces.push_back({top, bottom, s.Left, s.Right});
+  });
+}
+
+namespace {
+
+// Sorts [first, last) by Left. Pieces usually come in a few ascending or
+// descending runs (a grid of triangles adds its rows right to left), so the
+// runs are found and merged; many runs fall back to a plain sort.
+template <class Piece>
+void SortByLeft(Piece* first, Piece* last, std::vector<Piece>& scratch) {
+  auto less = [](const Piece& a, const Piece& b) { return a.Left < b.Left; };
+  const std::size_t n = std::size_t(last - first);
+  if (n <= 16) {
+    std::sort(first, last, less);
+    return;
+  }
+  constexpr std::size_t kMaxRuns = 8;
+  std::size_t ends[kMaxRuns];
+  std::size_t runs = 0;
+  for (std::size_t i = 0; i < n;) {
+    if (runs == kMaxRuns) {
+      std::sort(first, last, less);
+      return;
+    }
+    std::size_t j = i + 1;
+    if (j < n && first[j].Left < first[i].Left) {
+      while (j < n && first[j].Left < first[j - 1].Left) ++j;
+      std::reverse(first + i, first + j);
+    } else {
+      while (j < n && first[j].Left >= first[j - 1].Left) ++j;
+    }
+    ends[runs++] = j;
+    i = j;
+  }
+  for (std::size_t k = 1; k < runs; ++k) {
+    scratch.resize(ends[k]);
+    std::merge(first, first + ends[k - 1], first + ends[k - 1], first + ends[k], scratch.begin(),
+               less);
+    std::copy(scratch.begin(), scratch.end(), first);
+  }
+}
+
+}  // namespace
+
+Region RegionBuilder::Build() {
+  std::vector<TPiece>& pieces = FPieces;
+  if (pieces.empty()) return Region();
+  if (pieces.size() == 1) {
+    const TPiece p = pieces.front();
+    pieces.clear();
+    return Region::Rectangle(p.Left, p.Top, p.Right, p.Bottom);
+  }
+
+  // Group the pieces by Top: a list per row when the rows span little more
+  // than there are pieces (the usual case of many small pieces on a frame),
+  // a comparison sort otherwise, so that memory stays proportional to the
+  // pieces. Either way a row's group keeps the order in which its pieces
+  // came, mostly a few sorted runs, and is put in order by Left when the
+  // sweep reaches it.
+  i64 minT = INT64_MAX, maxT = INT64_MIN;
+  for (const TPiece& p : pieces) {
+    minT = std::min<i64>(minT, p.Top);
+    maxT = std::max<i64>(maxT, p.Top);
+  }
+  constexpr std::uint32_t kNone = UINT32_MAX;
+  const bool listed = maxT - minT < std::max<i64>(4 * i64(pieces.size()), 4096);
+  std::vector<std::uint32_t> head, link;
+  std::size_t cursor = 0;  // listed: the next row to look at; sorted: the next piece
+  if (listed) {
+    head.assign(std::size_t(maxT - minT + 1), kNone);
+    link.resize(pieces.size());
+    for (std::size_t i = pieces.size(); i-- > 0;) {
+      std::uint32_t& h = head[std::size_t(pieces[i].Top - minT)];
+      link[i] = h;
+      h = std::uint32_t(i);
+    }
+  } else {
+    std::stable_sort(pieces.begin(), pieces.end(),
+                     [](const TPiece& a, const TPiece& b) { return a.Top < b.Top; });
+  }
+  // The top of the next group, INT64_MAX when there is none.
+  auto nextTop = [&]() -> i64 {
+    if (listed) {
+      while (cursor < head.size() && head[cursor] == kNone) ++cursor;
+      return cursor < head.size() ? minT + i64(cursor) : INT64_MAX;
+    }
+    return cursor < pieces.size() ? pieces[cursor].Top : INT64_MAX;
+  };
+  std::vector<TPiece>& group = FSorted;
+  auto takeGroup = [&](i64 top) {
+    group.clear();
+    if (listed) {
+      for (std::uint32_t i = head[cursor]; i != kNone; i = link[i]) group.push_back(pieces[i]);
+      ++cursor;
+    } else {
+      while (cursor < pieces.size() && pieces[cursor].Top == top) group.push_back(pieces[cursor++]);
+    }
+  };
+
+  // Sweep down over the pieces' top and bottom edges. The active pieces are
+  // kept sorted by Left; between two edges their union is one band.
+  std::vector<TBand> bands;
+  std::vector<TSpan> spans;
+  // Usually one span per piece at most (one-row pieces of triangles and
+  // polygons); reserving it at once saves the copies of a growing list.
+  spans.reserve(pieces.size());
+  BandWriter out(bands, spans);
+  std::vector<TPiece> active, merged;
+  i64 top = nextTop();
+  int y = int(top);
+  while (top != INT64_MAX || !active.empty()) {
+    if (active.empty()) y = std::max<int>(y, int(top));
+    // Drop the pieces that ended above y.
+    std::size_t keep = 0;
+    for (const TPiece& p : active)
+      if (p.Bottom > y) active[keep++] = p;
+    active.resize(keep);
+    // Let in the pieces that start on row y. The band runs until the first
+    // active piece ends or the next group starts.
+    group.clear();
+    if (top == y) {
+      takeGroup(top);
+      top = nextTop();
+    }
+    SortByLeft(group.data(), group.data() + group.size(), merged);
+    int bottom = top != INT64_MAX ? int(top) : INT_MAX;
+    if (active.empty()) {
+      // Nothing carried over (always so for one-row pieces): unite the new
+      // pieces where they lie and keep only those that outlast the band.
+      for (const TPiece& p : group) {
+        bottom = std::min(bottom, p.Bottom);
+        out.PushMerging(p.Left, p.Right);
+      }
+      for (const TPiece& p : group)
+        if (p.Bottom > bottom) active.push_back(p);
+    } else {
+      if (!group.empty()) {
+        merged.resize(active.size() + group.size());
+        std::merge(active.begin(), active.end(), group.begin(), group.end(), merged.begin(),
+                   [](const TPiece& a, const TPiece& b) { return a.Left < b.Left; });
+        active.swap(merged);
+      }
+      for (const TPiece& p : active) {
+        bottom = std::min(bottom, p.Bottom);
+        out.PushMerging(p.Left, p.Right);
+      }
+    }
+    out.EndBand(y, bottom);
+    y = bottom;
+  }
+  pieces.clear();
+  return RegionOps::Finish(std::move(bands), std::move(spans));
+}
+
+}  // namespace vantora
