@@ -120,6 +120,91 @@ inline void CopyPixels(TPixel* d, const TPixel* s, int n) {
   }
 }
 
+// Copies the mapped pixels onto dst. from holds the source pixels from
+// (sxOff, syOff) on: src itself with no offsets, or a copy of the part of it
+// that the mapping reads. xs and ys are already cut to dst and the source.
+void CopyMapped(Bitmap& dst, const Bitmap& from, const AxisMap& xs, const AxisMap& ys, int sxOff,
+                int syOff, const Region* clip) {
+  if (xs.Identity()) {
+    const int shiftX = xs.Src(xs.First) - xs.First - sxOff;
+    if (!clip && ys.Identity() && shiftX == 0 && xs.First == 0 && xs.Last == dst.Width() &&
+        from.Width() == dst.Width()) {
+      // Whole rows of equal bitmaps lie back to back: one copy of the block.
+      std::memcpy(dst.ScanLine(ys.First), from.ScanLine(ys.Src(ys.First) - syOff),
+                  std::size_t(ys.Last - ys.First) * std::size_t(dst.Width()) * sizeof(TPixel));
+      return;
+    }
+    ForEachClippedRun(xs.First, xs.Last, ys.First, ys.Last, clip, [&](int y, int x1, int x2) {
+      std::memcpy(dst.ScanLine(y) + x1, from.ScanLine(ys.Src(y) - syOff) + x1 + shiftX,
+                  std::size_t(x2 - x1) * sizeof(TPixel));
+    });
+    return;
+  }
+  // Scaled columns: a gather through a per-column table, computed once.
+  std::vector<int> cols(std::size_t(xs.Last - xs.First));
+  for (int x = xs.First; x < xs.Last; ++x) cols[x - xs.First] = xs.Src(x) - sxOff;
+  const int* colMap = cols.data() - xs.First;
+  ForEachClippedRun(xs.First, xs.Last, ys.First, ys.Last, clip, [&](int y, int x1, int x2) {
+    TPixel* d = dst.ScanLine(y);
+    const TPixel* s = from.ScanLine(ys.Src(y) - syOff);
+    for (int x = x1; x < x2; ++x) d[x] = s[colMap[x]];
+  });
+}
+
+// Scaled onto itself without a clip (the push-and-squeeze effects), both axes
+// having a safe visiting order (AxisMap::InPlaceOrder, never 0 here): rows
+// and columns are visited in that order, so every pixel is read before it is
+// overwritten.
+void CopyInPlaceOrdered(Bitmap& dst, const AxisMap& xs, const AxisMap& ys, int xOrder, int yOrder) {
+  const int rows = ys.Last - ys.First;
+  for (int i = 0; i < rows; ++i) {
+    const int y = yOrder > 0 ? ys.First + i : ys.Last - 1 - i;
+    TPixel* d = dst.ScanLine(y);
+    const TPixel* s = dst.ScanLine(ys.Src(y));
+    if (xs.Identity())
+      std::memmove(d + xs.First, s + xs.Src(xs.First),
+                   std::size_t(xs.Last - xs.First) * sizeof(TPixel));
+    else if (xOrder > 0)
+      for (int x = xs.First; x < xs.Last; ++x) d[x] = s[xs.Src(x)];
+    else
+      for (int x = xs.Last - 1; x >= xs.First; --x) d[x] = s[xs.Src(x)];
+  }
+}
+
+// A copy of a bitmap onto itself must read the old pixels. The unscaled
+// case is a row-wise memmove in the right row order, a scaled one without a
+// clip is done in place when both axes allow it; anything else reads from a
+// copy of the source area it needs.
+void CopyWithinBitmap(Bitmap& dst, const AxisMap& xs, const AxisMap& ys, const Region* clip) {
+  if (xs.Identity() && ys.Identity()) {
+    const int shiftY = ys.Src(ys.First) - ys.First;
+    auto copyRow = [&](int y, int x1, int x2) {
+      std::memmove(dst.ScanLine(y) + x1, dst.ScanLine(y + shiftY) + xs.Src(x1),
+                   std::size_t(x2 - x1) * sizeof(TPixel));
+    };
+    if (shiftY >= 0) {  // reading the same row or below: top-down is safe
+      ForEachClippedRun(xs.First, xs.Last, ys.First, ys.Last, clip, copyRow);
+      return;
+    }
+    if (!clip) {  // reading above: bottom-up
+      for (int y = ys.Last - 1; y >= ys.First; --y) copyRow(y, xs.First, xs.Last);
+      return;
+    }
+  }
+  const int xOrder = xs.InPlaceOrder(), yOrder = ys.InPlaceOrder();
+  if (!clip && xOrder != 0 && yOrder != 0) {
+    CopyInPlaceOrdered(dst, xs, ys, xOrder, yOrder);
+    return;
+  }
+  const int sx0 = xs.SrcMin(), sx1 = xs.SrcMax() + 1;
+  const int sy0 = ys.SrcMin(), sy1 = ys.SrcMax() + 1;
+  Bitmap scratch(sx1 - sx0, sy1 - sy0);
+  for (int y = sy0; y < sy1; ++y)
+    std::memcpy(scratch.ScanLine(y - sy0), dst.ScanLine(y) + sx0,
+                std::size_t(sx1 - sx0) * sizeof(TPixel));
+  CopyMapped(dst, scratch, xs, ys, sx0, sy0, clip);
+}
+
 }  // namespace
 
 void StretchCopy(Bitmap& dst, const TRect& a, const Bitmap& src, const TRect& b,
@@ -131,83 +216,10 @@ void StretchCopy(Bitmap& dst, const TRect& a, const Bitmap& src, const TRect& b,
   if (clip && (clip->IsEmpty() ||
                intersected(clip->Extents(), {xs.First, ys.First, xs.Last, ys.Last}).IsEmpty()))
     return;
-
-  // A copy of a bitmap onto itself must read the old pixels. The unscaled
-  // case is a row-wise memmove in the right row order; anything else reads
-  // from a copy of the source area it needs.
-  const Bitmap* from = &src;
-  Bitmap scratch;
-  int sxOff = 0, syOff = 0;
-  if (&src == &dst) {
-    if (xs.Identity() && ys.Identity()) {
-      const int shiftY = ys.Src(ys.First) - ys.First;
-      auto copyRow = [&](int y, int x1, int x2) {
-        std::memmove(dst.ScanLine(y) + x1, src.ScanLine(y + shiftY) + xs.Src(x1),
-                     std::size_t(x2 - x1) * sizeof(TPixel));
-      };
-      if (shiftY >= 0) {  // reading the same row or below: top-down is safe
-        ForEachClippedRun(xs.First, xs.Last, ys.First, ys.Last, clip, copyRow);
-        return;
-      }
-      if (!clip) {  // reading above: bottom-up
-        for (int y = ys.Last - 1; y >= ys.First; --y) copyRow(y, xs.First, xs.Last);
-        return;
-      }
-    }
-    // Scaled onto itself (the push-and-squeeze effects): when both axes have
-    // a safe visiting order, copy in place in that order.
-    const int xOrder = xs.InPlaceOrder(), yOrder = ys.InPlaceOrder();
-    if (!clip && xOrder != 0 && yOrder != 0) {
-      const int rows = ys.Last - ys.First;
-      for (int i = 0; i < rows; ++i) {
-        const int y = yOrder > 0 ? ys.First + i : ys.Last - 1 - i;
-        TPixel* d = dst.ScanLine(y);
-        const TPixel* s = dst.ScanLine(ys.Src(y));
-        if (xs.Identity())
-          std::memmove(d + xs.First, s + xs.Src(xs.First),
-                       std::size_t(xs.Last - xs.First) * sizeof(TPixel));
-        else if (xOrder > 0)
-          for (int x = xs.First; x < xs.Last; ++x) d[x] = s[xs.Src(x)];
-        else
-          for (int x = xs.Last - 1; x >= xs.First; --x) d[x] = s[xs.Src(x)];
-      }
-      return;
-    }
-    const int sx0 = xs.SrcMin(), sx1 = xs.SrcMax() + 1;
-    const int sy0 = ys.SrcMin(), sy1 = ys.SrcMax() + 1;
-    scratch.SetSize(sx1 - sx0, sy1 - sy0);
-    for (int y = sy0; y < sy1; ++y)
-      std::memcpy(scratch.ScanLine(y - sy0), src.ScanLine(y) + sx0,
-                  std::size_t(sx1 - sx0) * sizeof(TPixel));
-    from = &scratch;
-    sxOff = sx0;
-    syOff = sy0;
-  }
-
-  if (xs.Identity()) {
-    const int shiftX = xs.Src(xs.First) - xs.First - sxOff;
-    if (!clip && ys.Identity() && shiftX == 0 && xs.First == 0 && xs.Last == dst.Width() &&
-        from->Width() == dst.Width()) {
-      // Whole rows of equal bitmaps lie back to back: one copy of the block.
-      std::memcpy(dst.ScanLine(ys.First), from->ScanLine(ys.Src(ys.First) - syOff),
-                  std::size_t(ys.Last - ys.First) * std::size_t(dst.Width()) * sizeof(TPixel));
-      return;
-    }
-    ForEachClippedRun(xs.First, xs.Last, ys.First, ys.Last, clip, [&](int y, int x1, int x2) {
-      std::memcpy(dst.ScanLine(y) + x1, from->ScanLine(ys.Src(y) - syOff) + x1 + shiftX,
-                  std::size_t(x2 - x1) * sizeof(TPixel));
-    });
-    return;
-  }
-  // Scaled columns: a gather through a per-column table, computed once.
-  std::vector<int> cols(std::size_t(xs.Last - xs.First));
-  for (int x = xs.First; x < xs.Last; ++x) cols[x - xs.First] = xs.Src(x) - sxOff;
-  const int* colMap = cols.data() - xs.First;
-  ForEachClippedRun(xs.First, xs.Last, ys.First, ys.Last, clip, [&](int y, int x1, int x2) {
-    TPixel* d = dst.ScanLine(y);
-    const TPixel* s = from->ScanLine(ys.Src(y) - syOff);
-    for (int x = x1; x < x2; ++x) d[x] = s[colMap[x]];
-  });
+  if (&src == &dst)
+    CopyWithinBitmap(dst, xs, ys, clip);
+  else
+    CopyMapped(dst, src, xs, ys, 0, 0, clip);
 }
 
 void DrawAt(Bitmap& dst, int x, int y, const Bitmap& src, const Region* clip) {
