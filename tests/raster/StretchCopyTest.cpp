@@ -170,16 +170,41 @@ TEST(StretchCopy, ScaledSelfCopyInEitherVisitingOrderReadsOldPixels) {
   }
 }
 
-TEST(TileDraw, ThroughAClipDrawsOnlyTheClippedPartOfTheFullTiling) {
-  // A paint of a small rectangle tiles only what the clip shows, with the
-  // same pixels as the whole tiling there and nothing outside.
-  const Bitmap tile = Numbered(7, 5);
-  Bitmap full(100, 60);
-  TileDraw(full, full.BoundsRect(), tile);
-  const Region clip = Region::Rectangle(33, 21, 58, 40);
-  Bitmap part(100, 60);
-  TileDraw(part, part.BoundsRect(), tile, &clip);
-  for (int y = 0; y < 60; ++y)
-    for (int x = 0; x < 100; ++x)
-      EXPECT_EQ(part.Pixel(x, y), clip.Contains(x, y) ? full.Pixel(x, y) : 0u) << x << "," << y;
+// Tiling repeats the tile from the top-left of R, R.Height() div h + 1 rows
+// and R.Width() div w + 1 columns, however much of them the target or the clip
+// cut away: a pixel inside the tiled area, the target and the clip shows the
+// tile pixel at its offset from R's corner, modulo the tile's size.
+TEST(TileDraw, RepeatsTheTileOverRowsAndColumnsCutByTargetAndClip) {
+  struct Case {
+    TRect R;
+    TRect Clip;  // empty: no clip
+    int TileW, TileH;
+  };
+  const Case cases[] = {
+      {{0, 0, 250, 120}, {}, 100, 100},
+      {{0, 0, 250, 120}, {130, 40, 190, 110}, 100, 100},
+      {{0, 0, 250, 120}, {240, 110, 300, 200}, 100, 100},  // past R: the last tiles stick out
+      {{-37, -12, 200, 100}, {5, 5, 60, 30}, 16, 9},  // R starts left of and above the target
+      {{30, 20, 90, 70}, {0, 0, 300, 200}, 7, 5},
+      {{0, 0, 300, 200}, {299, 199, 300, 200}, 1, 1},
+      {{33, 21, 58, 40}, {}, 100, 100},  // R smaller than the tile: one tile, not cut to R
+  };
+  for (const Case& c : cases) {
+    const Bitmap tile = Numbered(c.TileW, c.TileH);
+    const Region clip = Region::Rectangle(c.Clip);
+    Bitmap dst(300, 200);
+    TileDraw(dst, c.R, tile, c.Clip.IsEmpty() ? nullptr : &clip);
+    const int columns = c.R.Width() / c.TileW + 1, rows = c.R.Height() / c.TileH + 1;
+    const TRect tiled{c.R.Left, c.R.Top, c.R.Left + columns * c.TileW, c.R.Top + rows * c.TileH};
+    int wrong = 0;
+    for (int y = 0; y < dst.Height(); ++y)
+      for (int x = 0; x < dst.Width(); ++x) {
+        const bool drawn = tiled.Contains(x, y) && (c.Clip.IsEmpty() || c.Clip.Contains(x, y));
+        const TPixel want =
+            drawn ? tile.Pixel((x - c.R.Left) % c.TileW, (y - c.R.Top) % c.TileH) : 0u;
+        wrong += dst.Pixel(x, y) != want;
+      }
+    EXPECT_EQ(wrong, 0) << "tile " << c.TileW << "x" << c.TileH << " R " << c.R.Left << ","
+                        << c.R.Top << " clip " << c.Clip.Left << "," << c.Clip.Top;
+  }
 }
