@@ -25,14 +25,20 @@ class ManualResetEvent {
     std::lock_guard<std::mutex> lock(FMutex);
     FSignalled = false;
   }
-  bool IsSet() const {
-    std::lock_guard<std::mutex> lock(FMutex);
+  // Waits without a time limit until the event is signalled or stop()
+  // holds; true when it was signalled. stop() is looked at under the
+  // event's lock, so a Wake() that follows a change of what stop() reads is
+  // never missed.
+  template <class F>
+  bool WaitUnless(F&& stop) {
+    std::unique_lock<std::mutex> lock(FMutex);
+    FChanged.wait(lock, [&] { return FSignalled || stop(); });
     return FSignalled;
   }
-  // Waits without a time limit until the event is signalled.
-  void Wait() {
-    std::unique_lock<std::mutex> lock(FMutex);
-    FChanged.wait(lock, [this] { return FSignalled; });
+  // Makes every waiter look at its stop condition again.
+  void Wake() {
+    { std::lock_guard<std::mutex> lock(FMutex); }
+    FChanged.notify_all();
   }
   // Waits at most ms milliseconds; true when the event was signalled.
   bool WaitFor(int ms) {

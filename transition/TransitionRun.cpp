@@ -38,8 +38,8 @@ class TShowFrameEvent : public QEvent {
 // Frames being composed by this thread (a frame's event handlers may write
 // Progress and so compose a frame within a frame).
 thread_local int tComposing = 0;
-// The generation of the worker running on this thread (0 elsewhere).
-thread_local std::uint64_t tWorkerGeneration = 0;
+// The worker running on this thread (null elsewhere).
+thread_local const TAnimateThread* tWorker = nullptr;
 
 std::uint32_t MonotonicTicks() {
   static QElapsedTimer clock = [] {
@@ -53,6 +53,7 @@ std::uint32_t MonotonicTicks() {
 }  // namespace
 
 std::function<std::uint32_t()> TCustomTransitionView::TickCount = MonotonicTicks;
+std::function<void(TCustomTransitionView::TRunPoint)> TCustomTransitionView::OnRunPoint;
 
 // ---------------------------------------------------------------------------
 // TAnimateThread
@@ -69,6 +70,7 @@ TAnimateThread::~TAnimateThread() {
 void TAnimateThread::Terminate() {
   FTerminated = true;
   FWake.Set();
+  FView->FFrameEvent.Wake();
 }
 
 void TAnimateThread::WaitFor() {
@@ -85,7 +87,7 @@ static void ApplyPriority(TThreadPriority priority) {
 
 void TAnimateThread::Execute() {
   FStarted = true;
-  tWorkerGeneration = FGeneration;
+  tWorker = this;
   ApplyPriority(FPriority);
   try {
     while (!Terminated()) {
@@ -107,8 +109,9 @@ void TAnimateThread::Execute() {
 }
 
 void TAnimateThread::NextFrame() {
-  FView->FFrameEvent.Wait();
-  if (Terminated()) return;
+  if (!FView->FFrameEvent.WaitUnless([this] { return Terminated(); }) || Terminated()) return;
+  if (TCustomTransitionView::OnRunPoint)
+    TCustomTransitionView::OnRunPoint(TCustomTransitionView::rpFrameWaitEnded);
   FView->FFrameEvent.Reset();
   FView->SetProgress(FView->NextProgress());
   if (FView->AtEnd()) Terminate();
@@ -240,8 +243,8 @@ void TCustomTransitionView::SetProgress(int Value) {
     // signals it too), so OnProgress follows the frame on screen. A write
     // of Progress from a frame's own event handler does not wait: the frame
     // around it holds the canvas lock that the paint needs.
-    PostFromWorker(new TShowFrameEvent(pending, tWorkerGeneration));
-    if (tComposing == 0) FFrameEvent.Wait();
+    PostFromWorker(new TShowFrameEvent(pending, tWorker ? tWorker->Generation() : 0));
+    if (tComposing == 0 && tWorker) FFrameEvent.WaitUnless([] { return tWorker->Terminated(); });
   }
   DoProgress();
 }
@@ -359,9 +362,12 @@ void TCustomTransitionView::Stop() {
 
 bool TCustomTransitionView::StopThread() {
   if (!FThread) return false;
-  FThread->Terminate();
-  FFrameEvent.Set();  // wakes a NextFrame waiting for a paint
+  FThread->Terminate();  // ends every wait of the worker
+  if (OnRunPoint) OnRunPoint(rpStopSignalled);
   FThread->WaitFor();
+  // The worker may have reset the frame event for a frame that will never
+  // be painted; the next run must not wait for it.
+  FFrameEvent.Set();
   // The worker has posted its done message, or never will if it did not get
   // to run: either way the end is handled here and now, and the posted
   // message, matched by generation, is ignored when it arrives.

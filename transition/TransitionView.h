@@ -105,6 +105,12 @@ class TCustomTransitionView : public QWidget {
   static constexpr QEvent::Type WM_STOPREQUEST = QEvent::Type(QEvent::User + 3);
   // The tick count in milliseconds of the frame loops; tests replace it.
   static std::function<std::uint32_t()> TickCount;
+  // Points of a threaded run where a test may hold a thread to force one
+  // interleaving of the worker and Stop: the worker's wait for the paint of
+  // the previous frame has ended (and it was not terminated), and Stop has
+  // told the worker to end but not yet joined it. Unset outside tests.
+  enum TRunPoint { rpFrameWaitEnded, rpStopSignalled };
+  static std::function<void(TRunPoint)> OnRunPoint;
 
   explicit TCustomTransitionView(QWidget* parent = nullptr);
   ~TCustomTransitionView() override;

@@ -227,6 +227,43 @@ TEST(TransitionRun, StopFromAHandlerOnTheWorkerStopsTheRun) {
   }
 }
 
+// Stop arrives just after the worker's wait for the previous paint has
+// ended and before it resets the frame event: the worker then composes one
+// more frame and waits for its paint, which the widget's thread, joining
+// the worker, can never give. Every wait of the worker must end on Stop.
+TEST(TransitionRun, StopRightAfterTheWorkerWokeEndsTheRun) {
+  for (const Mode m : {Mode::ThreadHidden, Mode::ThreadShown}) {
+    auto v = MakeView(m);
+    EventLog log;
+    log.Attach(*v);
+    v->SetStep(10);
+    testkit::Flag workerHeld, stopSignalled;
+    std::atomic<bool> first{true};
+    TCustomTransitionView::OnRunPoint = [&](TCustomTransitionView::TRunPoint p) {
+      if (p == TCustomTransitionView::rpStopSignalled) stopSignalled.Raise();
+      if (p == TCustomTransitionView::rpFrameWaitEnded && first.exchange(false)) {
+        workerHeld.Raise();
+        stopSignalled.Wait();
+      }
+    };
+    {
+      testkit::HangGuard guard("Stop while the worker resets the frame event");
+      v->Execute();
+      ASSERT_TRUE(workerHeld.Wait());
+      v->Stop();
+    }
+    TCustomTransitionView::OnRunPoint = nullptr;
+    EXPECT_FALSE(v->Busy()) << Name(m);
+    EXPECT_EQ(log.Count("Stop"), 1) << Name(m);
+    EXPECT_EQ(log.Count("Complete"), 0) << Name(m);
+    // The stopped worker's last frame was never painted; the next run must
+    // not wait for that paint.
+    v->SetStep(50);
+    RunToEnd(*v);
+    EXPECT_EQ(log.Count("Complete"), 1) << Name(m);
+  }
+}
+
 TEST(TransitionRun, StopFromAHandlerEndsTheCallersLoop) {
   auto v = MakeView(Mode::Loop);
   EventLog log;

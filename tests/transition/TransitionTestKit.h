@@ -5,8 +5,13 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "raster/Draw.h"
@@ -89,5 +94,49 @@ bool ProcessEventsUntil(F&& done) {
 inline bool WaitIdle(const TCustomTransitionView& v) {
   return ProcessEventsUntil([&] { return !v.Busy(); });
 }
+
+// A flag one thread raises and another waits for, at most ten seconds.
+class Flag {
+ public:
+  void Raise() {
+    {
+      std::lock_guard<std::mutex> lock(FMutex);
+      FRaised = true;
+    }
+    FChanged.notify_all();
+  }
+  bool Wait() {
+    std::unique_lock<std::mutex> lock(FMutex);
+    return FChanged.wait_for(lock, std::chrono::seconds(10), [this] { return FRaised; });
+  }
+
+ private:
+  std::mutex FMutex;
+  std::condition_variable FChanged;
+  bool FRaised = false;
+};
+
+// Ends the test program with a message when its scope is not left within
+// ten seconds: a deadlock between the worker and the widget's thread then
+// fails the test instead of hanging the suite.
+class HangGuard {
+ public:
+  explicit HangGuard(const char* what)
+      : FWhat(what), FWatch([this] {
+          if (!FLeft.Wait()) {
+            std::fprintf(stderr, "hung: %s\n", FWhat);
+            std::_Exit(1);
+          }
+        }) {}
+  ~HangGuard() {
+    FLeft.Raise();
+    FWatch.join();
+  }
+
+ private:
+  const char* FWhat;
+  Flag FLeft;
+  std::thread FWatch;
+};
 
 }  // namespace vantora::testkit
