@@ -96,7 +96,7 @@ struct Show {
   std::atomic<double> FirstFrameCpu{0};
 
   Show(int fitting, int delay, bool listOrder)
-      : Ini(SettingsPath(SharedPhotos().Folder)),
+      : Ini(SettingsFileFor(SharedPhotos().Folder)),
         Form(SharedPhotos().Folder, std::make_unique<SilentPlayer>()) {
     Ini.WriteInteger("sys", "3", 600000);
     Ini.WriteInteger("sys", "4", fitting);

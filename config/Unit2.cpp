@@ -86,7 +86,7 @@ QToolButton* TForm2::SpeedButton(int n) const {
 }
 
 TIniFile& TForm2::IniFile() {
-  if (!FIniFile) FIniFile = std::make_unique<TIniFile>(SettingsPath(FProgramFolder));
+  if (!FIniFile) FIniFile = std::make_unique<TIniFile>(SettingsFileFor(FProgramFolder));
   return *FIniFile;
 }
 
@@ -127,14 +127,14 @@ void TForm2::FormActivate() {
   if (Form3) CentreWindow(Form3, screen);
   if (Form4) CentreWindow(Form4, screen);
   if (Form5) CentreWindow(Form5, screen);
-  FIniFile = std::make_unique<TIniFile>(SettingsPath(FProgramFolder));
+  FIniFile = std::make_unique<TIniFile>(SettingsFileFor(FProgramFolder));
   ReadFolderAndFill();
   Edit2.clear();
 }
 
 void TForm2::ReadFolderAndFill() {
   Edit1 = QString::fromStdString(IniFile().ReadString("sys", "dir", ""));
-  ApplyFilePath(Edit1.isEmpty() ? QString::fromStdString(FProgramFolder) + QStringLiteral("pics")
+  ApplyFilePath(Edit1.isEmpty() ? QString::fromStdString(DefaultPictureFolderFor(FProgramFolder))
                                 : Edit1);
   Memo1 = FileListBox1Items;
   StopDialogMusic();
@@ -157,7 +157,7 @@ void TForm2::ApplyFilePath(const QString& folder) {
 QString TForm2::PicturePath(int i) const {
   const QString name = i >= 0 && i < Memo1.size() ? Memo1[i] : QString();
   if (!Edit1.isEmpty()) return Edit1 + u'/' + name;
-  return QString::fromStdString(FProgramFolder) + QStringLiteral("pics/") + name;
+  return QString::fromStdString(DefaultPictureFolderFor(FProgramFolder)) + u'/' + name;
 }
 
 void TForm2::StopDialogMusic() {
@@ -284,7 +284,7 @@ void TForm2::SpeedButton6Click() {
   ini.WriteBool("sys", "7", false);
   ini.WriteString("sys", "dir", "");
   ini.WriteString("song", "play", "no");
-  FIniFile = std::make_unique<TIniFile>(SettingsPath(FProgramFolder));
+  FIniFile = std::make_unique<TIniFile>(SettingsFileFor(FProgramFolder));
   ReadFolderAndFill();
 }
 

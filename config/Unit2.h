@@ -58,8 +58,9 @@ enum TScrollCode {
 
 class TForm2 : public QWidget {
  public:
-  // programFolder: the program file's folder with its trailing "/", where
-  // "scr.ini" and the default picture folder "pics" are.
+  // programFolder: the program file's folder with its trailing "/", from
+  // which the settings file and the default picture folder are found
+  // (SettingsFileFor, DefaultPictureFolderFor).
   explicit TForm2(std::string programFolder = vantora::ProgramFolder(), QWidget* parent = nullptr);
   ~TForm2() override;
 

@@ -1,9 +1,13 @@
 #include "platform/ProgramFolder.h"
 
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 
 namespace vantora {
@@ -30,6 +34,60 @@ std::string ExecutablePath() {
   return programArgument;
 }
 
+// The folder without its trailing separators ("/" stays "/").
+std::string WithoutSlash(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder.empty() ? "." : folder;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Writable as the settings writer sees it: permitted to this process, and
+// for a file not marked read-only for everyone (a mark the writer honours
+// even for root).
+bool MayWriteFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) != 0 &&
+         ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+bool MayCreateIn(const std::string& folder) {
+  return IsFolder(folder) && ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+std::string InstalledPictures(const std::string& folder) {
+  return (std::filesystem::path(folder) / ".." / "share" / "vantora" / "pics")
+      .lexically_normal()
+      .string();
+}
+
+// An installed program's folder holds no pictures of its own but has the
+// installed ones beside it; the build tree and portable copies have "pics".
+bool IsInstalledLayout(const std::string& folder) {
+  return !IsFolder(Join(folder, "pics")) && IsFolder(InstalledPictures(folder));
+}
+
+// The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute
+// path, else ~/.config. Empty when no home folder is known.
+std::string UserConfigFolder() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && config[0] == '/') return WithoutSlash(config);
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') {
+    const passwd* user = ::getpwuid(::geteuid());
+    home = user != nullptr ? user->pw_dir : nullptr;
+  }
+  if (home == nullptr || home[0] != '/') return {};
+  return Join(WithoutSlash(home), ".config");
+}
+
 }  // namespace
 
 void SetProgramArgument(const char* argv0) {
@@ -38,5 +96,23 @@ void SetProgramArgument(const char* argv0) {
 }
 
 std::string ProgramFolder() { return FolderWithSlash(ExecutablePath()); }
+
+std::string SettingsFileFor(const std::string& programFolder) {
+  const std::string folder = WithoutSlash(programFolder);
+  const std::string beside = Join(folder, "scr.ini");
+  if (MayWriteFile(beside)) return beside;
+  if (MayCreateIn(folder) && !IsInstalledLayout(folder)) return beside;
+  const std::string config = UserConfigFolder();
+  // Without a home folder there is nowhere better; writes then report
+  // that the file beside the program cannot be written.
+  if (config.empty()) return beside;
+  return config + "/vantora/scr.ini";
+}
+
+std::string DefaultPictureFolderFor(const std::string& programFolder) {
+  const std::string folder = WithoutSlash(programFolder);
+  if (IsInstalledLayout(folder)) return InstalledPictures(folder);
+  return Join(folder, "pics");
+}
 
 }  // namespace vantora

@@ -1,6 +1,6 @@
 #pragma once
-// The folder of the running program file, where the settings file and the
-// default picture folder live.
+// The folder of the running program file, and where the settings file and
+// the default picture folder of a program in a given folder live.
 
 #include <string>
 
@@ -12,5 +12,23 @@ void SetProgramArgument(const char* argv0);
 // The folder of the program file with a trailing "/": from /proc/self/exe,
 // else from the argument given to SetProgramArgument, else "./".
 std::string ProgramFolder();
+
+// The settings file of a program in programFolder (with or without its
+// trailing "/").
+//
+// A portable copy and the build tree keep "scr.ini" beside the program
+// file: that file is used when it exists and may be written, or when the
+// folder may be written and is not an installed program's. An installed
+// program (its folder unwritable, or beside "../share/vantora/pics" without
+// a "pics" of its own, which also keeps root's settings out of /usr/bin)
+// keeps it in the user's configuration folder,
+// $XDG_CONFIG_HOME/vantora/scr.ini or ~/.config/vantora/scr.ini; the first
+// write creates that folder.
+std::string SettingsFileFor(const std::string& programFolder);
+
+// The picture folder that an empty "dir" setting means, without a trailing
+// separator: "pics" beside the program file, or for an installed program
+// the installed demo pictures, "../share/vantora/pics" from its folder.
+std::string DefaultPictureFolderFor(const std::string& programFolder);
 
 }  // namespace vantora

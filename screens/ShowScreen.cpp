@@ -11,6 +11,7 @@
 #include "platform/Cursor.h"
 #include "platform/ErrorReport.h"
 #include "platform/FileList.h"
+#include "platform/ProgramFolder.h"
 
 namespace vantora {
 
@@ -86,7 +87,7 @@ bool TShowScreen::FittingShrinks() const { return TransitionView1->Stretch(); }
 
 QString TShowScreen::PicturePath(const QString& name) const {
   if (!Edit1.isEmpty()) return Edit1 + QLatin1Char('/') + name;
-  return QString::fromStdString(FProgramFolder) + QLatin1String("pics/") + name;
+  return QString::fromStdString(DefaultPictureFolderFor(FProgramFolder)) + QLatin1Char('/') + name;
 }
 
 void TShowScreen::FormActivate() {
@@ -98,10 +99,10 @@ void TShowScreen::FormActivate() {
   FShows.clear();
   FLoader.Clear();
   // A fresh settings-file object.
-  FIni = std::make_unique<TIniFile>(SettingsPath(FProgramFolder));
+  FIni = std::make_unique<TIniFile>(SettingsFileFor(FProgramFolder));
   Music.SetSettings(FIni.get());
-  // The folder "pics" beside the program, unless the settings name another.
-  FileListBox1 = QString::fromStdString(FProgramFolder) + QLatin1String("pics");
+  // The default picture folder, unless the settings name another.
+  FileListBox1 = QString::fromStdString(DefaultPictureFolderFor(FProgramFolder));
   // The first effect number; the second draw stands even when it is 0.
   EffectNo = Random(150);
   if (EffectNo == 0) EffectNo = Random(150);

@@ -44,8 +44,9 @@ struct TShowOptions {
 
 class TShowScreen : public QWidget {
  public:
-  // programFolder: the program file's folder with its trailing "/", where
-  // "scr.ini" and the default folder "pics" are. player: MediaPlayer1
+  // programFolder: the program file's folder with its trailing "/", from
+  // which the settings file and the default picture folder are found
+  // (SettingsFileFor, DefaultPictureFolderFor). player: MediaPlayer1
   // (a TMediaPlayer when null).
   TShowScreen(const TShowOptions& options, std::string programFolder,
               std::unique_ptr<TMediaPlayerBase> player = nullptr, QWidget* parent = nullptr);

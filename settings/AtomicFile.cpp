@@ -84,6 +84,16 @@ int CreateTemporary(const std::string& target, std::string& tempPath) {
   ThrowErrno("create " + tempPath);
 }
 
+// Creates the folder and any missing parents, private to the user (0700) as
+// a configuration folder should be. An existing folder is left as it is.
+void CreateFolders(const std::string& folder) {
+  if (folder == "/" || folder == ".") return;
+  if (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) return;
+  if (errno != ENOENT) ThrowErrno("create folder " + folder);
+  CreateFolders(FolderOf(folder));
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) ThrowErrno("create folder " + folder);
+}
+
 void SyncFolder(const std::string& folder) {
   // Makes the rename itself durable; a failure here loses nothing that the
   // rename has not already made visible, so it is not reported.
@@ -118,6 +128,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 void ReplaceWholeFile(const std::string& path, const std::string& contents) {
   const std::string target = ReplaceTarget(path);
   std::string tempPath;
+  if (::access(FolderOf(target).c_str(), F_OK) != 0 && errno == ENOENT)
+    CreateFolders(FolderOf(target));
   FileHandle temp(CreateTemporary(target, tempPath));
   try {
     struct stat original {};

@@ -285,9 +285,4 @@ void TIniFile::DeleteKey(const std::string& Section, const std::string& Ident) {
   }
 }
 
-std::string SettingsPath(const std::string& programFolder) {
-  if (programFolder.empty() || programFolder.back() == '/') return programFolder + "scr.ini";
-  return programFolder + "/scr.ini";
-}
-
 }  // namespace vantora

@@ -64,8 +64,4 @@ class TIniFile {
   std::string FFileName;
 };
 
-// The settings file of a program whose folder (with its trailing "/") is
-// programFolder: programFolder + "scr.ini".
-std::string SettingsPath(const std::string& programFolder);
-
 }  // namespace vantora

@@ -62,7 +62,7 @@ class ConfigFixture : public ::testing::Test {
   std::string Folder() const { return Dir.path().toStdString() + "/"; }
   QString Pics() const { return Dir.path() + QStringLiteral("/pics"); }
   QString Path(const QString& name) const { return Dir.path() + u'/' + name; }
-  TIniFile Ini() const { return TIniFile(SettingsPath(Folder())); }
+  TIniFile Ini() const { return TIniFile(SettingsFileFor(Folder())); }
 
   // Names "p00.jpg" … in a folder, each a tiny picture.
   void FillFolder(const QString& folder, int count) {

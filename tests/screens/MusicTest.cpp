@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ErrorReport.h"
+#include "platform/ProgramFolder.h"
 #include "tests/platform/QtApp.h"
 #include "tests/platform/Wav.h"
 #include "tests/screens/StubPlayer.h"
@@ -18,7 +19,7 @@ class MusicTest : public ::testing::Test {
   void SetUp() override {
     test::QtApp();
     ASSERT_TRUE(FDir.isValid());
-    FIni = std::make_unique<TIniFile>(SettingsPath(FDir.path().toStdString() + "/"));
+    FIni = std::make_unique<TIniFile>(SettingsFileFor(FDir.path().toStdString() + "/"));
     FMusic.SetSettings(FIni.get());
     FPrevious = SetErrorReporter([this](const QString& t) { FReports << t; });
   }
@@ -210,7 +211,7 @@ TEST(MusicThroughThePlayer, TwoWavFilesPlayInTurn) {
   const QString a = dir.filePath("a.wav"), b = dir.filePath("b.wav");
   test::WriteWav(a, 200);
   test::WriteWav(b, 200);
-  TIniFile ini(SettingsPath(dir.path().toStdString() + "/"));
+  TIniFile ini(SettingsFileFor(dir.path().toStdString() + "/"));
   ini.WriteString("song", "play", "yes");
   ini.WriteInteger("song", "how", 2);
   ini.WriteString("song", "song0", a.toStdString());

@@ -53,7 +53,7 @@ class ShowFixture : public ::testing::Test {
     ASSERT_TRUE(FDir.isValid());
     FFolder = FDir.path().toStdString() + "/";
     QDir(FDir.path()).mkdir("pics");
-    FIni = std::make_unique<TIniFile>(SettingsPath(FFolder));
+    FIni = std::make_unique<TIniFile>(SettingsFileFor(FFolder));
     FPrevious = SetErrorReporter([this](const QString& t) { FReports << t; });
   }
   void TearDown() override {

@@ -309,6 +309,19 @@ TEST(IniFileWrite, FirstWriteCreatesTheFileAndEveryWriteIsSeenAtOnce) {
   EXPECT_EQ(writer.FileName(), path);
 }
 
+TEST(IniFileWrite, FirstWriteCreatesMissingFoldersPrivateToTheUser) {
+  // As for ~/.config/vantora/scr.ini when neither folder exists yet.
+  TempFolder folder;
+  const std::string path = folder / "config/vantora/scr.ini";
+  TIniFile ini(path);
+  EXPECT_EQ(ini.ReadInteger("sys", "3", 15000), 15000);
+  EXPECT_FALSE(fs::exists(folder / "config")) << "a read must not create folders";
+  ini.WriteInteger("sys", "3", 4000);
+  EXPECT_EQ(TIniFile(path).ReadInteger("sys", "3", 0), 4000);
+  for (const char* created : {"config", "config/vantora"})
+    EXPECT_EQ(fs::status(folder / created).permissions(), fs::perms::owner_all) << created;
+}
+
 TEST(IniFileWrite, DefaultSettingsButtonSequence) {
   TempFolder folder;
   const std::string path = folder / "scr.ini";
@@ -443,10 +456,4 @@ TEST(IniFileWrite, ReplacementKeepsPermissionsLinksAndNoTemporaryFiles) {
   EXPECT_TRUE(fs::is_symlink(folder / "link.ini"));
   EXPECT_EQ(Slurp(path), "[sys]\n3=19000\n4=2\n");
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"link.ini", "scr.ini"}));
-}
-
-TEST(SettingsPath, IsTheProgramFolderPlusScrIni) {
-  EXPECT_EQ(SettingsPath("/opt/vantora/"), "/opt/vantora/scr.ini");
-  EXPECT_EQ(SettingsPath("/opt/vantora"), "/opt/vantora/scr.ini");
-  EXPECT_EQ(SettingsPath("/"), "/scr.ini");
 }
