@@ -8,11 +8,17 @@
 // such copy (the reset to the old picture), so an effect that draws nothing
 // costs about 1.
 //
+// "Peer/pixman_fade/..." follows each fade (118) line: the same frame made by
+// a plain copy and pixman's crossfade (the new picture OVER the frame through
+// a solid mask of P %), so the two ratios stand side by side in one run.
+//
 //   build/bin/effects_bench --benchmark_filter='Compose/1[0-9]/' --benchmark_repetitions=5
 
 #include <benchmark/benchmark.h>
+#include <pixman.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -100,12 +106,44 @@ void BM_Compose(benchmark::State& state, int style, int w, int h, int step, int 
   ReportVsCopy(state, w, h);
 }
 
-// Compose/<effect>/<width>x<height>/Step<s>/P<progress>
+// A pixman image over the pixels of b (no copy); byte 3 is ignored.
+pixman_image_t* PixmanView(const Bitmap& b) {
+  return pixman_image_create_bits(PIXMAN_x8r8g8b8, b.Width(), b.Height(),
+                                  const_cast<std::uint32_t*>(b.Bits()),
+                                  b.Width() * int(sizeof(TPixel)));
+}
+
+// The fade frame as pixman makes it: the reset copy, then the new picture
+// OVER the frame through a solid mask of alpha P %.
+void BM_PixmanFade(benchmark::State& state, int w, int h, int progress) {
+  TFrameSet& set = FrameSet(w, h);
+  pixman_image_t* source = PixmanView(set.New);
+  pixman_image_t* frame = PixmanView(set.Screen);
+  const pixman_color_t alpha{0, 0, 0, std::uint16_t(0xFFFF * progress / 100)};
+  pixman_image_t* mask = pixman_image_create_solid_fill(&alpha);
+  for (auto _ : state) {
+    std::memcpy(set.Screen.Bits(), set.Old.Bits(), std::size_t(w) * h * sizeof(TPixel));
+    pixman_image_composite32(PIXMAN_OP_OVER, source, mask, frame, 0, 0, 0, 0, 0, 0, w, h);
+    benchmark::ClobberMemory();
+  }
+  pixman_image_unref(mask);
+  pixman_image_unref(frame);
+  pixman_image_unref(source);
+  ReportVsCopy(state, w, h);
+}
+
+std::string SizeName(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
+
+// Compose/<effect>/<width>x<height>/Step<s>/P<progress>, and after the fade
+// Peer/pixman_fade/<width>x<height>/P<progress>.
 void RegisterCompose(int style, int w, int h, int step, int progress) {
-  const std::string name = "Compose/" + std::to_string(style) + "/" + std::to_string(w) + "x" +
-                           std::to_string(h) + "/Step" + std::to_string(step) + "/P" +
-                           std::to_string(progress);
+  const std::string name = "Compose/" + std::to_string(style) + "/" + SizeName(w, h) + "/Step" +
+                           std::to_string(step) + "/P" + std::to_string(progress);
   benchmark::RegisterBenchmark(name.c_str(), BM_Compose, style, w, h, step, progress)
+      ->Unit(benchmark::kMillisecond);
+  if (style != 118) return;
+  const std::string peer = "Peer/pixman_fade/" + SizeName(w, h) + "/P" + std::to_string(progress);
+  benchmark::RegisterBenchmark(peer.c_str(), BM_PixmanFade, w, h, progress)
       ->Unit(benchmark::kMillisecond);
 }
 
