@@ -16,13 +16,21 @@ constexpr std::uint16_t Div100(std::uint16_t x) {
   return std::uint16_t(std::uint16_t((std::uint32_t(x) * 5243u) >> 16) >> 3);
 }
 
+// The two routines run one of two builds of their loops: plPlain, for any
+// processor, or the AVX2 build where the processor has AVX2 (plBest, the
+// default). Both give the same pixels; tests run each in turn.
+enum TPixelLoop { plBest, plPlain };
+// Whether this processor runs the AVX2 builds.
+bool HasAvx2();
+
 // Screen := ((100 - P) x Screen + P x Image) div 100 in every colour byte;
 // byte 3 is left alone. Both bitmaps have the same size; P is 0..100.
-void FadeBlend(Bitmap& Screen, const Bitmap& Image, int P);
+void FadeBlend(Bitmap& Screen, const Bitmap& Image, int P, TPixelLoop loop = plBest);
 
 // Copies into Screen every pixel of Image that the rotation by Theta about
 // (CX, CY) maps into the picture, in 16.16 fixed point with rows counted from
 // the bottom; the other pixels of Screen keep what they hold.
-void PivotCopy(Bitmap& Screen, const Bitmap& Image, int CX, int CY, long double Theta);
+void PivotCopy(Bitmap& Screen, const Bitmap& Image, int CX, int CY, long double Theta,
+               TPixelLoop loop = plBest);
 
 }  // namespace vantora

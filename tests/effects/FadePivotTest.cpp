@@ -54,6 +54,14 @@ struct TPivotMember {
   }
 };
 
+// Both builds of the loops: the plain one and, where the processor has
+// AVX2, the AVX2 one.
+const TPixelLoop kLoops[] = {plPlain, plBest};
+
+const char* LoopName(TPixelLoop loop) {
+  return loop == plPlain ? "plain" : HasAvx2() ? "AVX2" : "plain (no AVX2)";
+}
+
 }  // namespace
 
 TEST(FadeBlend, DivisionByHundredIsExactOverTheWholeRange) {
@@ -69,19 +77,21 @@ TEST(FadeBlend, BlendsEveryColourByteByTheTruncatedFormula) {
       oldPicture.SetPixel(x, y, TPixel(x) | TPixel(y) << 8 | TPixel(255 - x) << 16 | 0xA5u << 24);
       newPicture.SetPixel(x, y, TPixel(y) | TPixel(x) << 8 | TPixel(x ^ y) << 16 | 0x3Cu << 24);
     }
-  for (int p = 0; p <= 100; ++p) {
-    Bitmap screen = oldPicture;
-    FadeBlend(screen, newPicture, p);
-    int wrong = 0;
-    for (int y = 0; y < 256; ++y)
-      for (int x = 0; x < 256; ++x) {
-        const TPixel o = oldPicture.Pixel(x, y), n = newPicture.Pixel(x, y), s = screen.Pixel(x, y);
-        for (int k = 0; k < 3; ++k)
-          wrong += Byte(s, k) != ((100 - p) * Byte(o, k) + p * Byte(n, k)) / 100;
-        wrong += Byte(s, 3) != 0xA5;  // byte 3 is left alone
-      }
-    EXPECT_EQ(wrong, 0) << "P " << p;
-  }
+  for (TPixelLoop loop : kLoops)
+    for (int p = 0; p <= 100; ++p) {
+      Bitmap screen = oldPicture;
+      FadeBlend(screen, newPicture, p, loop);
+      int wrong = 0;
+      for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+          const TPixel o = oldPicture.Pixel(x, y), n = newPicture.Pixel(x, y),
+                       s = screen.Pixel(x, y);
+          for (int k = 0; k < 3; ++k)
+            wrong += Byte(s, k) != ((100 - p) * Byte(o, k) + p * Byte(n, k)) / 100;
+          wrong += Byte(s, 3) != 0xA5;  // byte 3 is left alone
+        }
+      EXPECT_EQ(wrong, 0) << LoopName(loop) << " P " << p;
+    }
 }
 
 TEST(FadeBlend, WorkedExamples) {
@@ -122,6 +132,39 @@ TEST(PivotCopy, MatchesThePlainFormulaForEveryMember) {
         ASSERT_TRUE(frame == expected)
             << "effect " << style << " at " << size.W << "x" << size.H << " P " << p;
       }
+}
+
+TEST(PixelLoops, BothBuildsFollowTheFormulasOnRandomSizes) {
+  // Random sizes put the ends of the rows, and the eight-pixel steps of the
+  // AVX2 loops, at every offset; random angles cover every slant.
+  std::uint32_t seed = 2024;
+  auto next = [&](int n) {
+    seed = seed * 1664525u + 1013904223u;
+    return int((std::uint64_t(seed) * std::uint64_t(n)) >> 32);
+  };
+  for (int round = 0; round < 40; ++round) {
+    const int w = 1 + next(300), h = 1 + next(300), p = 1 + next(99);
+    const TPivotMember m{119 + next(4)};
+    const Bitmap oldPicture = Noise(w, h, 1 + round), newPicture = Noise(w, h, 100 + round);
+    Bitmap expected = oldPicture;
+    ReferencePivot(expected, newPicture, m.CX(w), m.CY(h), m.Theta(p));
+    for (TPixelLoop loop : kLoops) {
+      Bitmap screen = oldPicture;
+      PivotCopy(screen, newPicture, m.CX(w), m.CY(h), m.Theta(p), loop);
+      EXPECT_TRUE(screen == expected)
+          << LoopName(loop) << " effect " << m.Style << " " << w << "x" << h << " P " << p;
+      Bitmap faded = oldPicture;
+      FadeBlend(faded, newPicture, p, loop);
+      int wrong = 0;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+          for (int k = 0; k < 4; ++k) {
+            const int o = Byte(oldPicture.Pixel(x, y), k), n = Byte(newPicture.Pixel(x, y), k);
+            wrong += Byte(faded.Pixel(x, y), k) != (k == 3 ? o : ((100 - p) * o + p * n) / 100);
+          }
+      EXPECT_EQ(wrong, 0) << LoopName(loop) << " fade " << w << "x" << h << " P " << p;
+    }
+  }
 }
 
 TEST(PivotCopy, WrapsAroundLikeThirtyTwoBitSumsOnHugePictures) {
