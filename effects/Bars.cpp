@@ -53,41 +53,37 @@ void AddBars(int A, int L, int T, int D, int Mode, AddFn Add) {
 // two phases over the transition, 1 for one phase, 0 for none), whether the
 // bars snap to full length within S of it, and the two modes.
 struct TBarsRow {
-  int No;
   int APerX, VPerY;
   bool Snap;
   int HorzMode, VertMode;
 };
 
-constexpr TBarsRow kBarsTable[] = {
-    {60, 2, 0, true, 1, 0},  // Bars in from right
-    {61, 2, 0, true, 2, 0},  // Bars in from left
-    {62, 2, 0, true, 4, 0},  // Bars left then right
-    {63, 2, 0, true, 5, 0},  // Bars right then left
-    {64, 1, 0, false, 3, 0},  // Bars from both sides
-    {71, 0, 2, true, 0, 1},  // Bars from bottom
-    {72, 0, 2, true, 0, 2},  // Bars from top
-    {73, 0, 2, true, 0, 4},  // Bars top then bottom
-    {74, 0, 2, true, 0, 5},  // Bars bottom then top
-    {75, 0, 1, false, 0, 3},  // Bars from top and bottom
-    {86, 2, 2, true, 1, 1},  // Criss Cross reveal from bottom right
-    {87, 2, 2, true, 1, 2},  // ... from top right
-    {88, 2, 2, true, 2, 1},  // ... from bottom left
-    {89, 2, 2, true, 2, 2},  // ... from top left
-    {90, 2, 2, true, 4, 4},  // ... bounce from top left
-    {91, 2, 2, true, 4, 5},  // ... bounce from bottom left
-    {92, 2, 2, true, 5, 4},  // ... bounce from top right
-    {93, 2, 2, true, 5, 5},  // ... bounce from bottom right
-    {94, 1, 1, true, 1, 3},  // ... from right top and bottom
-    {95, 1, 1, true, 2, 3},  // ... from left top and bottom
-    {96, 1, 1, true, 3, 1},  // ... from left right and bottom
-    {97, 1, 1, true, 3, 2},  // ... from left right and top
-    {98, 1, 1, false, 3, 3},  // ... from top left right and bottom
-};
-
-constexpr TBarsRow BarsRowOf(int No) {
-  for (const TBarsRow& row : kBarsTable)
-    if (row.No == No) return row;
+constexpr TBarsRow BarsRow(int No) {
+  switch (No) {
+    case 60: return {2, 0, true, 1, 0};  // Bars in from right
+    case 61: return {2, 0, true, 2, 0};  // Bars in from left
+    case 62: return {2, 0, true, 4, 0};  // Bars left then right
+    case 63: return {2, 0, true, 5, 0};  // Bars right then left
+    case 64: return {1, 0, false, 3, 0};  // Bars from both sides
+    case 71: return {0, 2, true, 0, 1};  // Bars from bottom
+    case 72: return {0, 2, true, 0, 2};  // Bars from top
+    case 73: return {0, 2, true, 0, 4};  // Bars top then bottom
+    case 74: return {0, 2, true, 0, 5};  // Bars bottom then top
+    case 75: return {0, 1, false, 0, 3};  // Bars from top and bottom
+    case 86: return {2, 2, true, 1, 1};  // Criss Cross reveal from bottom right
+    case 87: return {2, 2, true, 1, 2};  // ... from top right
+    case 88: return {2, 2, true, 2, 1};  // ... from bottom left
+    case 89: return {2, 2, true, 2, 2};  // ... from top left
+    case 90: return {2, 2, true, 4, 4};  // ... bounce from top left
+    case 91: return {2, 2, true, 4, 5};  // ... bounce from bottom left
+    case 92: return {2, 2, true, 5, 4};  // ... bounce from top right
+    case 93: return {2, 2, true, 5, 5};  // ... bounce from bottom right
+    case 94: return {1, 1, true, 1, 3};  // ... from right top and bottom
+    case 95: return {1, 1, true, 2, 3};  // ... from left top and bottom
+    case 96: return {1, 1, true, 3, 1};  // ... from left right and bottom
+    case 97: return {1, 1, true, 3, 2};  // ... from left right and top
+    case 98: return {1, 1, false, 3, 3};  // ... from top left right and bottom
+  }
   return {};
 }
 
@@ -105,44 +101,18 @@ Region BarsRegion(int A, int V, int W, int H, int D, int HorzMode, int VertMode)
   return b.Build();
 }
 
-template <int No>
-void BarsEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
+void BarsEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+                int Progress) {
   const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
-  if constexpr (No == 99) {
+  if (No == 99) {
     // Only what both the pattern from the bottom right (86) and the one from
     // the top left (89) have uncovered shows the new picture.
-    Region G = BarsOf(BarsRowOf(86), g);
-    G.Intersect(BarsOf(BarsRowOf(89), g));
+    Region G = BarsOf(BarsRow(86), g);
+    G.Intersect(BarsOf(BarsRow(89), g));
     ClippedDraw(Screen, Image, G);
   } else {
-    static_assert(BarsRowOf(No).No == No, "every bars effect has a row in kBarsTable");
-    ClippedDraw(Screen, Image, BarsOf(BarsRowOf(No), g));
+    ClippedDraw(Screen, Image, BarsOf(BarsRow(No), g));
   }
 }
-
-template void BarsEffect<60>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<61>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<62>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<63>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<64>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<71>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<72>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<73>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<74>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<75>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<86>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<87>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<88>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<89>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<90>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<91>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<92>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<93>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<94>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<95>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<96>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<97>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<98>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BarsEffect<99>(Bitmap&, const Bitmap&, const TRect&, int, int);
 
 }  // namespace vantora

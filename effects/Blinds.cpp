@@ -23,15 +23,17 @@ struct TBlind {
   bool FromFarEdge;
 };
 
-// Effects 136..141, in table order.
-constexpr TBlind kBlinds[] = {
-    {true, true, false},  // 136 "Blind vertically": period W div S
-    {false, true, false},  // 137 "Blind horizontally": period H div S
-    {true, false, false},  // 138 "Uneven blind from left": period X
-    {true, false, true},  // 139 "Uneven blind from right": period X
-    {false, false, false},  // 140 "Uneven blind from top": period Y
-    {false, false, true},  // 141 "Uneven blind from bottom": period Y
-};
+constexpr TBlind BlindRow(int No) {
+  switch (No) {
+    case 136: return {true, true, false};  // Blind vertically: period W div S
+    case 137: return {false, true, false};  // Blind horizontally: period H div S
+    case 138: return {true, false, false};  // Uneven blind from left: period X
+    case 139: return {true, false, true};  // Uneven blind from right: period X
+    case 140: return {false, false, false};  // Uneven blind from top: period Y
+    case 141: return {false, false, true};  // Uneven blind from bottom: period Y
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -49,7 +51,7 @@ void AddBands(RegionBuilder& rb, TRect B, int dx, int dy, int W, int H) {
 }
 
 void AddBlindBands(RegionBuilder& rb, int No, const TFrameGeometry& g, int Progress) {
-  const TBlind& b = kBlinds[No - 136];
+  const TBlind b = BlindRow(No);
   int p = b.Even ? EvenPeriod(b.Columns ? g.W : g.H, g.S) : (b.Columns ? g.X : g.Y);
   p = std::max(p, 1);  // X or Y is still 0 at the first percent
   const int v = PercentOf(p, Progress);  // the visible part of every period
@@ -63,19 +65,12 @@ void AddBlindBands(RegionBuilder& rb, int No, const TFrameGeometry& g, int Progr
   }
 }
 
-template <int No>
-void BlindEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
+void BlindEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+                 int Progress) {
   const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
   RegionBuilder rb;
   AddBlindBands(rb, No, g, Progress);
   ClippedDraw(Screen, Image, rb.Build());
 }
-
-template void BlindEffect<136>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BlindEffect<137>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BlindEffect<138>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BlindEffect<139>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BlindEffect<140>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BlindEffect<141>(Bitmap&, const Bitmap&, const TRect&, int, int);
 
 }  // namespace vantora

@@ -49,21 +49,9 @@ constexpr TCopies CornerRow(int No, const TFrameGeometry& g) {
 
 }  // namespace
 
-template <int No>
-void CornerEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
-  DrawRow<No>(Screen, Image, Rect, Step, Progress, CornerRow);
+void CornerEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+                  int Progress) {
+  DrawRow(No, Screen, Image, Rect, Step, Progress, CornerRow);
 }
-
-template void CornerEffect<47>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CornerEffect<48>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CornerEffect<49>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CornerEffect<50>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CornerEffect<51>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CornerEffect<52>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CornerEffect<53>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CornerEffect<54>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CornerEffect<55>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CornerEffect<56>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CornerEffect<57>(Bitmap&, const Bitmap&, const TRect&, int, int);
 
 }  // namespace vantora

@@ -48,8 +48,8 @@ TRoundRect CurvedFront(int No, const TFrameGeometry& g) {
 
 }  // namespace
 
-template <int No>
-void CurvedEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
+void CurvedEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+                  int Progress) {
   const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
   const TRoundRect f = CurvedFront(No, g);
   Region G = Region::RoundRect(f.x1, f.y1, f.x2, f.y2, f.w, f.h);
@@ -60,16 +60,5 @@ void CurvedEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int St
   }
   ClippedDraw(Screen, Image, G);
 }
-
-template void CurvedEffect<58>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CurvedEffect<59>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CurvedEffect<69>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CurvedEffect<70>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CurvedEffect<80>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CurvedEffect<81>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CurvedEffect<82>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CurvedEffect<83>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CurvedEffect<84>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void CurvedEffect<85>(Bitmap&, const Bitmap&, const TRect&, int, int);
 
 }  // namespace vantora

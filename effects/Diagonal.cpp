@@ -75,20 +75,10 @@ Region ShredGridRegion(const TFrameGeometry& g) {
 
 }  // namespace
 
-template <int No>
-void DiagonalEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+void DiagonalEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
                     int Progress) {
   const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
   ClippedDraw(Screen, Image, No == 117 ? ShredGridRegion(g) : WedgeRegion(No, g));
 }
-
-template void DiagonalEffect<110>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void DiagonalEffect<111>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void DiagonalEffect<112>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void DiagonalEffect<113>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void DiagonalEffect<114>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void DiagonalEffect<115>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void DiagonalEffect<116>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void DiagonalEffect<117>(Bitmap&, const Bitmap&, const TRect&, int, int);
 
 }  // namespace vantora

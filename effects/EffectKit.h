@@ -44,10 +44,9 @@ inline void DrawCopies(Bitmap& Screen, const Bitmap& Image, const TCopies& copie
 }
 
 // The rectangle-copy families are all drawn the same way: FrameGeometry, then
-// the row of the member. Row is a function (No, geometry) -> TCopies.
-template <int No, class RowFn>
-void DrawRow(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress,
-             RowFn&& Row) {
+// the copies of the member's row, which Row finds by the effect number.
+inline void DrawRow(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+                    int Progress, TCopies (*Row)(int No, const TFrameGeometry& g)) {
   DrawCopies(Screen, Image, Row(No, FrameGeometry(Rect, Step, Progress)));
 }
 

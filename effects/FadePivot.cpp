@@ -318,21 +318,14 @@ constexpr TPivot PivotRow(int No, int W, int H, int P) {
 
 }  // namespace
 
-template <int No>
-void FadePivotEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+void FadePivotEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
                      int Progress) {
-  if constexpr (No == 118) {
+  if (No == 118) {
     FadeBlend(Screen, Image, Progress);
   } else {
     const TPivot p = PivotRow(No, Rect.Right, Rect.Bottom, Progress);
     PivotCopy(Screen, Image, p.CX, p.CY, p.Theta);
   }
 }
-
-template void FadePivotEffect<118>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void FadePivotEffect<119>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void FadePivotEffect<120>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void FadePivotEffect<121>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void FadePivotEffect<122>(Bitmap&, const Bitmap&, const TRect&, int, int);
 
 }  // namespace vantora

@@ -29,20 +29,11 @@ constexpr TPushRow PushRow(int No, const TFrameGeometry& g) {
 
 }  // namespace
 
-template <int No>
-void PushEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
+void PushEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+                int Progress) {
   const TPushRow row = PushRow(No, FrameGeometry(Rect, Step, Progress));
   StretchCopy(Screen, row.Old.Dst, Screen, row.Old.Src);
   StretchCopy(Screen, row.New.Dst, Image, row.New.Src);
 }
-
-template void PushEffect<128>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void PushEffect<129>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void PushEffect<130>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void PushEffect<131>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void PushEffect<132>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void PushEffect<133>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void PushEffect<134>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void PushEffect<135>(Bitmap&, const Bitmap&, const TRect&, int, int);
 
 }  // namespace vantora

@@ -30,13 +30,6 @@ struct TMovingRects {
   int Blind;  // the uneven blind whose bands run across the stripes
 };
 
-constexpr TMovingRects kMovingRects[] = {
-    {true, 138},  // 145: horizontal stripes, period H div S; bands from the left
-    {true, 139},  // 146: horizontal stripes; bands from the right
-    {false, 140},  // 147: vertical stripes, period W div S; bands from the top
-    {false, 141},  // 148: vertical stripes; bands from the bottom
-};
-
 Region MovingRectsRegion(const TMovingRects& m, const TFrameGeometry& g, int Progress) {
   const int q = EvenPeriod(m.RowStripes ? g.H : g.W, g.S);
   const int d = int(std::int64_t(q) * Progress / 200);  // half the stripe's thickness
@@ -51,12 +44,12 @@ Region MovingRectsRegion(const TMovingRects& m, const TFrameGeometry& g, int Pro
 
 // Effects 149 and 150: an outline about the centre that grows with the
 // progress (X x Y) and turns one full turn over the transition, 3.6 degrees
-// per percent.
-Region RotationalRegion(int No, const TFrameGeometry& g, int Progress) {
+// per percent. The outline is the X x Y rectangle, or a four-pointed star
+// with tips 2X to the sides and 2Y above and below, whose inner corners are
+// the rectangle's.
+Region RotationalRegion(bool Star, const TFrameGeometry& g, int Progress) {
   const int cx = g.W / 2, cy = g.H / 2, hx = g.X / 2, hy = g.Y / 2;
   const int X = g.X, Y = g.Y;
-  // 149: the X x Y rectangle. 150: a four-pointed star with tips 2X to the
-  // sides and 2Y above and below, whose inner corners are the rectangle's.
   std::array<TPoint, 4> rectangle{
       {{cx - hx, cy - hy}, {cx + hx, cy - hy}, {cx + hx, cy + hy}, {cx - hx, cy + hy}}};
   std::array<TPoint, 8> star{{{cx - 2 * X, cy},
@@ -67,28 +60,31 @@ Region RotationalRegion(int No, const TFrameGeometry& g, int Progress) {
                               {cx + hx, cy + hy},
                               {cx, cy + 2 * Y},
                               {cx - hx, cy + hy}}};
-  const std::span<TPoint> outline =
-      No == 149 ? std::span<TPoint>(rectangle) : std::span<TPoint>(star);
+  const std::span<TPoint> outline = Star ? std::span<TPoint>(star) : std::span<TPoint>(rectangle);
   RotatePoints(outline, cx, cy, Progress * kPi / 50);
   return Region::Polygon(outline);
 }
 
-}  // namespace
-
-template <int No>
-void ShapeEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
-  const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
-  if constexpr (No <= 148)
-    ClippedDraw(Screen, Image, MovingRectsRegion(kMovingRects[No - 145], g, Progress));
-  else
-    ClippedDraw(Screen, Image, RotationalRegion(No, g, Progress));
+Region ShapeRegion(int No, const TFrameGeometry& g, int Progress) {
+  switch (No) {
+    // Horizontal stripes, period H div S, with the bands of a blind from the left.
+    case 145: return MovingRectsRegion({true, 138}, g, Progress);
+    case 146:
+      return MovingRectsRegion({true, 139}, g, Progress);  // bands from the right
+    // Vertical stripes, period W div S, with the bands of a blind from the top.
+    case 147: return MovingRectsRegion({false, 140}, g, Progress);
+    case 148: return MovingRectsRegion({false, 141}, g, Progress);  // bands from the bottom
+    case 149: return RotationalRegion(false, g, Progress);  // the rectangle
+    case 150: return RotationalRegion(true, g, Progress);  // the star
+  }
+  return {};
 }
 
-template void ShapeEffect<145>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShapeEffect<146>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShapeEffect<147>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShapeEffect<148>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShapeEffect<149>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShapeEffect<150>(Bitmap&, const Bitmap&, const TRect&, int, int);
+}  // namespace
+
+void ShapeEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+                 int Progress) {
+  ClippedDraw(Screen, Image, ShapeRegion(No, FrameGeometry(Rect, Step, Progress), Progress));
+}
 
 }  // namespace vantora

@@ -56,35 +56,31 @@ void AddShreds(int A, int L, int T, int Mode, AddFn Add) {
 // One row of the effect table: whether the rows grow by X and the columns by
 // Y (a direction that is not used gets length 0), and the two modes.
 struct TShredRow {
-  int No;
   bool UsesX, UsesY;
   int RowMode, ColMode;
 };
 
-constexpr TShredRow kShredTable[] = {
-    {65, true, false, 1, 0},  // Uneven shred from right
-    {66, true, false, 2, 0},  // ... from left
-    {67, true, false, 3, 0},  // ... out from middle (horiz)
-    {68, true, false, 4, 0},  // ... in to middle (horiz)
-    {76, false, true, 0, 1},  // ... from bottom
-    {77, false, true, 0, 2},  // ... from top
-    {78, false, true, 0, 3},  // ... from horizon
-    {79, false, true, 0, 4},  // ... in to horizon
-    {100, true, true, 1, 1},  // ... from bottom and right
-    {101, true, true, 1, 2},  // ... from top and right
-    {102, true, true, 2, 1},  // ... from bottom and left
-    {103, true, true, 2, 2},  // ... from top and left
-    {104, true, true, 1, 3},  // ... from horiz and right
-    {105, true, true, 2, 3},  // ... from horiz and left
-    {106, true, true, 3, 1},  // ... from bottom and vert middle
-    {107, true, true, 3, 2},  // ... from top and vert middle
-    {108, true, true, 3, 3},  // ... from centre
-    {109, true, true, 4, 4},  // ... to centre
-};
-
-constexpr TShredRow ShredRowOf(int No) {
-  for (const TShredRow& row : kShredTable)
-    if (row.No == No) return row;
+constexpr TShredRow ShredRow(int No) {
+  switch (No) {
+    case 65: return {true, false, 1, 0};  // Uneven shred from right
+    case 66: return {true, false, 2, 0};  // ... from left
+    case 67: return {true, false, 3, 0};  // ... out from middle (horiz)
+    case 68: return {true, false, 4, 0};  // ... in to middle (horiz)
+    case 76: return {false, true, 0, 1};  // ... from bottom
+    case 77: return {false, true, 0, 2};  // ... from top
+    case 78: return {false, true, 0, 3};  // ... from horizon
+    case 79: return {false, true, 0, 4};  // ... in to horizon
+    case 100: return {true, true, 1, 1};  // ... from bottom and right
+    case 101: return {true, true, 1, 2};  // ... from top and right
+    case 102: return {true, true, 2, 1};  // ... from bottom and left
+    case 103: return {true, true, 2, 2};  // ... from top and left
+    case 104: return {true, true, 1, 3};  // ... from horiz and right
+    case 105: return {true, true, 2, 3};  // ... from horiz and left
+    case 106: return {true, true, 3, 1};  // ... from bottom and vert middle
+    case 107: return {true, true, 3, 2};  // ... from top and vert middle
+    case 108: return {true, true, 3, 3};  // ... from centre
+    case 109: return {true, true, 4, 4};  // ... to centre
+  }
   return {};
 }
 
@@ -99,33 +95,13 @@ Region ShredRegion(int A, int V, int W, int H, int RowMode, int ColMode) {
   return b.Build();
 }
 
-template <int No>
-void ShredEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
-  constexpr TShredRow row = ShredRowOf(No);
-  static_assert(row.No == No, "every shred effect has a row in kShredTable");
+void ShredEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+                 int Progress) {
+  const TShredRow row = ShredRow(No);
   const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
   ClippedDraw(
       Screen, Image,
       ShredRegion(row.UsesX ? g.X : 0, row.UsesY ? g.Y : 0, g.W, g.H, row.RowMode, row.ColMode));
 }
-
-template void ShredEffect<65>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<66>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<67>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<68>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<76>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<77>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<78>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<79>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<100>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<101>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<102>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<103>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<104>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<105>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<106>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<107>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<108>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void ShredEffect<109>(Bitmap&, const Bitmap&, const TRect&, int, int);
 
 }  // namespace vantora

@@ -70,35 +70,25 @@ Region RandomSquaresRegion(int W, int H, int S, int P) {
   return rb.Build();
 }
 
-struct TSpeckleModes {
-  int HMode, VMode;
-};
-
-// Effects 123..126, in table order.
-constexpr TSpeckleModes kSpeckleModes[] = {
-    {1, 0},  // 123: strip from the right edge, specks to its left
-    {2, 0},  // 124: strip from the left edge, specks to its right
-    {0, 1},  // 125: strip from the bottom edge, specks above it
-    {0, 2},  // 126: strip from the top edge, specks below it
-};
+// A strip grows from one edge and dissolves into specks at its leading edge;
+// 127 is the random squares.
+Region SpeckleFamilyRegion(int No, const TFrameGeometry& g, int Progress) {
+  switch (No) {
+    case 123: return SpeckleRegion(g.X, g.Y, g.W, g.H, 1, 0);  // from the right
+    case 124: return SpeckleRegion(g.X, g.Y, g.W, g.H, 2, 0);  // from the left
+    case 125: return SpeckleRegion(g.X, g.Y, g.W, g.H, 0, 1);  // from the bottom
+    case 126: return SpeckleRegion(g.X, g.Y, g.W, g.H, 0, 2);  // from the top
+    case 127: return RandomSquaresRegion(g.W, g.H, g.S, Progress);
+  }
+  return {};
+}
 
 }  // namespace
 
-template <int No>
-void SpeckleEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
-  const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
-  if constexpr (No == 127) {
-    ClippedDraw(Screen, Image, RandomSquaresRegion(g.W, g.H, g.S, Progress));
-  } else {
-    constexpr TSpeckleModes m = kSpeckleModes[No - 123];
-    ClippedDraw(Screen, Image, SpeckleRegion(g.X, g.Y, g.W, g.H, m.HMode, m.VMode));
-  }
+void SpeckleEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+                   int Progress) {
+  ClippedDraw(Screen, Image,
+              SpeckleFamilyRegion(No, FrameGeometry(Rect, Step, Progress), Progress));
 }
-
-template void SpeckleEffect<123>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void SpeckleEffect<124>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void SpeckleEffect<125>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void SpeckleEffect<126>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void SpeckleEffect<127>(Bitmap&, const Bitmap&, const TRect&, int, int);
 
 }  // namespace vantora

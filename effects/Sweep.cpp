@@ -66,19 +66,20 @@ Region SweepSectorRegion(const TFrameGeometry& g, int Progress, int Turn) {
   return SweepRegion(cx, cy, R, A0, A1, Progress);
 }
 
-}  // namespace
-
-template <int No>
-void SweepEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
-  const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
-  if constexpr (No == 142)
-    ClippedDraw(Screen, Image, RectangularShredRegion(g));
-  else  // 143 "Sweep clockwise", 144 "Sweep anticlockwise"
-    ClippedDraw(Screen, Image, SweepSectorRegion(g, Progress, No == 143 ? +1 : -1));
+Region SweepFamilyRegion(int No, const TFrameGeometry& g, int Progress) {
+  switch (No) {
+    case 142: return RectangularShredRegion(g);
+    case 143: return SweepSectorRegion(g, Progress, +1);  // clockwise
+    case 144: return SweepSectorRegion(g, Progress, -1);  // anticlockwise
+  }
+  return {};
 }
 
-template void SweepEffect<142>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void SweepEffect<143>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void SweepEffect<144>(Bitmap&, const Bitmap&, const TRect&, int, int);
+}  // namespace
+
+void SweepEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+                 int Progress) {
+  ClippedDraw(Screen, Image, SweepFamilyRegion(No, FrameGeometry(Rect, Step, Progress), Progress));
+}
 
 }  // namespace vantora

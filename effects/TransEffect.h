@@ -14,6 +14,7 @@
 //     state between frames and never writes outside Screen, so two controls
 //     can animate at once.
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -37,7 +38,7 @@ struct TEffectEntry {
 };
 
 // Entry N holds effect N; entry 0 is unused (style 0 is "Custom", no effect).
-extern const TEffectEntry EffectTable[kEffectCount + 1];
+extern const std::array<TEffectEntry, kEffectCount + 1> EffectTable;
 
 // The procedure of effect n, 1..150.
 TEffectProc ProcOf(int n);

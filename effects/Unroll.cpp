@@ -81,26 +81,16 @@ constexpr TCopies BuildUpRow(int No, const TFrameGeometry& g) {
 
 }  // namespace
 
-template <int No>
-void UnrollEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
+void UnrollEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+                  int Progress) {
   const TUnrollRow row = UnrollRow(No, FrameGeometry(Rect, Step, Progress));
   MirrorCopy(Screen, row.Band, Image, row.Source, row.Horizontal, !row.Horizontal);
   PlainCopy(Screen, row.Unrolled, Image);
 }
 
-template <int No>
-void BuildUpEffect(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
-  DrawRow<No>(Screen, Image, Rect, Step, Progress, BuildUpRow);
+void BuildUpEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
+                   int Progress) {
+  DrawRow(No, Screen, Image, Rect, Step, Progress, BuildUpRow);
 }
-
-template void UnrollEffect<14>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void UnrollEffect<15>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void UnrollEffect<31>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void UnrollEffect<32>(Bitmap&, const Bitmap&, const TRect&, int, int);
-
-template void BuildUpEffect<16>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BuildUpEffect<17>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BuildUpEffect<33>(Bitmap&, const Bitmap&, const TRect&, int, int);
-template void BuildUpEffect<34>(Bitmap&, const Bitmap&, const TRect&, int, int);
 
 }  // namespace vantora

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "NumberedPictures.h"
+#include "raster/Draw.h"
 
 using namespace vantora;
 using namespace vantora::testing;
@@ -128,6 +129,26 @@ TEST_P(EffectContract, LargePicturesAtSampledProgresses) {
       CheckFrame(c.Size, c.Step, progress);
       if (HasFailure()) return;
     }
+}
+
+// Every number reaches a member that draws: half way through, part of the
+// frame shows the new picture (a number whose family has no row for it would
+// leave the old picture, which passes every check above). The numbered
+// pictures differ only in byte 3, which the fade leaves alone, so the fade
+// blends black into white instead.
+TEST_P(EffectContract, HalfWayShowsPartOfTheNewPicture) {
+  if (GetParam() == kFade) {
+    Bitmap black(64, 48), white(64, 48), frame(64, 48);
+    FillRect(white, white.BoundsRect(), 0x00FFFFFFu);
+    ComposeFrame(frame, black, white, kFade, 4, 50);
+    EXPECT_EQ(frame.Pixel(31, 17), 0x007F7F7Fu);  // 255 x 50 div 100 in each colour byte
+    return;
+  }
+  const Bitmap frame = CheckFrame({64, 48}, 4, 50);
+  int fromNew = 0;
+  for (int y = 0; y < frame.Height(); ++y)
+    for (int x = 0; x < frame.Width(); ++x) fromNew += Decode(frame.Pixel(x, y)).Which == kNew;
+  EXPECT_GT(fromNew, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllEffects, EffectContract, ::testing::Range(1, kEffectCount + 1),
