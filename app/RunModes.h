@@ -1,6 +1,8 @@
 #pragma once
 // The run switch of the command line and the run mode it selects.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@ enum TRunMode {
   rmNone,  // no window: the program ends at once
   rmShow,  // the full-screen show
   rmConfiguration,  // the settings window and its dialogs
+  rmHost,  // the show inside a window of the desktop's screen-saver host
 };
 
 // The first two characters of the first argument, upper-cased (fewer when
@@ -17,10 +20,33 @@ enum TRunMode {
 // window handle, and every further argument are ignored.
 std::string RunSwitch(const std::string& firstArgument);
 
-// arguments: the command-line arguments after the program name. No argument
-// at all selects configuration; otherwise "/S" selects the show and "/C"
-// configuration, after upper-casing; anything else (the host's preview "/P"
-// or password "/A" requests, "-s", "") selects nothing.
+// What the command line asks for.
+struct TRunRequest {
+  TRunMode Mode = rmNone;
+  // Host mode: the X window to draw in; 0 means the root window.
+  std::uint32_t HostWindow = 0;
+  // Why a host request cannot be followed (rmNone then); empty otherwise.
+  std::string Problem;
+};
+
+// arguments: the command-line arguments after the program name.
+// screensaverWindow: the value of XSCREENSAVER_WINDOW, or null when unset.
+//
+// No argument at all selects configuration; a first argument of "/S" or
+// "/C" (after upper-casing) selects the show or configuration. Otherwise
+// the screen-saver hosts' switches anywhere on the line select host mode:
+// "-root"/"--root" (the root window), "-window-id ID"/"--window-id ID" or
+// "--window-id=ID". XSCREENSAVER_WINDOW, when it names a window, takes
+// precedence over both: the host sets it to the window it wants drawn on.
+// Anything else (the host's preview "/P" or password "/A" requests, "-s",
+// "") selects nothing.
+TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* screensaverWindow);
+
+// The run mode alone, as if XSCREENSAVER_WINDOW were unset.
 TRunMode RunModeOf(const std::vector<std::string>& arguments);
+
+// An X window id in decimal or with a 0x/0X prefix in hexadecimal; nothing
+// for 0, for numbers past 32 bits and for anything that is not a number.
+std::optional<std::uint32_t> ParseWindowId(const std::string& text);
 
 }  // namespace vantora

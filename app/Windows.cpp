@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/PlaceholderForm.h"
+#include "app/Signals.h"
 #include "config/Unit2.h"
 #include "config/Unit3.h"
 #include "config/Unit4.h"
@@ -37,7 +38,9 @@ std::unique_ptr<Form> SideWindow(std::unique_ptr<Form> form) {
 }  // namespace
 
 void RunShowMode(int& argc, char** argv) {
+  TQuitOnSignals quitOnSignals;
   QApplication app(argc, argv);
+  quitOnSignals.Listen();
   RegisterFontSubstitutions();
   auto form1 = std::make_unique<TForm1>();
   form1->show();
@@ -45,7 +48,9 @@ void RunShowMode(int& argc, char** argv) {
 }
 
 void RunConfigurationMode(int& argc, char** argv) {
+  TQuitOnSignals quitOnSignals;
   QApplication app(argc, argv);
+  quitOnSignals.Listen();
   RegisterFontSubstitutions();
   // The creation order is fixed: TForm2, TForm3, TForm4, TForm5, Tform6.
   auto form2 = std::make_unique<TForm2>();

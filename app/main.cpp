@@ -1,6 +1,9 @@
 // Entry: one instance at a time, the run mode from the command line, the
 // windows of that mode, and the marker given back when the event loop ends.
+// Host mode runs as many copies as the screen-saver host starts, unguarded.
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,11 @@ int main(int argc, char** argv) {
   using namespace vantora;
   SetProgramArgument(argc > 0 ? argv[0] : nullptr);
 
+  const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const TRunRequest request = RunRequestOf(arguments, std::getenv("XSCREENSAVER_WINDOW"));
+  if (request.Mode == rmHost) return RunHostMode(argc, argv, request.HostWindow);
+  if (!request.Problem.empty()) std::fprintf(stderr, "vantora: %s\n", request.Problem.c_str());
+
   // Another instance runs (a show, or the settings window): end at once,
   // touching nothing.
   SingleInstance guard;
@@ -21,10 +29,10 @@ int main(int argc, char** argv) {
   // arUnavailable (no folder for the lock file) runs unguarded rather than
   // never running at all.
 
-  const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-  switch (RunModeOf(arguments)) {
+  switch (request.Mode) {
     case rmShow: RunShowMode(argc, argv); break;
     case rmConfiguration: RunConfigurationMode(argc, argv); break;
+    case rmHost:
     case rmNone: break;
   }
 

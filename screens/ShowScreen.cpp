@@ -35,6 +35,7 @@ TShowScreen::TShowScreen(const TShowOptions& options, std::string programFolder,
       Music(*MediaPlayer1),
       FProgramFolder(std::move(programFolder)),
       FMask(options.Mask),
+      FOwnsScreen(options.OwnsScreen),
       FLoader(this) {
   setWindowTitle(QStringLiteral("Vantora"));
   QPalette black = palette();
@@ -65,7 +66,7 @@ TShowScreen::TShowScreen(const TShowOptions& options, std::string programFolder,
 
   // Without a window manager a full-screen state does not resize the
   // window, so it takes the screen's size from the start.
-  if (QScreen* s = screen()) setGeometry(s->geometry());
+  if (QScreen* s = screen(); s && FOwnsScreen) setGeometry(s->geometry());
 }
 
 TShowScreen::~TShowScreen() {
@@ -79,6 +80,7 @@ TShowScreen::~TShowScreen() {
 }
 
 QSize TShowScreen::ScreenSize() const {
+  if (!FOwnsScreen) return size();  // the pictures fill the host's window
   if (QScreen* s = screen()) return s->size();
   return TransitionView1->size();
 }
@@ -139,11 +141,11 @@ void TShowScreen::FormActivate() {
   // on: the window still covers the screen and hides the cursor.
   RunHandler([this] { Music.Start(); });
   // The window covers the screen.
-  if (isVisible()) CoverScreen();
+  if (isVisible() && FOwnsScreen) CoverScreen();
   // One hiding per window: an activation while the cursor is already
   // hidden by this window keeps the counter where it is, so closing always
   // gives the cursor back.
-  if (!FCursorHidden) {
+  if (FOwnsScreen && !FCursorHidden) {
     ShowCursor(false);
     FCursorHidden = true;
   }
@@ -292,9 +294,11 @@ void TShowScreen::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   FShowActivationDue = true;
   FReactivates = false;
-  raise();
-  activateWindow();
-  setFocus(Qt::ActiveWindowFocusReason);
+  if (FOwnsScreen) {
+    raise();
+    activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
+  }
   QMetaObject::invokeMethod(
       this,
       [this] {

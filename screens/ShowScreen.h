@@ -40,6 +40,10 @@ struct TShowOptions {
   int InitialStep = 4;  // TransitionView1.Step until activation
   bool StaysOnTop = true;
   bool ToolWindow = true;  // no task-bar entry
+  // The show covers the screen: it takes the focus, hides the cursor and
+  // goes full screen. False for a show inside a window another program owns
+  // (the screen-saver host), which keeps all of that to itself.
+  bool OwnsScreen = true;
 };
 
 class TShowScreen : public QWidget {
@@ -105,6 +109,7 @@ class TShowScreen : public QWidget {
 
   std::string FProgramFolder;
   QString FMask;
+  bool FOwnsScreen;
   std::unique_ptr<TIniFile> FIni;
   TPictureLoader FLoader;
   // Pictures asked for by ticks, in order; null = no file to load.

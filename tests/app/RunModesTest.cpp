@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,4 +54,79 @@ TEST(RunModes, SwitchIsTheFirstTwoCharactersUpperCased) {
   };
   for (const auto& [argument, expected] : cases)
     EXPECT_EQ(RunSwitch(argument), expected) << argument;
+}
+
+TEST(RunModes, HostSwitchesSelectHostModeWithTheirWindow) {
+  struct Case {
+    std::vector<std::string> Arguments;
+    const char* Environment;  // XSCREENSAVER_WINDOW, null when unset
+    TRunMode Mode;
+    std::uint32_t Window;
+    bool Problem = false;  // the request says why it cannot be followed
+  };
+  const Case cases[] = {
+      {{"-root"}, nullptr, rmHost, 0},
+      {{"--root"}, nullptr, rmHost, 0},
+      {{"--root"}, "0x1c00007", rmHost, 0x1c00007},
+      {{"-window-id", "4194311"}, nullptr, rmHost, 4194311},
+      {{"--window-id", "0x400007"}, nullptr, rmHost, 0x400007},
+      {{"--window-id=0X40000A"}, nullptr, rmHost, 0x40000A},
+      // The hosts put other switches around theirs.
+      {{"-fps", "--root", "-install"}, nullptr, rmHost, 0},
+      {{"-root", "-window-id", "77"}, nullptr, rmHost, 77},
+      // The environment wins over the command line, even over a bad id.
+      {{"-window-id", "77"}, "88", rmHost, 88},
+      {{"-window-id", "junk"}, "0x58", rmHost, 0x58},
+      // An unusable environment leaves the command line in charge.
+      {{"--root"}, "", rmHost, 0},
+      {{"--root"}, "none", rmHost, 0},
+      {{"-window-id", "77"}, "0", rmHost, 77},
+      // No host switch: the environment alone selects nothing.
+      {{}, "0x58", rmConfiguration, 0},
+      {{"/s"}, "0x58", rmShow, 0},
+      {{"/c", "--root"}, nullptr, rmConfiguration, 0},
+      {{"/S", "-window-id", "77"}, nullptr, rmShow, 0},
+      {{"-p"}, "0x58", rmNone, 0},
+      {{"root"}, nullptr, rmNone, 0},
+      {{"---root"}, nullptr, rmNone, 0},
+      {{"-window-id=77"}, nullptr, rmNone, 0},
+      // A host switch without a usable window: nothing, with the reason.
+      {{"-window-id"}, nullptr, rmNone, 0, true},
+      {{"-window-id", "0"}, nullptr, rmNone, 0, true},
+      {{"-window-id", "-5"}, nullptr, rmNone, 0, true},
+      {{"--window-id="}, nullptr, rmNone, 0, true},
+  };
+  for (const Case& c : cases) {
+    std::string shown;
+    for (const auto& a : c.Arguments) shown += "[" + a + "]";
+    shown += c.Environment ? std::string(" env ") + c.Environment : " no env";
+    const TRunRequest request = RunRequestOf(c.Arguments, c.Environment);
+    EXPECT_EQ(request.Mode, c.Mode) << shown;
+    EXPECT_EQ(request.HostWindow, c.Window) << shown;
+    EXPECT_EQ(!request.Problem.empty(), c.Problem) << shown << ": " << request.Problem;
+  }
+}
+
+TEST(RunModes, WindowIdsAreDecimalOrHexadecimalAndFitIn32Bits) {
+  const std::pair<std::string, std::optional<std::uint32_t>> cases[] = {
+      {"1", 1},
+      {"4294967295", 0xFFFFFFFFu},
+      {"0xFFFFFFFF", 0xFFFFFFFFu},
+      {"0x1c00007", 0x1c00007},
+      {"012", 12},  // decimal, not octal
+      {"4294967296", std::nullopt},
+      {"0x100000000", std::nullopt},
+      {"99999999999999999999999", std::nullopt},
+      {"0", std::nullopt},
+      {"0x0", std::nullopt},
+      {"0x", std::nullopt},
+      {"", std::nullopt},
+      {"+5", std::nullopt},
+      {" 5", std::nullopt},
+      {"5 ", std::nullopt},
+      {"1e3", std::nullopt},
+      {"0x1g", std::nullopt},
+      {"ff", std::nullopt},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(ParseWindowId(text), expected) << text;
 }

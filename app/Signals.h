@@ -1,0 +1,32 @@
+#pragma once
+// Ends the application's event loop when the process is asked to end
+// (SIGTERM, SIGINT, SIGHUP), so that windows close, music stops and
+// workers are joined as on any normal end, instead of the process dying in
+// the middle of a frame.
+//
+// The signal handler only writes one byte into a pipe; the event loop reads
+// it and quits. A signal that arrives before the application object exists
+// waits in the pipe and is acted on as soon as the loop runs.
+
+#include <memory>
+
+class QSocketNotifier;
+
+namespace vantora {
+
+class TQuitOnSignals {
+ public:
+  // Installs the handlers; at most one object at a time.
+  TQuitOnSignals();
+  ~TQuitOnSignals();  // puts the default handlers back
+  TQuitOnSignals(const TQuitOnSignals&) = delete;
+  TQuitOnSignals& operator=(const TQuitOnSignals&) = delete;
+
+  // Starts listening (the application object must exist).
+  void Listen();
+
+ private:
+  std::unique_ptr<QSocketNotifier> FNotifier;
+};
+
+}  // namespace vantora

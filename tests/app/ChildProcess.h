@@ -1,0 +1,125 @@
+#pragma once
+// Test support: a temporary folder, and a started program with its own
+// environment that the test can wait for, signal and kill. Plain POSIX.
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+extern char** environ;
+
+namespace vantora::test {
+
+// A folder of its own under the temporary folder, removed with its contents.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& prefix = "vantora-test") {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
+    FPath = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(FPath, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& Path() const { return FPath; }
+
+ private:
+  std::string FPath;
+};
+
+inline void Nap(std::chrono::milliseconds ms = std::chrono::milliseconds(10)) {
+  const timespec t{0, long(ms.count()) * 1'000'000};
+  ::nanosleep(&t, nullptr);
+}
+
+using TEnvironment = std::vector<std::pair<std::string, std::string>>;
+
+class ChildProcess {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr auto kPatience = std::chrono::seconds(20);
+
+  // Starts program with arguments, in the test's environment with the
+  // variables of env set (an empty value removes the variable).
+  ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+               const TEnvironment& env) {
+    std::vector<std::string> vars;
+    for (char** e = environ; *e != nullptr; ++e) {
+      bool replaced = false;
+      for (const auto& [name, value] : env)
+        replaced |= std::strncmp(*e, (name + "=").c_str(), name.size() + 1) == 0;
+      if (!replaced) vars.push_back(*e);
+    }
+    for (const auto& [name, value] : env)
+      if (!value.empty()) vars.push_back(name + "=" + value);
+    std::vector<std::string> args{program};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv, envp;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (auto& v : vars) envp.push_back(v.data());
+    envp.push_back(nullptr);
+    if (::posix_spawn(&FPid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
+      throw std::runtime_error("cannot start " + program);
+  }
+  ~ChildProcess() {
+    if (FPid > 0) Kill();
+  }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Waits up to patience for the process to end; returns its exit status,
+  // or -1 when it did not exit normally (a signal) or is still running.
+  int ExitStatus(Clock::duration patience = kPatience) {
+    const auto deadline = Clock::now() + patience;
+    do {
+      int status = 0;
+      if (::waitpid(FPid, &status, WNOHANG) == FPid) {
+        FPid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
+      Nap(std::chrono::milliseconds(1));
+    } while (Clock::now() < deadline);
+    return -1;
+  }
+
+  bool Running() { return FPid > 0 && ::waitpid(FPid, nullptr, WNOHANG) == 0; }
+  pid_t Pid() const { return FPid; }
+  void Signal(int signal) { ::kill(FPid, signal); }
+
+  void Kill() {
+    ::kill(FPid, SIGKILL);
+    ::waitpid(FPid, nullptr, 0);
+    FPid = -1;
+  }
+
+  // Waits until condition holds while the process runs.
+  bool WaitFor(const std::function<bool()>& condition) {
+    const auto deadline = Clock::now() + kPatience;
+    while (Clock::now() < deadline) {
+      if (condition()) return true;
+      if (!Running()) return false;
+      Nap();
+    }
+    return false;
+  }
+
+ private:
+  pid_t FPid = -1;
+};
+
+}  // namespace vantora::test
