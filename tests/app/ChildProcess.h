@@ -1,6 +1,6 @@
 #pragma once
-// Test support: a temporary folder, and a started program with its own
-// environment that the test can wait for, signal and kill. Plain POSIX.
+// Test support: a started program with its own environment that the test
+// can wait for, signal and kill. Plain POSIX.
 
 #include <signal.h>
 #include <spawn.h>
@@ -17,29 +17,11 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/TempFolder.h"
+
 extern char** environ;
 
 namespace vantora::test {
-
-// A folder of its own under the temporary folder, removed with its contents.
-class TempFolder {
- public:
-  explicit TempFolder(const std::string& prefix = "vantora-test") {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    FPath = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(FPath, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& Path() const { return FPath; }
-
- private:
-  std::string FPath;
-};
 
 inline void Nap(std::chrono::milliseconds ms = std::chrono::milliseconds(10)) {
   const timespec t{0, long(ms.count()) * 1'000'000};

@@ -73,7 +73,7 @@ TEST_F(ProgramLocation, AnInstalledProgramKeepsItsSettingsInTheUsersConfigFolder
     EXPECT_EQ(SettingsFileFor(Bin()), Home() + "/.config/vantora/scr.ini");
   }
   // A writable scr.ini put beside the program is used.
-  Root.Write("prefix/bin/scr.ini", "[sys]\n");
+  Root.WriteText("prefix/bin/scr.ini", "[sys]\n");
   EXPECT_EQ(SettingsFileFor(Bin()), Bin() + "/scr.ini");
   EXPECT_EQ(DefaultPictureFolderFor(Bin()), Installed());
   // One marked read-only is not.
@@ -83,7 +83,7 @@ TEST_F(ProgramLocation, AnInstalledProgramKeepsItsSettingsInTheUsersConfigFolder
 
 TEST_F(ProgramLocation, AProgramFolderTheUserCannotWriteToSendsTheSettingsHome) {
   fs::create_directories(Bin() + "/pics");
-  Root.Write("prefix/bin/scr.ini", "[sys]\n");
+  Root.WriteText("prefix/bin/scr.ini", "[sys]\n");
   ::chmod((Bin() + "/scr.ini").c_str(), 0644);
   ::chmod(Bin().c_str(), 0755);
   // Exit codes: 1 the file beside, 2 the file at home, 3 anything else.

@@ -10,31 +10,15 @@
 #include <string>
 
 #include "platform/SingleInstance.h"
+#include "tests/support/TempFolder.h"
 
 extern char** environ;
 
 using namespace vantora;
 namespace fs = std::filesystem;
+using test::TempFolder;
 
 namespace {
-
-// A private marker folder, so the tests never meet a real running instance.
-class MarkerFolder {
- public:
-  MarkerFolder() {
-    std::string pattern = (fs::temp_directory_path() / "vantora-marker-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    FPath = pattern;
-  }
-  ~MarkerFolder() {
-    std::error_code ec;
-    fs::remove_all(FPath, ec);
-  }
-  const std::string& Path() const { return FPath; }
-
- private:
-  std::string FPath;
-};
 
 // What a second process sees of the marker: bit 0 = Find() reported it
 // held, bits 1.. = the result of its own Acquire().
@@ -85,7 +69,7 @@ pid_t ForkHolder(const std::string& folder, bool spawnSleeper, pid_t* sleeper = 
 }  // namespace
 
 TEST(SingleInstance, OnlyOneHolderAtATime) {
-  MarkerFolder folder;
+  TempFolder folder{"vantora-marker"};
   SingleInstance guard("SingleApp", folder.Path());
   EXPECT_FALSE(guard.Find());
   EXPECT_EQ(ProbeInChild(folder.Path()), kSeesNone);
@@ -113,7 +97,7 @@ TEST(SingleInstance, OnlyOneHolderAtATime) {
 }
 
 TEST(SingleInstance, KilledHolderLeavesNoStaleMarker) {
-  MarkerFolder folder;
+  TempFolder folder{"vantora-marker"};
   const pid_t holder = ForkHolder(folder.Path(), false);
   SingleInstance guard("SingleApp", folder.Path());
   EXPECT_TRUE(guard.Find());
@@ -129,7 +113,7 @@ TEST(SingleInstance, KilledHolderLeavesNoStaleMarker) {
 }
 
 TEST(SingleInstance, ProgramsStartedByTheHolderDoNotKeepTheMarker) {
-  MarkerFolder folder;
+  TempFolder folder{"vantora-marker"};
   pid_t sleeper = 0;
   const pid_t holder = ForkHolder(folder.Path(), true, &sleeper);
   int status = 0;
@@ -143,7 +127,7 @@ TEST(SingleInstance, ProgramsStartedByTheHolderDoNotKeepTheMarker) {
 }
 
 TEST(SingleInstance, LockFileLocation) {
-  MarkerFolder folder;
+  TempFolder folder{"vantora-marker"};
   const char* saved = std::getenv("XDG_RUNTIME_DIR");
   const std::string savedValue = saved != nullptr ? saved : "";
 
@@ -160,7 +144,7 @@ TEST(SingleInstance, LockFileLocation) {
 }
 
 TEST(SingleInstance, PlantedLinkIsNotUsed) {
-  MarkerFolder folder;
+  TempFolder folder{"vantora-marker"};
   SingleInstance guard("SingleApp", folder.Path());
   fs::create_symlink(folder.Path() + "/elsewhere", guard.LockPath());
   EXPECT_EQ(guard.Acquire(), SingleInstance::arUnavailable);

@@ -13,8 +13,10 @@
 #include <jpeglib.h>
 
 #include "raster/Picture.h"
+#include "tests/support/TempFolder.h"
 
 using namespace vantora;
+using test::TempFolder;
 
 namespace {
 
@@ -187,28 +189,6 @@ std::string ErrorOf(const std::function<void()>& f) {
   }
   return "";
 }
-
-// A scratch folder removed at the end of the test.
-class TempDir {
- public:
-  TempDir() {
-    FPath = std::filesystem::temp_directory_path() /
-            ("vantora-picture-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(FPath);
-  }
-  ~TempDir() { std::filesystem::remove_all(FPath); }
-  std::string Write(const std::string& name, const Bytes& bytes) const {
-    const std::string path = (FPath / name).string();
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return path;
-  }
-  std::string Path(const std::string& name) const { return (FPath / name).string(); }
-
- private:
-  std::filesystem::path FPath;
-};
 
 // A JPEG written with libjpeg directly, for colour spaces our encoder does
 // not produce: components bytes per pixel, all pixels the same.
@@ -498,7 +478,7 @@ TEST(JpegDecoding, GreyscaleAndCmykPicturesBecomeRgb) {
 // Files and signatures
 
 TEST(PictureFiles, LoadsByExtensionWithoutRegardToCase) {
-  TempDir dir;
+  TempFolder dir;
   const Bitmap b = Smooth(20, 10);
   const std::string jpg = dir.Write("a.JPG", EncodeJpeg(b, 90, false));
   const std::string jpeg = dir.Write("b.Jpeg", EncodeJpeg(b, 90, true));
@@ -642,7 +622,7 @@ TEST(HostilePictures, DamagedFilesGiveAnErrorNamingTheFile) {
 }
 
 TEST(HostilePictures, MissingAndEmptyFilesGiveAnErrorNamingTheFile) {
-  TempDir dir;
+  TempFolder dir;
   for (const char* name : {"missing.jpg", "missing.bmp"}) {
     const std::string path = dir.Path(name);
     EXPECT_NE(ErrorOf([&] { Picture().LoadFromFile(path); }).find(path), std::string::npos);

@@ -15,40 +15,15 @@
 #include <vector>
 
 #include "settings/IniFile.h"
+#include "tests/support/Child.h"
+#include "tests/support/TempFolder.h"
 
 using namespace vantora;
 namespace fs = std::filesystem;
+using test::InChild;
+using test::TempFolder;
 
 namespace {
-
-// A fresh folder per test, removed afterwards.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "vantora-ini-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    FPath = pattern;
-    fs::permissions(FPath, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                               fs::perms::others_read | fs::perms::others_exec);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::permissions(FPath, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(FPath, ec);
-  }
-  std::string operator/(const std::string& name) const { return (FPath / name).string(); }
-  const fs::path& Path() const { return FPath; }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(FPath))
-      names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  fs::path FPath;
-};
 
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -60,17 +35,6 @@ std::string Slurp(const std::string& path) {
 void Spit(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
-}
-
-// Runs body in a child process and returns its exit status (or -1 when it
-// did not exit normally). Used where a test needs to give up privileges or
-// lower a resource limit without affecting the test process.
-int InChild(const std::function<int()>& body) {
-  const pid_t pid = ::fork();
-  if (pid == 0) ::_exit(body());
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Exit codes of a child that attempts a write.
@@ -149,7 +113,7 @@ TEST(IniFileRead, IntegerAndBooleanEncodings) {
       {"0x100000000", 77, true, false},
   };
   TempFolder folder;
-  TIniFile ini(folder / "scr.ini");
+  TIniFile ini(folder.Path("scr.ini"));
   for (const Case& c : cases) {
     ini.WriteString("sys", "1", c.Text);
     EXPECT_EQ(ini.ReadInteger("sys", "1", 77), c.Integer) << '"' << c.Text << '"';
@@ -160,7 +124,7 @@ TEST(IniFileRead, IntegerAndBooleanEncodings) {
 
 TEST(IniFileRead, MissingEmptyAndSectionlessFilesGiveDefaults) {
   TempFolder folder;
-  const std::string path = folder / "scr.ini";
+  const std::string path = folder.Path("scr.ini");
   const std::function<void()> setups[] = {
       [] {},  // missing file
       [&] { Spit(path, ""); },  // empty file
@@ -183,20 +147,20 @@ TEST(IniFileRead, MissingEmptyAndSectionlessFilesGiveDefaults) {
 
 TEST(IniFileRead, SectionAndKeyNamesIgnoreCase) {
   TempFolder folder;
-  Spit(folder / "scr.ini", "[Song]\nPLAY=yes\nCyc=1\n");
-  TIniFile ini(folder / "scr.ini");
+  Spit(folder.Path("scr.ini"), "[Song]\nPLAY=yes\nCyc=1\n");
+  TIniFile ini(folder.Path("scr.ini"));
   EXPECT_EQ(ini.ReadString("song", "play", "no"), "yes");
   EXPECT_EQ(ini.ReadString("SONG", "Play", "no"), "yes");
   EXPECT_TRUE(ini.ReadBool("sOnG", "cyc", false));
   // Values keep their case: "YES" is not "yes".
   ini.WriteString("song", "play", "YES");
   EXPECT_EQ(ini.ReadString("song", "play", "no"), "YES");
-  EXPECT_EQ(Slurp(folder / "scr.ini"), "[Song]\nPLAY=YES\nCyc=1\n");
+  EXPECT_EQ(Slurp(folder.Path("scr.ini")), "[Song]\nPLAY=YES\nCyc=1\n");
 }
 
 TEST(IniFileRead, LongValuesAreCutTo2047Bytes) {
   TempFolder folder;
-  TIniFile ini(folder / "scr.ini");
+  TIniFile ini(folder.Path("scr.ini"));
   for (const std::size_t length : {2046u, 2047u, 2048u, 5000u}) {
     const std::string value(length, 'a');
     ini.WriteString("sys", "dir", value);
@@ -225,16 +189,16 @@ TEST(IniFileRead, QuotesAndEmptyValues) {
   };
   TempFolder folder;
   for (const Case& c : cases) {
-    Spit(folder / "scr.ini", std::string("[sys]\n") + c.Line + "\n");
-    EXPECT_EQ(TIniFile(folder / "scr.ini").ReadString("sys", "dir", "default"), c.Expected)
+    Spit(folder.Path("scr.ini"), std::string("[sys]\n") + c.Line + "\n");
+    EXPECT_EQ(TIniFile(folder.Path("scr.ini")).ReadString("sys", "dir", "default"), c.Expected)
         << c.Line;
   }
 }
 
 TEST(IniFileWindows, ReadsAFileWrittenOnWindows) {
   TempFolder folder;
-  Spit(folder / "scr.ini", kWindowsFile);
-  TIniFile ini(folder / "scr.ini");
+  Spit(folder.Path("scr.ini"), kWindowsFile);
+  TIniFile ini(folder.Path("scr.ini"));
   EXPECT_FALSE(ini.ReadBool("sys", "1", true));
   EXPECT_EQ(ini.ReadString("sys", "dir", ""), "D:\\Photos\\2019");
   EXPECT_EQ(ini.ReadInteger("sys", "3", 15000), 20000);
@@ -246,7 +210,7 @@ TEST(IniFileWindows, ReadsAFileWrittenOnWindows) {
 
 TEST(IniFileWindows, WritesKeepEveryOtherByte) {
   TempFolder folder;
-  const std::string path = folder / "scr.ini";
+  const std::string path = folder.Path("scr.ini");
   Spit(path, kWindowsFile);
   TIniFile ini(path);
 
@@ -284,7 +248,7 @@ TEST(IniFileWrite, NewLinesFollowTheFilesLineEnds) {
       {"\xEF\xBB\xBF[sys]\n", "\xEF\xBB\xBF[sys]\n6=8\n[new]\na=1\n"},
   };
   TempFolder folder;
-  const std::string path = folder / "scr.ini";
+  const std::string path = folder.Path("scr.ini");
   for (const Case& c : cases) {
     Spit(path, c.Before);
     TIniFile ini(path);
@@ -296,7 +260,7 @@ TEST(IniFileWrite, NewLinesFollowTheFilesLineEnds) {
 
 TEST(IniFileWrite, FirstWriteCreatesTheFileAndEveryWriteIsSeenAtOnce) {
   TempFolder folder;
-  const std::string path = folder / "scr.ini";
+  const std::string path = folder.Path("scr.ini");
   TIniFile writer(path);
   TIniFile reader(path);
   EXPECT_FALSE(fs::exists(path));
@@ -312,19 +276,19 @@ TEST(IniFileWrite, FirstWriteCreatesTheFileAndEveryWriteIsSeenAtOnce) {
 TEST(IniFileWrite, FirstWriteCreatesMissingFoldersPrivateToTheUser) {
   // As for ~/.config/vantora/scr.ini when neither folder exists yet.
   TempFolder folder;
-  const std::string path = folder / "config/vantora/scr.ini";
+  const std::string path = folder.Path("config/vantora/scr.ini");
   TIniFile ini(path);
   EXPECT_EQ(ini.ReadInteger("sys", "3", 15000), 15000);
-  EXPECT_FALSE(fs::exists(folder / "config")) << "a read must not create folders";
+  EXPECT_FALSE(fs::exists(folder.Path("config"))) << "a read must not create folders";
   ini.WriteInteger("sys", "3", 4000);
   EXPECT_EQ(TIniFile(path).ReadInteger("sys", "3", 0), 4000);
   for (const char* created : {"config", "config/vantora"})
-    EXPECT_EQ(fs::status(folder / created).permissions(), fs::perms::owner_all) << created;
+    EXPECT_EQ(fs::status(folder.Path(created)).permissions(), fs::perms::owner_all) << created;
 }
 
 TEST(IniFileWrite, DefaultSettingsButtonSequence) {
   TempFolder folder;
-  const std::string path = folder / "scr.ini";
+  const std::string path = folder.Path("scr.ini");
   Spit(path, "[song]\ncyc=1\nhow=2\nsong0=/m/a.mp3\nsong1=/m/b.mp3\nplay=yes\n[sys]\ndir=/p\n");
   TIniFile ini(path);
   ini.WriteBool("sys", "1", false);
@@ -345,7 +309,7 @@ TEST(IniFileWrite, DefaultSettingsButtonSequence) {
 
 TEST(IniFileWrite, PlaylistSaveSequences) {
   TempFolder folder;
-  const std::string path = folder / "scr.ini";
+  const std::string path = folder.Path("scr.ini");
   TIniFile ini(path);
   const auto save = [&](const std::vector<std::string>& list, const std::vector<bool>& exists) {
     ini.WriteBool("song", "cyc", true);
@@ -373,7 +337,7 @@ TEST(IniFileWrite, PlaylistSaveSequences) {
 
 TEST(IniFileWrite, DeleteKeyRemovesOnlyThatLine) {
   TempFolder folder;
-  const std::string path = folder / "scr.ini";
+  const std::string path = folder.Path("scr.ini");
   TIniFile ini(path);
 
   ini.DeleteKey("song", "song0");  // missing file: nothing happens
@@ -391,7 +355,7 @@ TEST(IniFileWrite, DeleteKeyRemovesOnlyThatLine) {
 
 TEST(IniFileWrite, RefusedWritesRaiseAndLeaveTheFileAlone) {
   TempFolder folder;
-  const std::string path = folder / "scr.ini";
+  const std::string path = folder.Path("scr.ini");
   const std::string original = "[sys]\n3=20000\n; keep me\n";
   Spit(path, original);
   const std::string message = "Unable to write to " + path;
@@ -404,7 +368,7 @@ TEST(IniFileWrite, RefusedWritesRaiseAndLeaveTheFileAlone) {
                                      fs::perms::group_read | fs::perms::group_exec |
                                      fs::perms::others_read | fs::perms::others_exec);
   EXPECT_EQ(InChild([&] {
-              if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 9;
+              if (!test::DropRoot()) return 9;
               return AttemptWrite(path, message);
             }),
             kRightError);
@@ -440,7 +404,7 @@ TEST(IniFileWrite, RefusedWritesRaiseAndLeaveTheFileAlone) {
 
 TEST(IniFileWrite, ReplacementKeepsPermissionsLinksAndNoTemporaryFiles) {
   TempFolder folder;
-  const std::string path = folder / "scr.ini";
+  const std::string path = folder.Path("scr.ini");
   Spit(path, "[sys]\n");
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   TIniFile ini(path);
@@ -450,10 +414,10 @@ TEST(IniFileWrite, ReplacementKeepsPermissionsLinksAndNoTemporaryFiles) {
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
   // Through a symbolic link the linked file is updated and the link stays.
-  fs::create_symlink(path, folder / "link.ini");
-  TIniFile linked(folder / "link.ini");
+  fs::create_symlink(path, folder.Path("link.ini"));
+  TIniFile linked(folder.Path("link.ini"));
   linked.WriteInteger("sys", "4", 2);
-  EXPECT_TRUE(fs::is_symlink(folder / "link.ini"));
+  EXPECT_TRUE(fs::is_symlink(folder.Path("link.ini")));
   EXPECT_EQ(Slurp(path), "[sys]\n3=19000\n4=2\n");
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"link.ini", "scr.ini"}));
 }

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -42,16 +43,16 @@ class TempFolder {
   const std::string& Path() const { return FPath; }
   std::string Path(const std::string& name) const { return FPath + "/" + name; }
 
-  // Writes a file (any container of bytes) and returns its path.
-  template <class Bytes>
-  std::string Write(const std::string& name, const Bytes& bytes) const {
+  // Writes a file and returns its path.
+  std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+    return WriteText(name, std::string_view(reinterpret_cast<const char*>(bytes.data()),
+                                            bytes.size()));
+  }
+  std::string WriteText(const std::string& name, std::string_view text) const {
     const std::string path = Path(name);
     std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(std::data(bytes)), std::streamsize(std::size(bytes)));
+        .write(text.data(), std::streamsize(text.size()));
     return path;
-  }
-  std::string Write(const std::string& name, const char* text) const {
-    return Write(name, std::string_view(text));
   }
 
   // The names in the folder, sorted.

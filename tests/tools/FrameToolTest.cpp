@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "raster/Picture.h"
+#include "tests/support/TempFolder.h"
 
 using namespace vantora;
+using test::TempFolder;
 
 namespace {
 
@@ -34,27 +36,6 @@ Bytes ReadBytes(const std::string& path) {
   return Bytes(s.begin(), s.end());
 }
 
-// A scratch folder for one test, removed at its end.
-class TempDir {
- public:
-  TempDir() {
-    FPath = std::filesystem::temp_directory_path() /
-            ("vantora-frame-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(FPath);
-  }
-  ~TempDir() { std::filesystem::remove_all(FPath); }
-  std::string Path(const std::string& name) const { return (FPath / name).string(); }
-  std::string Write(const std::string& name, const Bytes& bytes) const {
-    std::ofstream(Path(name), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return Path(name);
-  }
-
- private:
-  std::filesystem::path FPath;
-};
-
 std::string Quote(const std::string& s) {
   std::string q = "'";
   for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -62,7 +43,7 @@ std::string Quote(const std::string& s) {
 }
 
 // Runs the tool with the arguments and collects its exit status and output.
-TRun RunTool(const TempDir& dir, const std::vector<std::string>& args) {
+TRun RunTool(const TempFolder& dir, const std::vector<std::string>& args) {
   std::string command = Quote(VANTORA_FRAME_TOOL);
   for (const std::string& a : args) command += " " + Quote(a);
   const std::string out = dir.Path("stdout.txt"), err = dir.Path("stderr.txt");
@@ -91,7 +72,7 @@ std::uint32_t BigEndian32(const Bytes& b, std::size_t at) {
 }  // namespace
 
 TEST(FrameTool, BadArgumentsGiveTheUsageAndStatus2) {
-  TempDir dir;
+  TempFolder dir;
   const std::string out = dir.Path("f.bmp");
   const std::vector<std::vector<std::string>> cases = {
       {},
@@ -130,7 +111,7 @@ TEST(FrameTool, BadArgumentsGiveTheUsageAndStatus2) {
 }
 
 TEST(FrameTool, SizeFrameIsABitmapOfThatSizeAndPrintsTheSeed) {
-  TempDir dir;
+  TempFolder dir;
   const TRun r = RunTool(dir, {"--style", "1", "--progress", "50", "--size", "64x48", "--seed",
                                "77", "--out", dir.Path("f.bmp")});
   ASSERT_EQ(r.Status, 0) << r.Err;
@@ -153,7 +134,7 @@ TEST(FrameTool, SizeFrameIsABitmapOfThatSizeAndPrintsTheSeed) {
 }
 
 TEST(FrameTool, RandomEffectAdvancesTheSeedDeterministically) {
-  TempDir dir;
+  TempFolder dir;
   const std::vector<std::string> args = {
       "--style", "65",     "--progress", "50",    "--size",
       "80x60",   "--seed", "12345",      "--out", dir.Path("f.bmp")};
@@ -168,7 +149,7 @@ TEST(FrameTool, RandomEffectAdvancesTheSeedDeterministically) {
 }
 
 TEST(FrameTool, ProgressEndsShowExactlyTheOldAndTheNewPicture) {
-  TempDir dir;
+  TempFolder dir;
   const Bitmap oldPicture = Filled(40, 30, 0x123456), newPicture = Filled(40, 30, 0xABCDEF);
   const std::string oldFile = dir.Write("old.bmp", EncodeBmp24(oldPicture));
   const std::string newFile = dir.Write("new.BMP", EncodeBmp24(newPicture));
@@ -196,7 +177,7 @@ TEST(FrameTool, ProgressEndsShowExactlyTheOldAndTheNewPicture) {
 }
 
 TEST(FrameTool, UnreadablePicturesGiveStatus1WithTheError) {
-  TempDir dir;
+  TempFolder dir;
   const std::string small = dir.Write("small.bmp", EncodeBmp24(Filled(10, 10, 1)));
   const std::string large = dir.Write("large.bmp", EncodeBmp24(Filled(12, 10, 2)));
   const std::string broken = dir.Write("broken.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 0, 16});
@@ -222,7 +203,7 @@ TEST(FrameTool, UnreadablePicturesGiveStatus1WithTheError) {
 }
 
 TEST(FrameTool, ContactSheetHasOneRowPerStyle) {
-  TempDir dir;
+  TempFolder dir;
   auto sheetHeight = [&](const std::string& styles) -> std::uint32_t {
     const TRun r = RunTool(dir, {"--sheet", dir.Path("s.png"), "--styles", styles});
     EXPECT_EQ(r.Status, 0) << r.Err;
