@@ -5,7 +5,7 @@
 
 #include "platform/Cursor.h"
 #include "platform/ErrorReport.h"
-#include "tests/platform/QtApp.h"
+#include "tests/support/QtApp.h"
 
 namespace vantora {
 namespace {

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ErrorReport.h"
-#include "tests/platform/QtApp.h"
+#include "tests/support/QtApp.h"
 #include "tests/platform/Wav.h"
 
 namespace vantora {

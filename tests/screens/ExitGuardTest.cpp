@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/platform/QtApp.h"
+#include "tests/support/QtApp.h"
 #include "tests/screens/TimerClock.h"
 
 namespace vantora {

@@ -7,7 +7,7 @@
 
 #include "platform/ErrorReport.h"
 #include "platform/ProgramFolder.h"
-#include "tests/platform/QtApp.h"
+#include "tests/support/QtApp.h"
 #include "tests/platform/Wav.h"
 #include "tests/screens/StubPlayer.h"
 

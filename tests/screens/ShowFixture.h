@@ -21,7 +21,7 @@
 #include "raster/Picture.h"
 #include "screens/Unit1.h"
 #include "screens/Unit6.h"
-#include "tests/platform/QtApp.h"
+#include "tests/support/QtApp.h"
 #include "tests/screens/StubPlayer.h"
 
 namespace vantora::test {

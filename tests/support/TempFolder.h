@@ -45,8 +45,8 @@ class TempFolder {
 
   // Writes a file and returns its path.
   std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-    return WriteText(name, std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                                            bytes.size()));
+    return WriteText(name,
+                     std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   }
   std::string WriteText(const std::string& name, std::string_view text) const {
     const std::string path = Path(name);

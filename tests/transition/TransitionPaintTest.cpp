@@ -21,8 +21,7 @@ constexpr TPixel kBlack = Rgb(0, 0, 0);
 // Shows the control on the offscreen platform and waits for its first paint.
 void ShowAndPaint(TCustomTransitionView& v) {
   v.show();
-  ASSERT_TRUE(testkit::ProcessEventsUntil(
-      [&] { return v.windowHandle() && v.windowHandle()->isExposed(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return v.windowHandle() && v.windowHandle()->isExposed(); }));
   v.repaint();
 }
 
@@ -194,7 +193,7 @@ TEST(Paint, ClearLeavesOnlyTheBackgroundAfterTheNextPaint) {
   ASSERT_EQ(v.Buffer().Pixel(50, 50), kRed);
   v.Clear();
   EXPECT_TRUE(v.Screen().Empty());
-  ASSERT_TRUE(testkit::ProcessEventsUntil([&] { return v.Buffer().Pixel(50, 50) == kGreen; }));
+  ASSERT_TRUE(test::WaitFor([&] { return v.Buffer().Pixel(50, 50) == kGreen; }));
 }
 
 // The old content of a transition as OnStart sees it.
@@ -316,9 +315,8 @@ TEST(Paint, SettersThatChangeThePlacementRepaint) {
     ShowAndPaint(v);
     ShowPicture(v, p);
     c.Change(v);
-    EXPECT_TRUE(testkit::ProcessEventsUntil([&] {
-      return v.Buffer().Pixel(c.At.X, c.At.Y) == c.Expected;
-    })) << c.Name;
+    EXPECT_TRUE(test::WaitFor([&] { return v.Buffer().Pixel(c.At.X, c.At.Y) == c.Expected; }))
+        << c.Name;
   }
 }
 
@@ -330,10 +328,9 @@ TEST(Paint, ResizeRecentresTheFrameAndResizesTheBuffer) {
   ShowPicture(v, testkit::SolidPicture(50, 50, Rgb(255, 0, 0)));
   EXPECT_EQ(v.PicRect(), (TRect{25, 25, 75, 75}));
   v.resize(200, 100);
-  ASSERT_TRUE(testkit::ProcessEventsUntil([&] { return v.Buffer().Width() == 200; }));
+  ASSERT_TRUE(test::WaitFor([&] { return v.Buffer().Width() == 200; }));
   EXPECT_EQ(v.PicRect(), (TRect{75, 25, 125, 75}));
-  ASSERT_TRUE(
-      testkit::ProcessEventsUntil([&] { return v.Buffer().Pixel(100, 50) == Rgb(255, 0, 0); }));
+  ASSERT_TRUE(test::WaitFor([&] { return v.Buffer().Pixel(100, 50) == Rgb(255, 0, 0); }));
   EXPECT_EQ(v.Buffer().Pixel(50, 50), clWindow);
 }
 

@@ -41,8 +41,7 @@ std::unique_ptr<TTransitionView> MakeView(Mode m) {
   v->SetThreaded(m != Mode::Loop);
   if (m == Mode::ThreadShown) {
     v->show();
-    EXPECT_TRUE(testkit::ProcessEventsUntil(
-        [&] { return v->windowHandle() && v->windowHandle()->isExposed(); }));
+    EXPECT_TRUE(test::WaitFor([&] { return v->windowHandle() && v->windowHandle()->isExposed(); }));
   }
   v->SetPicture(SolidPicture(40, 30, kRed));
   v->SetStep(100);
@@ -91,12 +90,12 @@ TEST(TransitionRun, FramesFollowStepAndDirection) {
 }
 
 TEST(TransitionRun, NaturalEndRaisesEventsInOrder) {
-  const std::vector<std::string> expected = {
-      "Start",       "Before", "Custom",      "After",        "Progress 30", "Before",
-      "Custom",      "After",  "Progress 60", "Before",       "Custom",      "After",
-      "Progress 90", "Before", "After",       "Progress 100",  // the last frame draws the picture
-                                                               // itself
-      "Complete",    "Stop"};
+  const std::vector<std::string> expected = {"Start", "Before", "Custom", "After", "Progress 30",
+                                             "Before", "Custom", "After", "Progress 60", "Before",
+                                             "Custom", "After", "Progress 90", "Before", "After",
+                                             "Progress 100",  // the last frame draws the picture
+                                                              // itself
+                                             "Complete", "Stop"};
   for (const Mode m : kModes) {
     auto v = MakeView(m);
     EventLog log;
@@ -172,7 +171,7 @@ TEST(TransitionRun, StopRaisesOnStopOnlyAndLeavesTheControlIdle) {
     v->SetStep(10);
     v->SetDelay(5000);  // the worker sleeps between frames; Stop wakes it
     v->Execute();
-    ASSERT_TRUE(testkit::ProcessEventsUntil([&] { return !log.Progress().empty(); }));
+    ASSERT_TRUE(test::WaitFor([&] { return !log.Progress().empty(); }));
     v->Stop();
     EXPECT_FALSE(v->Busy()) << Name(m);
     EXPECT_EQ(log.Count("Stop"), 1);
@@ -370,7 +369,7 @@ TEST(TransitionRun, SwitchingManualOnHoldsAThreadedRun) {
   v->SetStep(10);
   v->SetDelay(5000);
   v->Execute();
-  ASSERT_TRUE(testkit::ProcessEventsUntil([&] { return !log.Progress().empty(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return !log.Progress().empty(); }));
   v->SetManual(true);
   QCoreApplication::processEvents();
   EXPECT_TRUE(v->Busy());
@@ -391,7 +390,7 @@ TEST(TransitionRun, DestructionMidRunRaisesNoEndEvents) {
     v->SetStep(10);
     v->SetDelay(5000);
     v->Execute();
-    ASSERT_TRUE(testkit::ProcessEventsUntil([&] { return !log.Progress().empty(); }));
+    ASSERT_TRUE(test::WaitFor([&] { return !log.Progress().empty(); }));
     v.reset();
     QCoreApplication::processEvents();
     EXPECT_EQ(log.Count("Stop"), 0);
@@ -443,7 +442,7 @@ TEST(TransitionRun, StyleChangeDuringAThreadedRunTakesEffectWithoutDeadlock) {
   v->SetStep(5);
   v->SetStyle(30);
   v->Execute();
-  ASSERT_TRUE(testkit::ProcessEventsUntil([&] { return !log.Progress().empty(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return !log.Progress().empty(); }));
   for (int s : {118, 119, 122, 7}) v->SetStyle(s);
   ASSERT_TRUE(WaitIdle(*v));
   EXPECT_EQ(v->Style(), 7);

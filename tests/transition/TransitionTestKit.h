@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "raster/Draw.h"
+#include "tests/support/QtApp.h"
 #include "transition/TransitionView.h"
 
 namespace vantora::testkit {
@@ -78,21 +79,8 @@ class EventLog {
   std::vector<int> FProgress;
 };
 
-// Processes events until done() holds or ten seconds have passed (a hang
-// fails the test instead of blocking the suite); true when done() held.
-template <class F>
-bool ProcessEventsUntil(F&& done) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > 10000) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-  return true;
-}
-
 inline bool WaitIdle(const TCustomTransitionView& v) {
-  return ProcessEventsUntil([&] { return !v.Busy(); });
+  return test::WaitFor([&] { return !v.Busy(); });
 }
 
 // A flag one thread raises and another waits for, at most ten seconds.
