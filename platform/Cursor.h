@@ -11,4 +11,9 @@ int ShowCursor(bool show);
 // The counter as it stands (0 at program start).
 int CursorCounter();
 
+// While at least one keep is in force the cursor shows whatever the counter
+// says: an error box over the show must be usable with the mouse. Every
+// KeepCursorShown(true) is paired with one KeepCursorShown(false).
+void KeepCursorShown(bool keep);
+
 }  // namespace vantora

@@ -2,6 +2,12 @@
 // The application-wide error report: an error raised inside an event handler
 // ends that handler, is shown in a message box with the error's text, and
 // the program goes on. Tests replace the message box with a recorder.
+//
+// The box is not modal, so the window behind it keeps working (the show
+// goes on changing pictures and its exit guard still watches the mouse),
+// and there is at most one: while it is up, a report it already holds adds
+// nothing and a new report adds a line to it. The cursor shows while it is
+// up, also over the show, which hides it. Its object name is "ErrorReportBox".
 
 #include <exception>
 #include <functional>

@@ -51,9 +51,10 @@ void TMusic::Timer4Timer() {
   if (SongIndex >= how) {
     if (FIni->ReadBool("song", "cyc", false)) {
       SongIndex = 0;
-      // Not tested for existence: a missing "song0" fails in Open, which
-      // leaves Timer4 on, and the walk goes on with "song1".
-      PlayFile(Entry(0));
+      // A "song0" whose file has gone ends the walk, as any missing entry
+      // does; opening it would only raise an error box at every pass.
+      const QString song0 = Entry(0);
+      if (FileExists(song0)) PlayFile(song0);
     }
   } else {
     const QString path = Entry(SongIndex);

@@ -12,6 +12,7 @@
 #include "platform/ErrorReport.h"
 #include "platform/FileList.h"
 #include "platform/ProgramFolder.h"
+#include "platform/ProgramWindow.h"
 
 namespace vantora {
 
@@ -100,6 +101,7 @@ void TShowScreen::FormActivate() {
   EffectNo = 0;
   FShows.clear();
   FLoader.Clear();
+  FFailedInARow = 0;
   // A fresh settings-file object.
   FIni = std::make_unique<TIniFile>(SettingsFileFor(FProgramFolder));
   Music.SetSettings(FIni.get());
@@ -157,7 +159,7 @@ void TShowScreen::CoverScreen() {
 }
 
 void TShowScreen::Timer1Timer() {
-  if (FIni->ReadBool("sys", "7", false)) TransitionView1->Clear();
+  FClearDue = FIni->ReadBool("sys", "7", false);
   if (FIni->ReadBool("sys", "1", true)) {
     FListOrder = true;
     if (FIni->ReadBool("sys", "2", true) && PicIndex < PicCount) {
@@ -186,6 +188,9 @@ void TShowScreen::Timer1Timer() {
       ShowAPicture();
     }
   }
+  // A tick that asks for no picture clears at once.
+  if (FClearDue) TransitionView1->Clear();
+  FClearDue = false;
 }
 
 void TShowScreen::ShowAPicture() {
@@ -194,7 +199,8 @@ void TShowScreen::ShowAPicture() {
   const QString path = PicturePath(Memo1.value(PicIndex));
   std::shared_ptr<TDecodeJob> job;
   if (FileExists(path)) job = FLoader.Request(path, ScreenSize(), FittingShrinks());
-  FShows.push_back(job);
+  FShows.push_back({job, FClearDue});
+  FClearDue = false;
   PicIndex = PicIndex + 1;
   Timer1.SetEnabled(false);
   PumpShows();
@@ -202,35 +208,43 @@ void TShowScreen::ShowAPicture() {
 
 void TShowScreen::PumpShows() {
   while (!FShows.empty()) {
-    std::shared_ptr<TDecodeJob> job = FShows.front();
-    if (job && !job->Done) return;  // still decoding; its OnDone comes back here
+    if (FShows.front().Job && !FShows.front().Job->Done) return;  // its OnDone comes back here
+    std::shared_ptr<TDecodeJob> job = std::move(FShows.front().Job);
+    const bool clear = FShows.front().Clear;
     FShows.pop_front();
-    bool shown = true;
-    if (job && job->Error.empty()) {
-      FLoader.Forget(job);
-      if (job.use_count() == 1)
-        TransitionView1->SetPicture(std::move(job->Picture));
-      else
-        TransitionView1->SetPicture(&job->Picture);  // another tick wants it too
-    } else if (job) {
-      shown = false;  // undecodable: skipped without a report
-    }
+    const bool shown = (!job || job->Error.empty()) && StartTransition(std::move(job), clear);
     if (shown) {
-      try {
-        TransitionView1->Execute();
-      } catch (const std::exception&) {
-        shown = false;  // a picture the control cannot take is skipped as well
-      }
-    }
-    if (shown) {
+      FFailedInARow = 0;
       Timer2.SetEnabled(true);
-    } else if (FListOrder && PicIndex >= PicCount) {
-      Timer2.SetEnabled(true);  // the interval tick starts the list again
+    } else if (++FFailedInARow >= PicCount || (FListOrder && PicIndex >= PicCount)) {
+      // A whole list's worth of pictures failed (in random order too), or
+      // the list is at its end: wait the interval rather than spin.
+      FFailedInARow = 0;
+      Timer2.SetEnabled(true);
     } else {
       Timer1.SetEnabled(true);  // straight on to the next picture
     }
   }
   FetchAhead();
+}
+
+bool TShowScreen::StartTransition(std::shared_ptr<TDecodeJob> job, bool clear) {
+  // Cleared right before the new picture's transition, with no paint in
+  // between: the transition still starts from what the screen shows.
+  if (clear) TransitionView1->Clear();
+  if (job) {
+    FLoader.Forget(job);
+    if (job.use_count() == 1)
+      TransitionView1->SetPicture(std::move(job->Picture));
+    else
+      TransitionView1->SetPicture(&job->Picture);  // another tick wants it too
+  }
+  try {
+    TransitionView1->Execute();
+  } catch (const std::exception&) {
+    return false;  // a picture the control cannot take is skipped, like an undecodable one
+  }
+  return true;
 }
 
 void TShowScreen::FetchAhead() {
@@ -284,7 +298,7 @@ bool TShowScreen::event(QEvent* e) {
     // Coming back from another of our windows is a new activation; coming
     // back from a message box (an error report) or another program is not.
     QWidget* now = QApplication::activeWindow();
-    FReactivates = now && now != this && !now->isModal() && !QApplication::activeModalWidget();
+    FReactivates = now != this && IsProgramWindow(now);
     FAbsorbActivate = false;
   }
   return QWidget::event(e);

@@ -15,7 +15,10 @@
 // decoded picture is loaded and its transition started (then Timer2
 // switched on) as soon as the decoder is done, in the order the ticks asked
 // for them. In list order the next picture is decoded ahead during the
-// display interval, so the tick normally finds it ready.
+// display interval, so the tick normally finds it ready. With "clear the
+// previous picture" set, the control is cleared right before the decoded
+// picture's transition starts, not at the tick: no paint runs between the
+// two, so the transition still grows out of the previous picture.
 
 #include <deque>
 #include <memory>
@@ -101,6 +104,9 @@ class TShowScreen : public QWidget {
   QString PicturePath(const QString& name) const;
   void ShowAPicture();
   void PumpShows();
+  // Loads the decoded picture (none: the control keeps its picture) and
+  // starts its transition; false when the control could not take it.
+  bool StartTransition(std::shared_ptr<TDecodeJob> job, bool clear);
   void FetchAhead();
   void CoverScreen();
   QSize ScreenSize() const;
@@ -112,8 +118,15 @@ class TShowScreen : public QWidget {
   bool FOwnsScreen;
   std::unique_ptr<TIniFile> FIni;
   TPictureLoader FLoader;
-  // Pictures asked for by ticks, in order; null = no file to load.
-  std::deque<std::shared_ptr<TDecodeJob>> FShows;
+  // A picture asked for by a tick: its decode (null = no file to load) and
+  // whether the tick asked for the control to be cleared first.
+  struct TPendingShow {
+    std::shared_ptr<TDecodeJob> Job;
+    bool Clear = false;
+  };
+  std::deque<TPendingShow> FShows;  // in the order the ticks asked
+  bool FClearDue = false;  // "sys" "7" as the running tick read it
+  int FFailedInARow = 0;  // pictures skipped since the last one shown
   bool FListOrder = true;  // "sys" "1" as the last tick read it
   bool FCursorHidden = false;  // this window's one hiding of the cursor
 

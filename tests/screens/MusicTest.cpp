@@ -117,6 +117,19 @@ TEST_F(MusicTest, AMissingEntryEndsTheWalkEvenInALoop) {
   }
 }
 
+TEST_F(MusicTest, ASong0GoneByTheLoopBackEndsTheWalkSilently) {
+  Playlist(2, true);
+  FMusic.Start();
+  FPlayer.Finish();
+  FMusic.Timer4.Tick();  // song 1
+  QFile::remove(Song(0));
+  FPlayer.Finish();
+  FMusic.Timer4.Tick();  // back to song0, whose file has gone
+  EXPECT_EQ(FPlayer.Played, Songs({0, 1}));
+  EXPECT_FALSE(FMusic.Timer4.Enabled());
+  EXPECT_TRUE(FReports.isEmpty());
+}
+
 TEST_F(MusicTest, OnlyTheExactWordYesSwitchesMusicOn) {
   for (const char* play : {"YES", "Yes", "no", ""}) {
     Playlist(2, false, {}, {}, play);

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -378,6 +379,32 @@ TEST_F(ShowScreen, TheShowGuardInstallsAHookThatClosesAtTheNextMoveOrKey) {
   }
 }
 
+TEST_F(ShowScreen, OverAnErrorBoxTheCursorShowsAndTheGuardStillEndsTheShow) {
+  SetErrorReporter({});  // the real box
+  TForm1& form = Make();
+  form.show();
+  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled(); }));
+  ASSERT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BlankCursor);
+  for (int pass = 0; pass < 3; ++pass) ReportError("Cannot open /music/broken.mp3");
+  QList<QWidget*> boxes;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == "ErrorReportBox" && w->isVisible()) boxes << w;
+  ASSERT_EQ(boxes.size(), 1);  // the repeats pile up no boxes
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);  // usable with the mouse
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // the show still gets the mouse
+  test::TimerClock clock({&form.Guard.Timer3, &form.Guard.Timer5});
+  clock.At(0, [&] { MoveMouse(form.TransitionView1); });
+  clock.At(600, [&] { MoveMouse(form.TransitionView1); });
+  QCoreApplication::processEvents();
+  MoveMouse(form.TransitionView1);  // tripped: the next move ends the show
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(form.isVisible());
+  boxes.first()->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  SetErrorReporter([this](const QString& t) { FReports << t; });
+}
+
 TEST_F(ShowScreen, ThePreviewGuardClosesThePreviewAtOnce) {
   Tform6& preview = Make<Tform6>();
   preview.show();
@@ -452,23 +479,54 @@ TEST_F(ShowScreen, TheTimersHandOverThroughTheEventLoop) {
     EXPECT_GT(FStarted[i].Style, FStarted[i - 1].Style);
 }
 
-TEST_F(ShowScreen, ClearBeforeEachPictureWhenSet) {
+TEST_F(ShowScreen, ClearingStillStartsEachTransitionFromThePreviousPicture) {
   ThreePictures();
   Order(false, true);  // random order: the tick's picture is decoded after it
-  for (const bool clear : {false, true}) {
-    SCOPED_TRACE(clear);
-    FIni->WriteBool("sys", "7", clear);
-    TForm1& form = Make();
-    form.FormActivate();
-    Cycle(form, 1);
-    ASSERT_FALSE(form.TransitionView1->Screen().Empty());
+  FIni->WriteBool("sys", "7", true);
+  FIni->WriteInteger("sys", "4", 2);  // stretched: every picture fills the screen
+  FIni->WriteInteger("sys", "6", 100);  // one frame
+  TForm1& form = Make();
+  form.TransitionView1->SetManual(false);
+  form.TransitionView1->SetThreaded(false);
+  form.TransitionView1->SetDelay(0);
+  std::vector<TPixel> oldCentre;  // the middle of what each transition starts from
+  form.TransitionView1->OnStart = [&](QObject*, Bitmap&, Bitmap& old) {
+    oldCentre.push_back(old.Pixel(old.Width() / 2, old.Height() / 2));
+  };
+  form.show();
+  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled(); }));
+  for (int picture = 0; picture < 3; ++picture) {
     form.Timer1.Tick();
-    // The frame is forgotten at the tick, before the next picture arrives.
-    EXPECT_EQ(form.TransitionView1->Screen().Empty(), clear);
+    // While the picture is decoded the screen keeps the previous one.
+    EXPECT_EQ(form.TransitionView1->Screen().Empty(), picture == 0);
     ASSERT_TRUE(test::WaitFor([&] { return form.PendingShows() == 0; }));
-    EXPECT_EQ(FStarted.size(), 2u);
-    FStarted.clear();
+    test::RunEventsFor(20);  // the paints of the finished transition
+    ASSERT_TRUE(form.Timer2.Enabled());
+    form.Timer2.Tick();
   }
+  ASSERT_EQ(oldCentre.size(), 3u);
+  EXPECT_EQ(oldCentre[0], Rgb(0, 0, 0));  // the black start screen
+  for (int i = 1; i < 3; ++i) EXPECT_NE(oldCentre[i], Rgb(0, 0, 0)) << "transition " << i;
+}
+
+TEST_F(ShowScreen, UndecodablePicturesInRandomOrderWaitTheIntervalAfterAListsWorth) {
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) WriteJunk(Pics(name));
+  Order(false, true);
+  TForm1& form = Make();
+  form.FormActivate();
+  for (int interval = 0; interval < 2; ++interval) {
+    int attempts = 0;
+    while (form.Timer1.Enabled() && attempts < 50) {
+      form.Timer1.Tick();
+      ASSERT_TRUE(test::WaitFor([&] { return form.PendingShows() == 0; }));
+      ++attempts;
+    }
+    EXPECT_EQ(attempts, 3);  // one per listed picture, then the interval
+    ASSERT_TRUE(form.Timer2.Enabled());
+    form.Timer2.Tick();
+  }
+  EXPECT_TRUE(FStarted.empty());
+  EXPECT_TRUE(FReports.isEmpty());
 }
 
 }  // namespace
