@@ -5,12 +5,12 @@
 #include <QString>
 #include <memory>
 
-#include "app/PlaceholderForm.h"
 #include "app/Signals.h"
 #include "config/Unit2.h"
 #include "config/Unit3.h"
 #include "config/Unit4.h"
 #include "config/Unit5.h"
+#include "platform/Translations.h"
 #include "screens/Unit1.h"
 #include "screens/Unit6.h"
 
@@ -35,13 +35,22 @@ std::unique_ptr<Form> SideWindow(std::unique_ptr<Form> form) {
   return form;
 }
 
+// What both run modes need before their windows: the fonts, Qt's texts in
+// Chinese, and an event loop that only the main window ends (a closing
+// dialog box is never taken for the program's last window).
+void PrepareApplication(QApplication& app) {
+  RegisterFontSubstitutions();
+  LoadQtTranslations();
+  app.setQuitOnLastWindowClosed(false);
+}
+
 }  // namespace
 
 void RunShowMode(int& argc, char** argv) {
   TQuitOnSignals quitOnSignals;
   QApplication app(argc, argv);
   quitOnSignals.Listen();
-  RegisterFontSubstitutions();
+  PrepareApplication(app);
   auto form1 = std::make_unique<TForm1>();
   form1->show();
   app.exec();
@@ -51,11 +60,11 @@ void RunConfigurationMode(int& argc, char** argv) {
   TQuitOnSignals quitOnSignals;
   QApplication app(argc, argv);
   quitOnSignals.Listen();
-  RegisterFontSubstitutions();
+  PrepareApplication(app);
   // The creation order is fixed: TForm2, TForm3, TForm4, TForm5, Tform6.
   auto form2 = std::make_unique<TForm2>();
-  auto form3 = SideWindow(std::make_unique<TForm3>(form2.get()));
-  auto form4 = SideWindow(std::make_unique<TForm4>(form2.get()));
+  auto form3 = SideWindow(std::make_unique<TForm3>(form2->IniFile()));
+  auto form4 = SideWindow(std::make_unique<TForm4>(form2->IniFile()));
   auto form5 = SideWindow(std::make_unique<TForm5>());
   auto form6 = SideWindow(std::make_unique<Tform6>());
   form2->Form3 = form3.get();

@@ -3,11 +3,53 @@
 #include <cfenv>
 #include <cmath>
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 
 namespace vantora {
+
+namespace {
+
+QPoint CentredPosition(QSize outer, QSize screen) {
+  return QPoint(RoundHalfEven(screen.width() / 2.0 - outer.width() / 2.0),
+                RoundHalfEven(screen.height() / 2.0 - outer.height() / 2.0));
+}
+
+// Centres a window again once the window manager has framed it: before a
+// window is first shown its frame is unknown and its outer size is taken
+// to be its client size. Gives up when the window has been moved since.
+class TRecentreOnFrame : public QObject {
+ public:
+  TRecentreOnFrame(QWidget* window, QSize screen, QPoint placed)
+      : QObject(window), FWindow(window), FScreen(screen), FPlaced(placed) {
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show) return false;
+    if (FWindow->pos() != FPlaced) {
+      deleteLater();  // moved by someone else: leave it where it is
+    } else if (FWindow->frameGeometry().size() != FWindow->size()) {
+      FWindow->move(CentredPosition(FWindow->frameGeometry().size(), FScreen));
+      deleteLater();
+    }
+    return false;
+  }
+
+ private:
+  QWidget* FWindow;
+  QSize FScreen;
+  QPoint FPlaced;
+};
+
+}  // namespace
 
 int RoundHalfEven(double value) {
   // nearbyint follows the rounding mode, which is to-nearest-even unless
@@ -20,9 +62,13 @@ int RoundHalfEven(double value) {
 }
 
 void CentreWindow(QWidget* window, QSize screen) {
-  const QRect outer = window->frameGeometry();
-  window->move(RoundHalfEven(screen.width() / 2.0 - outer.width() / 2.0),
-               RoundHalfEven(screen.height() / 2.0 - outer.height() / 2.0));
+  const QPoint placed = CentredPosition(window->frameGeometry().size(), screen);
+  window->move(placed);
+  const bool framed = window->frameGeometry().size() != window->size();
+  const bool frameless = window->windowFlags().testFlag(Qt::FramelessWindowHint);
+  if (!framed && !frameless && !window->testAttribute(Qt::WA_WState_Visible) &&
+      !window->findChild<TRecentreOnFrame*>(QString(), Qt::FindDirectChildrenOnly))
+    new TRecentreOnFrame(window, screen, placed);
 }
 
 QSize ScreenSize() {
@@ -40,6 +86,27 @@ void UseCaptionFont(QWidget* root) {
   };
   apply(root);
   for (QWidget* child : root->findChildren<QWidget*>()) apply(child);
+}
+
+void UseToolWindowFrame(QWidget* dialog) {
+  dialog->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint);
+}
+
+void UseStandardGlyphs(QPushButton* cancel, QPushButton* ok) {
+  cancel->setIcon(cancel->style()->standardIcon(QStyle::SP_DialogCancelButton));
+  ok->setIcon(ok->style()->standardIcon(QStyle::SP_DialogOkButton));
+}
+
+void UseFolderIconTheme() {
+  const QString folder = QStringLiteral("folder");
+  if (QIcon::hasThemeIcon(folder)) return;
+  const QString desktop = QIcon::themeName();
+  for (const char* name : {"Adwaita", "breeze", "Tango", "gnome", "oxygen"}) {
+    QIcon::setThemeName(QString::fromLatin1(name));
+    if (QIcon::hasThemeIcon(folder)) return;
+  }
+  QIcon::setThemeName(desktop);
 }
 
 }  // namespace vantora

@@ -1,5 +1,7 @@
 #include "config/Unit2.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -17,6 +19,7 @@
 #include "config/Unit5.h"
 #include "platform/ErrorReport.h"
 #include "platform/FileList.h"
+#include "platform/ProgramWindow.h"
 #include "ui_Unit2.h"
 
 namespace vantora {
@@ -33,6 +36,7 @@ TForm2::TForm2(std::string programFolder, QWidget* parent)
     : QWidget(parent),
       FProgramFolder(std::move(programFolder)),
       ui(std::make_unique<Ui::TForm2>()),
+      FIniFile(SettingsFileFor(FProgramFolder)),
       FPool(std::make_unique<TThumbnailPool>(2, kCellWidth, kCellHeight)) {
   ui->setupUi(this);
   // Borderless, sized to its content, and (as a tool window) without a
@@ -46,16 +50,12 @@ TForm2::TForm2(std::string programFolder, QWidget* parent)
   Beep = [] { QApplication::beep(); };
   Timer1.OnTimer = [this] { RunHandler([this] { Timer1Timer(); }); };
 
-  auto on = [this](QToolButton* button, void (TForm2::*handler)()) {
-    connect(button, &QToolButton::clicked, this,
-            [this, handler] { RunHandler([&] { (this->*handler)(); }); });
-  };
-  on(ui->SpeedButton5, &TForm2::SpeedButton5Click);
-  on(ui->SpeedButton1, &TForm2::SpeedButton1Click);
-  on(ui->SpeedButton2, &TForm2::SpeedButton2Click);
-  on(ui->SpeedButton6, &TForm2::SpeedButton6Click);
-  on(ui->SpeedButton3, &TForm2::SpeedButton3Click);
-  on(ui->SpeedButton4, &TForm2::SpeedButton4Click);
+  OnClick(ui->SpeedButton5, this, &TForm2::SpeedButton5Click);
+  OnClick(ui->SpeedButton1, this, &TForm2::SpeedButton1Click);
+  OnClick(ui->SpeedButton2, this, &TForm2::SpeedButton2Click);
+  OnClick(ui->SpeedButton6, this, &TForm2::SpeedButton6Click);
+  OnClick(ui->SpeedButton3, this, &TForm2::SpeedButton3Click);
+  OnClick(ui->SpeedButton4, this, &TForm2::SpeedButton4Click);
   connect(ui->ScrollBar1, &QScrollBar::actionTriggered, this, &TForm2::ScrollAction);
   connect(ui->ScrollBar1, &QScrollBar::sliderReleased, this, [this] {
     int pos = ui->ScrollBar1->value();
@@ -85,11 +85,6 @@ QToolButton* TForm2::SpeedButton(int n) const {
   return buttons[n - 1];
 }
 
-TIniFile& TForm2::IniFile() {
-  if (!FIniFile) FIniFile = std::make_unique<TIniFile>(SettingsFileFor(FProgramFolder));
-  return *FIniFile;
-}
-
 bool TForm2::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate) RunHandler([this] { FormActivate(); });
   return QWidget::event(e);
@@ -108,16 +103,33 @@ void TForm2::closeEvent(QCloseEvent* e) {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* e) {
-  // The wheel over the scroll bar pages like its arrow buttons, so the
-  // grid follows the bar.
   if (watched == ui->ScrollBar1 && e->type() == QEvent::Wheel) {
-    const int delta = static_cast<QWheelEvent*>(e)->angleDelta().y();
-    if (delta != 0)
-      ui->ScrollBar1->triggerAction(delta < 0 ? QAbstractSlider::SliderSingleStepAdd
-                                              : QAbstractSlider::SliderSingleStepSub);
+    Wheel(static_cast<QWheelEvent*>(e));
     return true;
   }
   return QWidget::eventFilter(watched, e);
+}
+
+void TForm2::wheelEvent(QWheelEvent* e) {
+  // The cells and the background pass the wheel on to the window; over the
+  // grid's frame it pages like the wheel over the bar.
+  if (ui->Bevel1->geometry().contains(e->position().toPoint()))
+    Wheel(e);
+  else
+    QWidget::wheelEvent(e);
+}
+
+void TForm2::Wheel(QWheelEvent* e) {
+  // One line step per notch (120 units), like the bar's arrow buttons, so
+  // the grid follows the bar; a fine-grained wheel or touchpad adds up.
+  e->accept();
+  FWheelDelta += e->angleDelta().y();
+  while (FWheelDelta >= 120 || FWheelDelta <= -120) {
+    const bool down = FWheelDelta < 0;
+    FWheelDelta += down ? 120 : -120;
+    ui->ScrollBar1->triggerAction(down ? QAbstractSlider::SliderSingleStepAdd
+                                       : QAbstractSlider::SliderSingleStepSub);
+  }
 }
 
 void TForm2::FormActivate() {
@@ -127,7 +139,7 @@ void TForm2::FormActivate() {
   if (Form3) CentreWindow(Form3, screen);
   if (Form4) CentreWindow(Form4, screen);
   if (Form5) CentreWindow(Form5, screen);
-  FIniFile = std::make_unique<TIniFile>(SettingsFileFor(FProgramFolder));
+  FIniFile = TIniFile(SettingsFileFor(FProgramFolder));
   ReadFolderAndFill();
   Edit2.clear();
 }
@@ -208,7 +220,13 @@ void TForm2::ScrollAction(int action) {
     case QAbstractSlider::SliderToMaximum: code = scBottom; break;
     default: code = scTrack; break;
   }
-  int pos = ScrollBar1()->sliderPosition();
+  // The bar's page size is 0, for the fixed-size thumb, so Qt moves it by
+  // nothing on a page step; a page step moves it by 1, like a line step.
+  QScrollBar* bar = ScrollBar1();
+  if (code == scPageDown || code == scPageUp)
+    bar->setSliderPosition(
+        std::clamp(bar->value() + (code == scPageDown ? 1 : -1), bar->minimum(), bar->maximum()));
+  int pos = bar->sliderPosition();
   RunHandler([&] { ScrollBar1Scroll(code, pos); });
 }
 
@@ -241,18 +259,27 @@ void TForm2::ScrollBar1Scroll(TScrollCode scrollCode, int& scrollPos) {
 
 void TForm2::SpeedButton5Click() {
   if (ResetPreviewGuard) ResetPreviewGuard();
-  if (Form6) {
-    Form6->show();
-    Form6->raise();
-    Form6->activateWindow();
-  }
+  if (Form6) ShowAndRaise(Form6);
 }
 
 void TForm2::SpeedButton1Click() {
   if (!Form4) return;
-  Form4->show();
-  Form4->raise();
-  Form4->activateWindow();
+  Form4->OnFolderStored = [this] { FolderStored(); };
+  Form4->SelectPath(
+      Edit1.isEmpty() ? QString::fromStdString(DefaultPictureFolderFor(FProgramFolder)) : Edit1);
+  ShowAndRaise(Form4);
+}
+
+void TForm2::FolderStored() {
+  // The next activation runs the whole activation work again.
+  Edit2 = kActivationMarker;
+  Edit1 = QString::fromStdString(IniFile().ReadString("sys", "dir", ""));
+  ApplyFilePath(Edit1);
+  Memo1 = FileListBox1Items;
+  // The settings window takes over again; with its marker set, it redoes
+  // its activation work for the new folder.
+  activateWindow();
+  FormActivate();
 }
 
 void TForm2::SpeedButton2Click() {
@@ -268,9 +295,7 @@ void TForm2::Timer1Timer() {
   }
   if (Form3->LoadNextEntry()) return;
   Timer1.SetEnabled(false);
-  Form3->show();
-  Form3->raise();
-  Form3->activateWindow();
+  ShowAndRaise(Form3);
 }
 
 void TForm2::SpeedButton6Click() {
@@ -284,16 +309,13 @@ void TForm2::SpeedButton6Click() {
   ini.WriteBool("sys", "7", false);
   ini.WriteString("sys", "dir", "");
   ini.WriteString("song", "play", "no");
-  FIniFile = std::make_unique<TIniFile>(SettingsFileFor(FProgramFolder));
+  FIniFile = TIniFile(SettingsFileFor(FProgramFolder));
   ReadFolderAndFill();
 }
 
 void TForm2::SpeedButton3Click() {
   if (Beep) Beep();
-  if (!Form5) return;
-  Form5->show();
-  Form5->raise();
-  Form5->activateWindow();
+  if (Form5) ShowAndRaise(Form5);
 }
 
 void TForm2::SpeedButton4Click() { close(); }

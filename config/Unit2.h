@@ -27,6 +27,7 @@
 
 class QScrollBar;
 class QToolButton;
+class QWheelEvent;
 namespace Ui {
 class TForm2;
 }
@@ -104,9 +105,10 @@ class TForm2 : public QWidget {
   int ThumbEnd = 12;  // one past the last position of the page
   Timer Timer1{1};  // drives the user settings dialog's playlist loading
 
-  // The settings file object the configuration windows share; opened by
-  // the activation work, or on first use by a dialog opened before it.
-  TIniFile& IniFile();
+  // The settings file object the configuration windows share; the
+  // activation work and the default-settings button open it anew on the
+  // same path, in place, so the dialogs' references stay good.
+  TIniFile& IniFile() { return FIniFile; }
   const std::string& ProgramFolder() const { return FProgramFolder; }
 
   // Points the file list at folder and lists it, unless it holds that
@@ -124,21 +126,28 @@ class TForm2 : public QWidget {
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   // Reads the picture folder from the settings, lists it, stops the dialog's
   // music and shows the first page of thumbnails.
   void ReadFolderAndFill();
+  // The folder chooser's OK stored a folder: list it and redo the
+  // activation work.
+  void FolderStored();
+  // The wheel pages the grid one step per notch, over the bar and the grid.
+  void Wheel(QWheelEvent* event);
   void StopDialogMusic();
   void ApplyThumbnail(unsigned batch, int k, const TThumbnail& thumb);
   void ScrollAction(int action);
 
   std::string FProgramFolder;
   std::unique_ptr<Ui::TForm2> ui;
-  std::unique_ptr<TIniFile> FIniFile;
+  TIniFile FIniFile;
   std::unique_ptr<TThumbnailPool> FPool;
   unsigned FBatch = 0;  // the batch of the page shown
   int FPending = 0;
+  int FWheelDelta = 0;  // wheel turned short of a notch
 };
 
 }  // namespace vantora

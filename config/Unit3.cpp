@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
@@ -14,10 +15,11 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
+#include <QWindow>
 
 #include "config/FormSupport.h"
-#include "config/Unit2.h"
 #include "platform/ErrorReport.h"
+#include "platform/ProgramWindow.h"
 #include "settings/IniFile.h"
 #include "ui_Unit3.h"
 
@@ -33,6 +35,9 @@ bool FileExists(const QString& path) { return !path.isEmpty() && QFileInfo(path)
 
 std::string SongKey(int i) { return "song" + std::to_string(i); }
 
+// The saved entry ("song" i) a list entry was loaded from or saved as.
+constexpr int kSavedSlot = Qt::UserRole;
+
 }  // namespace
 
 int RadioItemIndex(const QGroupBox* group) {
@@ -47,55 +52,41 @@ void SetRadioItemIndex(QGroupBox* group, int index) {
   if (index >= 0 && index < items.size()) items[index]->setChecked(true);
 }
 
-QString QtFileFilter(const QString& filter) {
-  const QStringList parts = filter.split(u'|');
-  QStringList entries;
-  for (int i = 0; i + 1 < parts.size(); i += 2) {
-    QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
-    for (QString& p : patterns)
-      if (p == QLatin1String("*.*")) p = QStringLiteral("*");
-    entries << parts[i] + QStringLiteral(" (") + patterns.join(u' ') + u')';
-  }
-  return entries.join(QStringLiteral(";;"));
-}
+const QStringList TForm3::OpenDialog1Filters{QStringLiteral("Music files(*.mid *.wav *.mp3)"),
+                                             QStringLiteral("All files(*.*)")};
 
-const QString TForm3::OpenDialog1Filter =
-    QStringLiteral("Music files(*.mid *.wav *.mp3)|*.mid;*.wav;*.mp3|All files(*.*)|*.*");
-
-TForm3::TForm3(TForm2* form2, std::unique_ptr<TMediaPlayerBase> player, QWidget* parent)
+TForm3::TForm3(TIniFile& ini, std::unique_ptr<TMediaPlayerBase> player, QWidget* parent)
     : QDialog(parent),
       MediaPlayer1(player ? std::move(player) : std::make_unique<TMediaPlayer>()),
-      FForm2(form2),
+      FIni(ini),
       ui(std::make_unique<Ui::TForm3>()) {
   ui->setupUi(this);
-  // A tool window with a small title bar and a close box, not resizable.
-  setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  UseToolWindowFrame(this);
   setFixedSize(430, 301);
   UseCaptionFont(this);
-  ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-  ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+  UseStandardGlyphs(ui->BitBtn1, ui->BitBtn2);
 
-  OpenDialog1 = [this] {
-    return QFileDialog::getOpenFileName(this, QString(), QString(),
-                                        QtFileFilter(OpenDialog1Filter));
-  };
+  OpenDialog1 = [this] { return RunOpenDialog(); };
   Timer2.OnTimer = [this] { RunHandler([this] { Timer2Timer(); }); };
   Timer1.OnTimer = [this] { RunHandler([this] { Timer1Timer(); }); };
 
   connect(ui->SpinEdit1, &QSpinBox::valueChanged, this, [this] { SpinEdit1Change(); });
   connect(ui->SpinEdit2, &QSpinBox::valueChanged, this, [this] { SpinEdit2Change(); });
-  auto on = [this](QPushButton* button, void (TForm3::*handler)()) {
-    connect(button, &QPushButton::clicked, this,
-            [this, handler] { RunHandler([&] { (this->*handler)(); }); });
-  };
-  on(ui->Button1, &TForm3::Button1Click);
-  on(ui->Button2, &TForm3::Button2Click);
-  on(ui->Button3, &TForm3::Button3Click);
-  on(ui->Button4, &TForm3::Button4Click);
-  on(ui->BitBtn1, &TForm3::BitBtn1Click);
-  on(ui->BitBtn2, &TForm3::BitBtn2Click);
+  OnClick(ui->Button1, this, &TForm3::Button1Click);
+  OnClick(ui->Button2, this, &TForm3::Button2Click);
+  OnClick(ui->Button3, this, &TForm3::Button3Click);
+  OnClick(ui->Button4, this, &TForm3::Button4Click);
+  OnClick(ui->BitBtn1, this, &TForm3::BitBtn1Click);
+  OnClick(ui->BitBtn2, this, &TForm3::BitBtn2Click);
   ui->ListBox1->installEventFilter(this);
   ui->ListBox1->viewport()->installEventFilter(this);
+
+  // The user went to another of the program's windows: coming back is an
+  // activation that re-reads the settings. A dialog box of the dialog's own
+  // (the file dialog, a message box) or another program is not.
+  connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
+    if (isVisible() && focus != windowHandle() && IsProgramWindow(focus)) FActivationDue = true;
+  });
 }
 
 TForm3::~TForm3() = default;
@@ -118,16 +109,19 @@ QPushButton* TForm3::Button(int n) const {
   return buttons[n - 1];
 }
 
-TIniFile& TForm3::IniFile() { return FForm2->IniFile(); }
-
 bool TForm3::event(QEvent* e) {
-  if (e->type() == QEvent::WindowActivate) RunHandler([this] { FormActivate(); });
+  if (e->type() == QEvent::WindowActivate && FActivationDue) {
+    FActivationDue = false;
+    RunHandler([this] { FormActivate(); });
+  }
   return QDialog::event(e);
 }
 
 void TForm3::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
-  // Showing the dialog activates it; some desktops never say so.
+  // The opening, from the settings window, is an activation (also on
+  // desktops that never say so).
+  FActivationDue = false;
   RunHandler([this] { FormActivate(); });
 }
 
@@ -154,7 +148,7 @@ void TForm3::CloseForm() {
 
 void TForm3::FormActivate() {
   ListCursor = 0;
-  TIniFile& ini = IniFile();
+  TIniFile& ini = FIni;
   SetRadioItemIndex(ui->RadioGroup1, ini.ReadBool("sys", "1", false) ? 1 : 0);
   SetRadioItemIndex(ui->RadioGroup2, ini.ReadBool("sys", "2", false) ? 1 : 0);
   ui->SpinEdit1->setValue(RoundHalfEven(ini.ReadInteger("sys", "3", 13000) / 1000.0));
@@ -234,11 +228,20 @@ void TForm3::ListBox1MouseDown() {
 
 void TForm3::ListBox1KeyDown() { ListBox1MouseDown(); }
 
+QString TForm3::RunOpenDialog() {
+  UseFolderIconTheme();
+  QFileDialog dialog(this);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters(OpenDialog1Filters);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return dialog.selectedFiles().first();
+}
+
 void TForm3::BitBtn2Click() {
   EraseCursor = 0;
   ListCursor = 0;
   Timer2.SetEnabled(true);
-  TIniFile& ini = IniFile();
+  TIniFile& ini = FIni;
   const int count = ui->ListBox1->count();
   ini.WriteBool("song", "cyc", ui->CheckBox1->isChecked());
   ini.WriteInteger("song", "how", count);
@@ -253,6 +256,8 @@ void TForm3::BitBtn2Click() {
   ini.WriteBool("sys", "5", ui->CheckBox2->isChecked());
   ini.WriteInteger("sys", "6", ui->SpinEdit2->value());
   ini.WriteBool("sys", "7", ui->CheckBox3->isChecked());
+  // From now on entry i is saved as "song" i.
+  for (int i = 0; i < count; ++i) ui->ListBox1->item(i)->setData(kSavedSlot, i);
   CloseForm();
 }
 
@@ -267,7 +272,7 @@ void TForm3::FormClose() {
 
 void TForm3::Timer2Timer() {
   if (EraseCursor < Memo1.size()) {
-    IniFile().DeleteKey("song", SongKey(EraseCursor));
+    FIni.DeleteKey("song", SongKey(EraseCursor));
     ++EraseCursor;
   } else {
     Timer2.SetEnabled(false);
@@ -282,31 +287,39 @@ void TForm3::Timer1Timer() {
     return;
   }
   const QString& path = Memo1[ListCursor];
-  if (FileExists(path)) IniFile().WriteString("song", SongKey(ListCursor), path.toStdString());
+  if (FileExists(path)) FIni.WriteString("song", SongKey(ListCursor), path.toStdString());
   ++ListCursor;
 }
 
 bool TForm3::LoadNextEntry() {
-  TIniFile& ini = IniFile();
-  const int count = ini.ReadInteger("song", "how", 0);
-  if (ListCursor == 0) FPlaced = 0;
+  const int count = FIni.ReadInteger("song", "how", 0);
   if (ListCursor < count) {
-    const QString path = QString::fromStdString(ini.ReadString("song", SongKey(ListCursor), ""));
-    if (FileExists(path)) {
-      // Entries are placed one after another from the top, so a saved
-      // entry whose file has gone leaves no gap and no duplicate.
-      if (FPlaced < ui->ListBox1->count())
-        ui->ListBox1->item(FPlaced)->setText(path);
-      else
-        AddEntry(path);
-      ++FPlaced;
-    }
+    const QString path = QString::fromStdString(FIni.ReadString("song", SongKey(ListCursor), ""));
+    if (FileExists(path)) PlaceSavedEntry(ListCursor, path);
     ++ListCursor;
     return true;
   }
   Memo1.clear();
   for (int i = 0; i < ui->ListBox1->count(); ++i) Memo1 << ui->ListBox1->item(i)->text();
   return false;
+}
+
+void TForm3::PlaceSavedEntry(int slot, const QString& path) {
+  // Saved entry i replaces list position i. When an earlier saved entry
+  // was missing and the list is too short, it is appended instead and
+  // remembers its slot, so the next loading finds it again rather than
+  // adding it a second time.
+  QListWidget* list = ui->ListBox1;
+  QListWidgetItem* item = nullptr;
+  for (int i = 0; i < list->count() && !item; ++i)
+    if (list->item(i)->data(kSavedSlot) == QVariant(slot)) item = list->item(i);
+  if (!item && slot < list->count()) item = list->item(slot);
+  if (!item) {
+    AddEntry(path);
+    item = list->item(list->count() - 1);
+  }
+  item->setText(path);
+  item->setData(kSavedSlot, slot);
 }
 
 void TForm3::StopMusic() {

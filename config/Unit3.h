@@ -6,9 +6,12 @@
 // music playlist with its loop switch. OK writes every setting at once; the
 // playlist's entry keys follow one per tick of two 1 ms timers, Timer2
 // deleting the old keys and Timer1 writing the new ones, so the windows
-// stay responsive. Every activation re-reads the first two tabs from the
-// settings file. The dialog is only shown and hidden, so the playlist and
-// the remembered positions survive between openings.
+// stay responsive. The dialog re-reads the first two tabs from the
+// settings file when it opens and when the user comes back to it from
+// another of the program's windows (the settings window), not after its own
+// file dialog, a message box, or a visit to another program. The dialog is
+// only shown and hidden, so the playlist and the remembered positions
+// survive between openings.
 
 #include <functional>
 #include <memory>
@@ -32,7 +35,6 @@ class TForm3;
 
 namespace vantora {
 
-class TForm2;
 class TIniFile;
 
 // The selected item of a radio group (its radio buttons in layout order),
@@ -40,15 +42,11 @@ class TIniFile;
 int RadioItemIndex(const QGroupBox* group);
 void SetRadioItemIndex(QGroupBox* group, int index);
 
-// The file-open dialog's filter in the platform's form ("text|patterns|…")
-// turned into Qt's ("text (patterns);;…"), "*.*" meaning every file.
-QString QtFileFilter(const QString& filter);
-
 class TForm3 : public QDialog {
  public:
-  // form2: the settings window, whose settings file object this dialog
-  // uses. player: MediaPlayer1 (a TMediaPlayer when null).
-  explicit TForm3(TForm2* form2, std::unique_ptr<TMediaPlayerBase> player = nullptr,
+  // ini: the settings file the configuration windows share. player:
+  // MediaPlayer1 (a TMediaPlayer when null).
+  explicit TForm3(TIniFile& ini, std::unique_ptr<TMediaPlayerBase> player = nullptr,
                   QWidget* parent = nullptr);
   ~TForm3() override;
 
@@ -101,9 +99,10 @@ class TForm3 : public QDialog {
   int EraseCursor = 0;  // the saver's key-deleting step
   int HorizontalExtent = 0;  // the list's scrollable width in pixels (0: its own)
 
-  // OpenDialog1: runs the file-open dialog with OpenDialog1Filter and
-  // returns the chosen full path, or empty when cancelled.
-  static const QString OpenDialog1Filter;
+  // OpenDialog1: runs the file-open dialog with the filters of
+  // OpenDialog1Filters and returns the chosen full path, or empty when
+  // cancelled.
+  static const QStringList OpenDialog1Filters;
   std::function<QString()> OpenDialog1;
 
  protected:
@@ -113,14 +112,16 @@ class TForm3 : public QDialog {
   void reject() override;  // Escape and the close box
 
  private:
-  TIniFile& IniFile();
   void CloseForm();
   void AddEntry(const QString& path);
   void ApplyExtent();
 
-  TForm2* FForm2;
+  QString RunOpenDialog();
+  void PlaceSavedEntry(int slot, const QString& path);
+
+  TIniFile& FIni;
   std::unique_ptr<Ui::TForm3> ui;
-  int FPlaced = 0;  // entries placed by the running load
+  bool FActivationDue = false;  // another program window had the focus since
 };
 
 }  // namespace vantora

@@ -1,11 +1,13 @@
 #pragma once
 // TForm4: the picture folder chooser behind the settings window's
 // "图片路径". A tree of folders only, from the file system's root, with the
-// user's home folder opened so it is reachable at once. The window is only
-// hidden between uses, so the tree keeps its expansion and selection. OK
-// stores the selected folder as the picture folder and makes the settings
-// window list it; exit stores nothing.
+// icon theme's folder icons. Each opening selects the current picture
+// folder (or the home folder when that does not exist) and scrolls it into
+// view; between openings the window is only hidden, so the tree keeps its
+// expansion. OK stores the selected folder as the picture folder and tells
+// the settings window; exit stores nothing.
 
+#include <functional>
 #include <memory>
 
 #include <QDialog>
@@ -20,11 +22,12 @@ class TForm4;
 
 namespace vantora {
 
-class TForm2;
+class TIniFile;
 
 class TForm4 : public QDialog {
  public:
-  explicit TForm4(TForm2* form2, QWidget* parent = nullptr);
+  // ini: the settings file the configuration windows share.
+  explicit TForm4(TIniFile& ini, QWidget* parent = nullptr);
   ~TForm4() override;
 
   void BitBtn1Click();  // 退 出
@@ -33,21 +36,26 @@ class TForm4 : public QDialog {
   QTreeView* ShellTreeView1() const;
   QPushButton* BitBtn1() const;
   QPushButton* BitBtn2() const;
-  QFileSystemModel* Model() const { return FModel; }
 
   // The full path of the selected folder; empty with nothing selected.
   QString SelectedPath() const;
-  // Selects the folder at path in the tree, opening its parents (tests,
-  // and a caller that wants to point the tree somewhere).
+  // Selects the folder at path in the tree, opening its parents and
+  // scrolling it into view (also once its parent has been listed, which
+  // the model does in the background); a path that names no folder
+  // selects the home folder instead.
   void SelectPath(const QString& path);
+
+  // Raised after OK has stored the folder and hidden the chooser.
+  std::function<void()> OnFolderStored;
 
  protected:
   void reject() override;  // Escape and the close box
 
  private:
-  TForm2* FForm2;
+  TIniFile& FIni;
   std::unique_ptr<Ui::TForm4> ui;
   QFileSystemModel* FModel;
+  QString FScrollDue;  // the folder to bring into view once its parent is listed
 };
 
 }  // namespace vantora

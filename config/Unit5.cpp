@@ -15,7 +15,7 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TForm
   setFixedSize(400, 300);
   UseCaptionFont(this);
   ui->Image1->SetPicture(ToQImage(DecodeArtwork(AboutFaceJpeg(), "about face")));
-  connect(ui->SpeedButton1, &QToolButton::clicked, this, &TForm5::SpeedButton1Click);
+  OnClick(ui->SpeedButton1, this, &TForm5::SpeedButton1Click);
 }
 
 TForm5::~TForm5() = default;

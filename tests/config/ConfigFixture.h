@@ -51,8 +51,8 @@ class ConfigFixture : public ::testing::Test {
     auto player = std::make_unique<StubPlayer>();
     Player = player.get();
     Form2 = std::make_unique<TForm2>(Folder());
-    Form3 = std::make_unique<TForm3>(Form2.get(), std::move(player));
-    Form4 = std::make_unique<TForm4>(Form2.get());
+    Form3 = std::make_unique<TForm3>(Form2->IniFile(), std::move(player));
+    Form4 = std::make_unique<TForm4>(Form2->IniFile());
     Form5 = std::make_unique<TForm5>();
     Form2->Form3 = Form3.get();
     Form2->Form4 = Form4.get();

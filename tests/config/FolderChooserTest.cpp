@@ -40,6 +40,7 @@ TEST_F(FolderChooser, OkStoresTheFolderAndTheSettingsWindowListsIt) {
 TEST_F(FolderChooser, OkWithNothingSelectedStoresAnEmptyFolder) {
   FillFolder(Pics(), 2);
   Ini().WriteString("sys", "dir", Path("elsewhere").toStdString());
+  Form2->SpeedButton1Click();
   Form4->ShellTreeView1()->selectionModel()->clearSelection();
   Form4->BitBtn2Click();
   EXPECT_EQ(Ini().ReadString("sys", "dir", "<absent>"), "");
@@ -66,23 +67,42 @@ TEST_F(FolderChooser, ExitStoresNothingAndLeavesTheGrid) {
   EXPECT_TRUE(Form2->Edit2.isEmpty());
 }
 
-TEST_F(FolderChooser, TheTreeShowsFoldersFromTheRootWithHomeOpened) {
-  QFileSystemModel* model = Form4->Model();
+QFileSystemModel* Model(TForm4& form) {
+  return static_cast<QFileSystemModel*>(form.ShellTreeView1()->model());
+}
+
+TEST_F(FolderChooser, TheTreeShowsFoldersFromTheRootWithHomeSelected) {
+  QFileSystemModel* model = Model(*Form4);
   EXPECT_EQ(model->rootPath(), QStringLiteral("/"));
   EXPECT_TRUE(model->filter().testFlag(QDir::AllDirs));
   EXPECT_FALSE(model->filter().testFlag(QDir::Files));
+  EXPECT_EQ(Form4->SelectedPath(), QDir::homePath());
   const QModelIndex home = model->index(QDir::homePath());
   for (QModelIndex i = home.parent(); i.isValid(); i = i.parent())
     EXPECT_TRUE(Form4->ShellTreeView1()->isExpanded(i)) << model->filePath(i).toStdString();
 }
 
-TEST_F(FolderChooser, ReopeningShowsTheTreeAsItWasLeft) {
-  Form4->show();
-  Form4->SelectPath(Path("pics"));
-  Form4->BitBtn1Click();
-  Form2->SpeedButton1Click();
-  EXPECT_EQ(Form4->SelectedPath(), Pics());
-  EXPECT_TRUE(Form4->ShellTreeView1()->isExpanded(Form4->Model()->index(Dir.path())));
+TEST_F(FolderChooser, EachOpeningSelectsTheCurrentPictureFolderOrHome) {
+  const struct {
+    const char* Name;
+    QString Dir;  // "sys" "dir"
+    QString Selected;
+  } cases[] = {
+      {"the default folder", QString(), Pics()},
+      {"a configured folder", Path("holiday"), Path("holiday")},
+      {"a folder that has gone", Path("gone"), QDir::homePath()},
+  };
+  QDir().mkpath(Path("holiday"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Ini().WriteString("sys", "dir", c.Dir.toStdString());
+    Form2->Edit2 = kActivationMarker;
+    Form2->FormActivate();
+    Form4->SelectPath(Path("elsewhere"));  // left there by the last opening
+    Form2->SpeedButton1Click();
+    EXPECT_EQ(Form4->SelectedPath(), c.Selected);
+    Form4->BitBtn1Click();
+  }
 }
 
 TEST_F(FolderChooser, LayoutHasItsCaptionsAndPlaces) {

@@ -46,8 +46,8 @@ int main(int argc, char** argv) {
   std::string folder = argc > 2 ? std::string(argv[2]) + "/" : ProgramFolder();
 
   TForm2 form2(folder);
-  TForm3 form3(&form2);
-  TForm4 form4(&form2);
+  TForm3 form3(form2.IniFile());
+  TForm4 form4(form2.IniFile());
   TForm5 form5;
   form2.Form3 = &form3;
   form2.Form4 = &form4;

@@ -1,7 +1,10 @@
 // The user settings dialog: what activation shows, the spin edits, OK and
 // the two-timer saver, the settings window's loader, and the music tab.
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -9,6 +12,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
+#include <QWindow>
 
 #include "tests/config/ConfigFixture.h"
 
@@ -365,10 +370,95 @@ TEST_F(UserSettings, InsertSetsTheExtentToTwiceTheWidestEntry) {
   EXPECT_EQ(Entries(), QStringList());
 }
 
-TEST(QtFileFilter, TurnsTheDialogFilterIntoQtsForm) {
-  EXPECT_EQ(
-      QtFileFilter(TForm3::OpenDialog1Filter),
-      QStringLiteral("Music files(*.mid *.wav *.mp3) (*.mid *.wav *.mp3);;All files(*.*) (*)"));
+TEST_F(UserSettings, TheInsertDialogShowsEachFilterOnceAsWritten) {
+  QStringList shown;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
+    dialog->reject();
+  });
+  Form3->Button1Click();  // the real dialog, cancelled
+  EXPECT_EQ(shown, QStringList({"Music files(*.mid *.wav *.mp3)", "All files(*.*)"}));
+  EXPECT_EQ(Entries(), QStringList());
+}
+
+// Brings a window to the front as the user's click would, and lets the
+// activation arrive.
+void Activate(QWindow* window) {
+  window->requestActivate();
+  QDeadlineTimer deadline(5000);
+  while (QGuiApplication::focusWindow() != window && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  ASSERT_EQ(QGuiApplication::focusWindow(), window);
+}
+
+TEST_F(UserSettings, EditsSurviveTheDialogsOwnBoxesAndOtherProgramsButNotTheSettingsWindow) {
+  Form2->show();
+  OpenDialog();
+  Activate(Form3->windowHandle());
+  ASSERT_EQ(RadioItemIndex(Form3->RadioGroup1()), 0);  // stored: nothing, random order
+  SetRadioItemIndex(Form3->RadioGroup1(), 1);
+  Form3->SpinEdit2()->setValue(40);
+
+  // The insert dialog: a dialog box of the dialog's own takes the focus.
+  const QString song = Song("a");
+  Form3->OpenDialog1 = [&] {
+    QDialog box(Form3.get());
+    box.show();
+    Activate(box.windowHandle());
+    box.close();
+    return song;
+  };
+  Form3->Button1Click();
+  Activate(Form3->windowHandle());
+  // Another program: a window that is none of the program's own.
+  QWindow other;
+  other.show();
+  Activate(&other);
+  Activate(Form3->windowHandle());
+  EXPECT_EQ(RadioItemIndex(Form3->RadioGroup1()), 1);
+  EXPECT_EQ(Form3->SpinEdit2()->value(), 40);
+
+  // Back from the settings window: the stored settings are shown again.
+  Activate(Form2->windowHandle());
+  Activate(Form3->windowHandle());
+  EXPECT_EQ(RadioItemIndex(Form3->RadioGroup1()), 0);
+  EXPECT_EQ(Form3->SpinEdit2()->value(), 6);
+
+  SetRadioItemIndex(Form3->RadioGroup1(), 1);
+  Form3->BitBtn2Click();
+  EXPECT_EQ(Key("sys", "1"), "1");
+  EXPECT_EQ(Key("song", "how"), "1");
+}
+
+TEST_F(UserSettings, SavedEntriesKeepTheirPositionsAndAreNeverDoubled) {
+  // Saved after OK on [a, gone, b] while gone's file was missing.
+  const QString a = Song("a"), b = Song("b"), gone = Path("gone.mp3");
+  for (const QString& s : {a, gone, b}) Insert(s);
+  Form3->BitBtn2Click();
+  while (Form3->Timer2.Enabled()) Form3->Timer2.Tick();
+  while (Form3->Timer1.Enabled()) Form3->Timer1.Tick();
+  ASSERT_EQ(Key("song", "how"), "3");
+  ASSERT_EQ(Key("song", "song1"), "<absent>");
+
+  for (int opening = 0; opening < 2; ++opening) {
+    OpenDialog();
+    Form3->FormActivate();
+    EXPECT_EQ(Entries(), QStringList({a, gone, b})) << "opening " << opening;
+    Form3->BitBtn1Click();
+  }
+  // The same saved list on a dialog that has not held it (a new run): the
+  // entries come in saved order, and again so at the next opening.
+  Form3->Button3Click();
+  for (int opening = 0; opening < 2; ++opening) {
+    OpenDialog();
+    Form3->FormActivate();
+    EXPECT_EQ(Entries(), QStringList({a, b})) << "new run, opening " << opening;
+    Form3->BitBtn1Click();
+  }
 }
 
 TEST_F(UserSettings, LayoutHasItsCaptionsAndPlaces) {
