@@ -30,7 +30,7 @@ QSize ScreenSize();
 void UseCaptionFont(QWidget* root);
 
 // A dialog's frame: a tool window with a small title bar and a close box
-// only (no minimise or maximise button, no window menu).
+// only (no minimise or maximise button).
 void UseToolWindowFrame(QWidget* dialog);
 // The standard cancel and OK glyphs on a dialog's two bottom buttons.
 void UseStandardGlyphs(QPushButton* cancel, QPushButton* ok);

@@ -62,6 +62,9 @@ TForm2::TForm2(std::string programFolder, QWidget* parent)
     RunHandler([&] { ScrollBar1Scroll(scPosition, pos); });
   });
   ui->ScrollBar1->installEventFilter(this);
+  ui->Image13->installEventFilter(this);
+  ui->Bevel1->installEventFilter(this);
+  for (int k = 1; k <= 12; ++k) Image(k)->installEventFilter(this);
 }
 
 TForm2::~TForm2() {
@@ -103,16 +106,22 @@ void TForm2::closeEvent(QCloseEvent* e) {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == ui->ScrollBar1 && e->type() == QEvent::Wheel) {
-    Wheel(static_cast<QWheelEvent*>(e));
-    return true;
+  // The wheel over the bar, and over the grid (its cells, the background
+  // and the frame around them), pages like the bar's arrow buttons, so the
+  // grid follows the bar.
+  if (e->type() == QEvent::Wheel) {
+    auto* wheel = static_cast<QWheelEvent*>(e);
+    auto* widget = static_cast<QWidget*>(watched);
+    const QPoint at = widget->mapTo(this, wheel->position().toPoint());
+    if (watched == ui->ScrollBar1 || ui->Bevel1->geometry().contains(at)) {
+      Wheel(wheel);
+      return true;
+    }
   }
   return QWidget::eventFilter(watched, e);
 }
 
 void TForm2::wheelEvent(QWheelEvent* e) {
-  // The cells and the background pass the wheel on to the window; over the
-  // grid's frame it pages like the wheel over the bar.
   if (ui->Bevel1->geometry().contains(e->position().toPoint()))
     Wheel(e);
   else

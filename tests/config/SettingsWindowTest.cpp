@@ -1,8 +1,12 @@
 // The settings window: activation, paging, thumbnails, default settings and
 // the buttons that open the other windows.
 
+#include <functional>
+
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "config/FormSupport.h"
 #include "config/Image.h"
@@ -131,6 +135,61 @@ TEST_F(SettingsWindow, ScrollBarActionsReachTheHandler) {
   EXPECT_EQ(Form2->ScrollBar1()->value(), 0);
   EXPECT_EQ(Form2->ThumbPage, 1);
   EXPECT_EQ(Grid(), Page(12, 30));
+}
+
+TEST_F(SettingsWindow, TheKeyboardAndTheWheelPageLikeTheBar) {
+  FillFolder(Pics(), 50);  // Max 4
+  Form2->FormActivate();
+  QScrollBar* bar = Form2->ScrollBar1();
+  EXPECT_EQ(bar->pageStep(), 0);  // the fixed-size thumb
+  EXPECT_TRUE(bar->focusPolicy() & Qt::TabFocus);
+  auto key = [&](Qt::Key k) {
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &press);
+  };
+  auto wheel = [&](QWidget* target, QPoint at, int delta) {
+    QWheelEvent turn(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(target, &turn);
+  };
+  // Each step: what the user does, then the page shown and the bar's place.
+  const struct {
+    const char* Name;
+    std::function<void()> Do;
+    int Page, Position;
+  } steps[] = {
+      {"Down", [&] { key(Qt::Key_Down); }, 1, 1},
+      {"Page Down", [&] { key(Qt::Key_PageDown); }, 2, 2},
+      {"Page Up", [&] { key(Qt::Key_PageUp); }, 1, 1},
+      {"End: the bar only", [&] { key(Qt::Key_End); }, 1, 4},
+      {"Home: the bar only", [&] { key(Qt::Key_Home); }, 1, 0},
+      {"Up", [&] { key(Qt::Key_Up); }, 0, 0},
+      {"a notch down over a cell", [&] { wheel(Form2->Image(5), QPoint(10, 10), -120); }, 1, 1},
+      {"half a notch over the bar", [&] { wheel(bar, QPoint(5, 100), -60); }, 1, 1},
+      {"the other half", [&] { wheel(bar, QPoint(5, 100), -60); }, 2, 2},
+      {"a notch up over a hidden cell",
+       [&] {
+         Form2->Image(12)->hide();
+         wheel(Form2.get(), Form2->Image(12)->geometry().center(), 120);
+       },
+       1, 1},
+      {"a notch down over the buttons", [&] { wheel(Form2.get(), QPoint(470, 200), -120); }, 1, 1},
+  };
+  for (const auto& s : steps) {
+    s.Do();
+    EXPECT_EQ(Form2->ThumbPage, s.Page) << s.Name;
+    EXPECT_EQ(bar->value(), s.Position) << s.Name;
+  }
+}
+
+TEST_F(SettingsWindow, DialogsHaveAToolFrameWithACloseBoxOnly) {
+  for (QWidget* dialog : {static_cast<QWidget*>(Form3.get()), static_cast<QWidget*>(Form4.get())}) {
+    const Qt::WindowFlags flags = dialog->windowFlags();
+    EXPECT_EQ(dialog->windowType(), Qt::Tool) << dialog->windowTitle().toStdString();
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(flags & Qt::CustomizeWindowHint);  // the buttons exactly as asked
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+  }
 }
 
 TEST_F(SettingsWindow, ThumbReleasedShowsThePageOfItsPosition) {
