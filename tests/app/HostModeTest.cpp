@@ -29,12 +29,6 @@ constexpr TPixel kRed = Rgb(220, 30, 30);
 constexpr TPixel kBlue = Rgb(30, 30, 220);
 constexpr TPixel kBlack = Rgb(0, 0, 0);
 
-bool Near(TPixel a, TPixel b) {
-  for (int shift : {0, 8, 16})
-    if (std::abs(int((a >> shift) & 255) - int((b >> shift) & 255)) > 40) return false;
-  return true;
-}
-
 void WriteFile(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
 
 void WritePicture(const fs::path& path, int width, int height, TPixel colour) {
@@ -108,13 +102,11 @@ class HostMode : public testing::Test {
   bool Shows(ChildProcess& program, std::uint32_t window, TPixel colour,
              const std::vector<std::pair<int, int>>& at,
              const std::vector<std::pair<int, int>>& dark = {}) {
-    return program.WaitFor([&] {
-      const auto grab = FClient->Grab(window);
-      if (!grab) return false;
+    return WaitForPixels(*FClient, program, window, [&](const XGrab& grab) {
       for (auto [x, y] : at)
-        if (!Near(grab->At(x, y), colour)) return false;
+        if (!Near(grab.At(x, y), colour)) return false;
       for (auto [x, y] : dark)
-        if (!Near(grab->At(x, y), kBlack)) return false;
+        if (!Near(grab.At(x, y), kBlack)) return false;
       return true;
     });
   }

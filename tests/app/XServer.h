@@ -12,8 +12,11 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include "tests/app/ChildProcess.h"
+
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -103,10 +106,14 @@ class XClient {
   bool Connected() const { return FScreen != nullptr; }
   std::uint32_t Root() const { return FScreen->root; }
 
-  // A mapped, dark grey top-level window (no window manager runs).
+  // The colour of the windows we make, which no picture of the tests has.
+  static constexpr std::uint32_t kBackground = 0xFF00FF;
+
+  // A mapped top-level window, filled with kBackground (no window manager
+  // runs).
   std::uint32_t CreateWindow(int x, int y, int width, int height) {
     const xcb_window_t window = xcb_generate_id(FConnection);
-    const std::uint32_t background = 0x202020;
+    const std::uint32_t background = kBackground;
     xcb_create_window(FConnection, XCB_COPY_FROM_PARENT, window, FScreen->root, std::int16_t(x),
                       std::int16_t(y), std::uint16_t(width), std::uint16_t(height), 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, FScreen->root_visual, XCB_CW_BACK_PIXEL,
@@ -185,5 +192,22 @@ class XClient {
   xcb_connection_t* FConnection = nullptr;
   xcb_screen_t* FScreen = nullptr;
 };
+
+// Waits, while program runs, until what window shows passes check.
+inline bool WaitForPixels(XClient& client, ChildProcess& program, std::uint32_t window,
+                          const std::function<bool(const XGrab&)>& check) {
+  return program.WaitFor([&] {
+    const auto grab = client.Grab(window);
+    return grab && check(*grab);
+  });
+}
+
+// Whether two 0x00RRGGBB colours are alike, channel by channel, within the
+// give of a JPEG.
+inline bool Near(std::uint32_t a, std::uint32_t b, int tolerance = 40) {
+  for (int shift : {0, 8, 16})
+    if (std::abs(int((a >> shift) & 255) - int((b >> shift) & 255)) > tolerance) return false;
+  return true;
+}
 
 }  // namespace vantora::test
