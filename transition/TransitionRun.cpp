@@ -8,6 +8,9 @@
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#if defined(__SANITIZE_THREAD__)
+#include <sanitizer/tsan_interface.h>
+#endif
 
 #include "effects/ComposeFrame.h"
 #include "raster/Draw.h"
@@ -40,6 +43,21 @@ class TShowFrameEvent : public QEvent {
 thread_local int tComposing = 0;
 // The worker running on this thread (null elsewhere).
 thread_local const TAnimateThread* tWorker = nullptr;
+
+// Qt's event queue orders every post before its delivery, but Qt is not
+// built for the race detector, which so cannot see that order and would
+// take the worker's event and what it carries for a race. In such builds
+// the two ends of the queue say it themselves; elsewhere they are nothing.
+void Posted([[maybe_unused]] const QObject* receiver) {
+#if defined(__SANITIZE_THREAD__)
+  __tsan_release(const_cast<QObject*>(receiver));
+#endif
+}
+void Delivered([[maybe_unused]] const QObject* receiver) {
+#if defined(__SANITIZE_THREAD__)
+  __tsan_acquire(const_cast<QObject*>(receiver));
+#endif
+}
 
 std::uint32_t MonotonicTicks() {
   static QElapsedTimer clock = [] {
@@ -257,9 +275,7 @@ void TCustomTransitionView::RenderFrame() {
   CanvasLock lockImage(*FImage);
   CanvasLock lockScreen(FScreen);
   TFrameHooks hooks;
-  hooks.BeforeNewFrame = [this] {
-    if (OnBeforeNewFrame) OnBeforeNewFrame(this, *FImage, FScreen);
-  };
+  hooks.BeforeNewFrame = [this] { DoBeforeNewFrame(*FImage, FScreen); };
   hooks.CustomDraw = [this] { DoCustomDraw(*FImage, FScreen); };
   {
     // Nobody else draws on FOldScreen during a run; its lock is held for the
@@ -268,7 +284,7 @@ void TCustomTransitionView::RenderFrame() {
     ComposeFrame(FScreen, *FOldScreen, *FImage, FStyle, FStep, FProgress, hooks);
   }
   InvalidateFrame({0, 0, FPicWidth, FPicHeight});
-  if (OnAfterNewFrame) OnAfterNewFrame(this, *FImage, FScreen);
+  DoAfterNewFrame(*FImage, FScreen);
 }
 
 void TCustomTransitionView::InvalidateFrame(const TRect& R) {
@@ -306,15 +322,12 @@ void TCustomTransitionView::ShowFrame(const TRect& R, std::uint64_t Generation) 
 // The end of a run
 
 void TCustomTransitionView::PostFromWorker(QEvent* e) {
-  FHandoff.fetch_add(1, std::memory_order_release);
+  Posted(this);
   QCoreApplication::postEvent(this, e);
 }
 
 bool TCustomTransitionView::event(QEvent* e) {
-  // Pairs with the release in PostFromWorker: what the worker wrote before
-  // posting (the event itself) is visible here by the language's own rules,
-  // not only through the event queue's internal locking.
-  FHandoff.load(std::memory_order_acquire);
+  Delivered(this);
   switch (int(e->type())) {
     case WM_THREADDONE: ThreadDone(static_cast<TThreadDoneEvent*>(e)->Generation); return true;
     case WM_STOPREQUEST: Stop(); return true;
@@ -368,10 +381,16 @@ bool TCustomTransitionView::StopThread() {
   // The worker may have reset the frame event for a frame that will never
   // be painted; the next run must not wait for it.
   FFrameEvent.Set();
-  // The worker has posted its done message, or never will if it did not get
-  // to run: either way the end is handled here and now, and the posted
-  // message, matched by generation, is ignored when it arrives.
-  QCoreApplication::removePostedEvents(this, WM_THREADDONE);
+  // What the stopped worker posted is dealt with here and now: its end by
+  // ThreadDone below, its request to stop by this very Stop, and its frame
+  // requests by invalidating the frame's place, so the last frame it
+  // composed still reaches the screen.
+  for (const QEvent::Type type : {WM_THREADDONE, WM_STOPREQUEST, WM_SHOWFRAME})
+    QCoreApplication::removePostedEvents(this, type);
+  if (!FDestroying) {
+    const TRect r = PlacedFrameRect();
+    if (!r.IsEmpty()) update(r.Left, r.Top, r.Width(), r.Height());
+  }
   ThreadDone(FThread->Generation());
   return true;
 }

@@ -5,14 +5,23 @@
 // thread or in the caller's loop, and painted with its own background and
 // fitting rules.
 //
-// Threads. Properties, Execute, Stop, painting and the end of a threaded run
-// belong to the widget's thread. A TAnimateThread composes the frames of a
-// threaded run: FLock covers a change of progress together with the
-// composition of its frame; canvas locks are taken in the order FImage,
-// FScreen, FOldScreen (Paint: FBuffer, then FScreen), never the other way
-// round; FFrameEvent paces the worker to one frame per completed paint. The
-// worker never waits for the widget's thread except through FFrameEvent,
-// which Stop signals before it joins the worker.
+// Threads of a threaded run. The widget's thread sets the properties, runs
+// Execute (OnStart), Stop, every paint and the end of the run (OnComplete,
+// OnStop); the TAnimateThread raises OnBeforeNewFrame, OnCustomDraw,
+// OnAfterNewFrame and OnProgress. Per frame the worker takes FLock, composes
+// FScreen under the canvas locks, adds the frame's rectangle to
+// FPendingFrame, posts WM_SHOWFRAME and waits on FFrameEvent, which the
+// paint of that rectangle signals, before OnProgress and the next frame.
+// Lock order: FLock, then canvases FImage, FScreen, FOldScreen, then
+// FPendingLock; Paint takes FBuffer, then FScreen; no wait holds a lock.
+// Stop terminates the worker, which wakes its sleep and both waits on
+// FFrameEvent (they end on the event or on termination), joins it, signals
+// FFrameEvent for the next run and deals at once with what the worker
+// posted (its done message, frame requests, stop request); called on the
+// worker, Stop is posted to the widget's thread, as no thread joins itself.
+// Each worker has a generation number, carried by its frame requests and its
+// WM_THREADDONE, so that no event of an earlier worker can finish the
+// current run or release its wait for a paint.
 
 #include <QEvent>
 #include <QWidget>
@@ -281,7 +290,6 @@ class TCustomTransitionView : public QWidget {
   bool FDestroying = false;
   std::uint64_t FRunId = 0;  // counts prepared transitions, so a loop knows its own
   int FPaintCount = 0;  // completed paints, to tell whether a repaint happened
-  std::atomic<std::uint64_t> FHandoff{0};  // release/acquire pair of the posted events
 
   // Frame rectangle (picture coordinates) composed but not yet shown.
   std::mutex FPendingLock;

@@ -33,8 +33,9 @@ const char* Name(Mode m) {
 }
 
 // A control 40 x 30 showing a red picture, with Delay 0 and blue loaded next.
-std::unique_ptr<TTransitionView> MakeView(Mode m) {
-  auto v = std::make_unique<TTransitionView>();
+template <class View = TTransitionView>
+std::unique_ptr<View> MakeView(Mode m) {
+  auto v = std::make_unique<View>();
   v->SetAlign(alClient);
   v->resize(40, 30);
   v->SetDelay(0);
@@ -117,6 +118,40 @@ TEST(TransitionRun, OnProgressFollowsTheFrameOnScreen) {
   };
   RunToEnd(*v);  // Step 100: the one frame shows the blue picture
   EXPECT_EQ(shown, kBlue);
+}
+
+// A descendant reacts to the frames by overriding their operations; it does
+// not call the inherited ones, so the events stay unraised.
+class FrameWatcher : public TTransitionView {
+ public:
+  std::vector<std::string> Seen;  // written on the worker, read after the run
+  void DoBeforeNewFrame(Bitmap& Picture, Bitmap& Screen) override {
+    Note("Before", Picture, Screen);
+  }
+  void DoAfterNewFrame(Bitmap& Picture, Bitmap& Screen) override { Note("After", Picture, Screen); }
+
+ private:
+  void Note(const std::string& what, const Bitmap& picture, const Bitmap& screen) {
+    Seen.push_back(what + " " + std::to_string(Progress()) +
+                   (picture.Pixel(0, 0) == kBlue ? " blue" : "") +
+                   (screen.Pixel(0, 0) == kBlue ? " shows blue" : ""));
+  }
+};
+
+TEST(TransitionRun, FrameOperationsOverriddenByADescendantAreCalledForEachFrame) {
+  for (const Mode m : kModes) {
+    auto v = MakeView<FrameWatcher>(m);
+    v->Seen.clear();  // the frame that put the red picture up
+    EventLog log;
+    log.Attach(*v);
+    v->SetStyle(0);  // frames before the last show the old content
+    v->SetStep(50);
+    RunToEnd(*v);
+    EXPECT_EQ(v->Seen, (std::vector<std::string>{"Before 50 blue", "After 50 blue",
+                                                 "Before 100 blue", "After 100 blue shows blue"}))
+        << Name(m);
+    EXPECT_EQ(log.Count("Before") + log.Count("After"), 0) << Name(m);
+  }
 }
 
 TEST(TransitionRun, CustomStyleWithoutHandlerShowsOldContentUntilTheLastFrame) {
@@ -261,6 +296,29 @@ TEST(TransitionRun, StopRightAfterTheWorkerWokeEndsTheRun) {
     RunToEnd(*v);
     EXPECT_EQ(log.Count("Complete"), 1) << Name(m);
   }
+}
+
+// A handler on the worker asks for a stop, and the widget's thread stops the
+// run itself before it gets to the request: the request is used up, and the
+// next run goes through whole.
+TEST(TransitionRun, AStopAskedForOnTheWorkerDoesNotStopTheNextRun) {
+  auto v = MakeView(Mode::ThreadHidden);
+  EventLog log;
+  log.Attach(*v);
+  v->SetStep(10);
+  testkit::Flag asked;
+  v->OnAfterNewFrame = [&](QObject*, Bitmap&, Bitmap&) {
+    v->Stop();
+    asked.Raise();
+  };
+  v->Execute();
+  ASSERT_TRUE(asked.Wait());
+  v->Stop();
+  v->OnAfterNewFrame = nullptr;
+  v->SetStep(50);
+  RunToEnd(*v);
+  EXPECT_EQ(log.Count("Complete"), 1);
+  EXPECT_EQ(log.Count("Stop"), 2);
 }
 
 TEST(TransitionRun, StopFromAHandlerEndsTheCallersLoop) {
