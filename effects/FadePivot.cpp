@@ -2,41 +2,13 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
-
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
 
 #include "effects/FadePivot.h"
 #include "effects/Families.h"
 
 namespace vantora {
 
-// Both routines come in two builds of one loop: for any x86-64 processor and
-// for processors with AVX2 (32-byte lanes, gathers). The body of a loop is an
-// always-inlined function, so each build compiles it with its own
-// instruction set.
-#if defined(__x86_64__)
-#define VANTORA_AVX2 __attribute__((target("avx2")))
-#define VANTORA_HAS_AVX2_BUILD 1
-#else
-#define VANTORA_HAS_AVX2_BUILD 0
-#endif
-#define VANTORA_INLINE inline __attribute__((always_inline))
-
-bool HasAvx2() {
-#if VANTORA_HAS_AVX2_BUILD
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-#else
-  return false;
-#endif
-}
-
 namespace {
-
-bool UseAvx2(TPixelLoop loop) { return loop != plPlain && HasAvx2(); }
 
 constexpr int kBlock = 64;  // bytes per pass of the blend: 16 pixels
 
@@ -75,7 +47,7 @@ void FadeBytesPlain(std::uint8_t* d, const std::uint8_t* s, std::size_t bytes, i
   FadeBytes(d, s, bytes, P);
 }
 
-#if VANTORA_HAS_AVX2_BUILD
+#if VANTORA_AVX2_BUILD
 VANTORA_AVX2 void FadeBytesAvx2(std::uint8_t* d, const std::uint8_t* s, std::size_t bytes, int P) {
   FadeBytes(d, s, bytes, P);
 }
@@ -88,7 +60,7 @@ void FadeBlend(Bitmap& Screen, const Bitmap& Image, int P, TPixelLoop loop) {
       std::size_t(Image.Width()) * std::size_t(Image.Height()) * sizeof(TPixel);
   auto* d = reinterpret_cast<std::uint8_t*>(Screen.Bits());
   const auto* s = reinterpret_cast<const std::uint8_t*>(Image.Bits());
-#if VANTORA_HAS_AVX2_BUILD
+#if VANTORA_AVX2_BUILD
   if (UseAvx2(loop)) return FadeBytesAvx2(d, s, bytes, P);
 #endif
   FadeBytesPlain(d, s, bytes, P);
@@ -170,7 +142,7 @@ VANTORA_INLINE void PivotRowPlain(TPixel* row, int first, int last, std::uint32_
   }
 }
 
-#if VANTORA_HAS_AVX2_BUILD
+#if VANTORA_AVX2_BUILD
 // SourceIndex of eight pairs of sums.
 VANTORA_AVX2 VANTORA_INLINE __m256i SourceIndices(__m256i a, __m256i b, __m256i offset,
                                                   __m256i width) {
@@ -286,7 +258,7 @@ void PivotCopy(Bitmap& Screen, const Bitmap& Image, int CX, int CY, long double 
     if (first > last) continue;
     TPixel* row = Screen.ScanLine(i);
     const auto a = std::uint32_t(a0 + first * cosQ), b = std::uint32_t(b0 + first * sinQ);
-#if VANTORA_HAS_AVX2_BUILD
+#if VANTORA_AVX2_BUILD
     if (avx2) {
       PivotRowAvx2(row, int(first), int(last), a, b, source);
       continue;

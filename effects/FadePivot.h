@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "raster/Bitmap.h"
+#include "raster/PixelLoops.h"
 
 namespace vantora {
 
@@ -16,12 +17,8 @@ constexpr std::uint16_t Div100(std::uint16_t x) {
   return std::uint16_t(std::uint16_t((std::uint32_t(x) * 5243u) >> 16) >> 3);
 }
 
-// The two routines run one of two builds of their loops: plPlain, for any
-// processor, or the AVX2 build where the processor has AVX2 (plBest, the
-// default). Both give the same pixels; tests run each in turn.
-enum TPixelLoop { plBest, plPlain };
-// Whether this processor runs the AVX2 builds.
-bool HasAvx2();
+// Both routines run the AVX2 build of their loops where the processor has
+// it, unless told plPlain (raster/PixelLoops.h).
 
 // Screen := ((100 - P) x Screen + P x Image) div 100 in every colour byte;
 // byte 3 is left alone. Both bitmaps have the same size; P is 0..100.

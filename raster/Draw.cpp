@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "raster/PixelLoops.h"
+
 namespace vantora {
 namespace {
 
@@ -120,6 +122,13 @@ inline void CopyPixels(TPixel* d, const TPixel* s, int n) {
   }
 }
 
+// The source column of every destination column of xs, less offset.
+std::vector<int> ColumnMap(const AxisMap& xs, int offset) {
+  std::vector<int> cols(std::size_t(xs.Last - xs.First));
+  for (int x = xs.First; x < xs.Last; ++x) cols[std::size_t(x - xs.First)] = xs.Src(x) - offset;
+  return cols;
+}
+
 // Copies the mapped pixels onto dst. from holds the source pixels from
 // (sxOff, syOff) on: src itself with no offsets, or a copy of the part of it
 // that the mapping reads. xs and ys are already cut to dst and the source.
@@ -141,39 +150,62 @@ void CopyMapped(Bitmap& dst, const Bitmap& from, const AxisMap& xs, const AxisMa
     return;
   }
   // Scaled columns: a gather through a per-column table, computed once.
-  std::vector<int> cols(std::size_t(xs.Last - xs.First));
-  for (int x = xs.First; x < xs.Last; ++x) cols[x - xs.First] = xs.Src(x) - sxOff;
-  const int* colMap = cols.data() - xs.First;
+  const std::vector<int> cols = ColumnMap(xs, sxOff);
+  const int n = xs.Last - xs.First;
+  if (!clip) {
+    // Rows that show the same source row as the one above (a magnified
+    // picture repeats each row) copy that finished row instead. The part of
+    // a source row that the columns read is asked for one row ahead: it
+    // starts on another page than the part read before, where the
+    // processor's own prefetching does not follow.
+    const int readFrom = std::min(cols.front(), cols.back());
+    const int readCount = std::max(cols.front(), cols.back()) - readFrom + 1;
+    for (int y = ys.First; y < ys.Last; ++y) {
+      TPixel* d = dst.ScanLine(y) + xs.First;
+      if (y + 1 < ys.Last && ys.Src(y + 1) != ys.Src(y))
+        PrefetchPixels(from.ScanLine(ys.Src(y + 1) - syOff) + readFrom, readCount);
+      if (y > ys.First && ys.Src(y) == ys.Src(y - 1))
+        std::memcpy(d, dst.ScanLine(y - 1) + xs.First, std::size_t(n) * sizeof(TPixel));
+      else
+        GatherPixels(d, from.ScanLine(ys.Src(y) - syOff), from.Width(), cols.data(), n);
+    }
+    return;
+  }
   ForEachClippedRun(xs.First, xs.Last, ys.First, ys.Last, clip, [&](int y, int x1, int x2) {
-    TPixel* d = dst.ScanLine(y);
-    const TPixel* s = from.ScanLine(ys.Src(y) - syOff);
-    for (int x = x1; x < x2; ++x) d[x] = s[colMap[x]];
+    GatherPixels(dst.ScanLine(y) + x1, from.ScanLine(ys.Src(y) - syOff), from.Width(),
+                 cols.data() + (x1 - xs.First), x2 - x1);
   });
 }
 
-// Scaled onto itself without a clip (the push-and-squeeze effects), both axes
-// having a safe visiting order (AxisMap::InPlaceOrder, never 0 here): rows
-// and columns are visited in that order, so every pixel is read before it is
-// overwritten.
-void CopyInPlaceOrdered(Bitmap& dst, const AxisMap& xs, const AxisMap& ys, int xOrder, int yOrder) {
-  const int rows = ys.Last - ys.First;
+// Scaled onto itself without a clip (the push-and-squeeze effects), the rows
+// having a safe visiting order (AxisMap::InPlaceOrder of ys, never 0 here):
+// rows are visited in that order, so every row is read before it is
+// overwritten. Within a row, an unscaled copy is a memmove and a scaled one
+// gathers from a copy of its source row, so the columns need no order.
+void CopyInPlaceOrdered(Bitmap& dst, const AxisMap& xs, const AxisMap& ys, int yOrder) {
+  const int rows = ys.Last - ys.First, n = xs.Last - xs.First;
+  std::vector<int> cols;
+  std::vector<TPixel> source;
+  if (!xs.Identity()) {
+    cols = ColumnMap(xs, xs.SrcMin());
+    source.resize(std::size_t(xs.SrcMax() - xs.SrcMin() + 1));
+  }
   for (int i = 0; i < rows; ++i) {
     const int y = yOrder > 0 ? ys.First + i : ys.Last - 1 - i;
     TPixel* d = dst.ScanLine(y);
     const TPixel* s = dst.ScanLine(ys.Src(y));
-    if (xs.Identity())
-      std::memmove(d + xs.First, s + xs.Src(xs.First),
-                   std::size_t(xs.Last - xs.First) * sizeof(TPixel));
-    else if (xOrder > 0)
-      for (int x = xs.First; x < xs.Last; ++x) d[x] = s[xs.Src(x)];
-    else
-      for (int x = xs.Last - 1; x >= xs.First; --x) d[x] = s[xs.Src(x)];
+    if (xs.Identity()) {
+      std::memmove(d + xs.First, s + xs.Src(xs.First), std::size_t(n) * sizeof(TPixel));
+    } else {
+      std::memcpy(source.data(), s + xs.SrcMin(), source.size() * sizeof(TPixel));
+      GatherPixels(d + xs.First, source.data(), int(source.size()), cols.data(), n);
+    }
   }
 }
 
 // A copy of a bitmap onto itself must read the old pixels. The unscaled
 // case is a row-wise memmove in the right row order, a scaled one without a
-// clip is done in place when both axes allow it; anything else reads from a
+// clip is done in place when its rows allow it; anything else reads from a
 // copy of the source area it needs.
 void CopyWithinBitmap(Bitmap& dst, const AxisMap& xs, const AxisMap& ys, const Region* clip) {
   if (xs.Identity() && ys.Identity()) {
@@ -191,9 +223,9 @@ void CopyWithinBitmap(Bitmap& dst, const AxisMap& xs, const AxisMap& ys, const R
       return;
     }
   }
-  const int xOrder = xs.InPlaceOrder(), yOrder = ys.InPlaceOrder();
-  if (!clip && xOrder != 0 && yOrder != 0) {
-    CopyInPlaceOrdered(dst, xs, ys, xOrder, yOrder);
+  const int yOrder = ys.InPlaceOrder();
+  if (!clip && yOrder != 0) {
+    CopyInPlaceOrdered(dst, xs, ys, yOrder);
     return;
   }
   const int sx0 = xs.SrcMin(), sx1 = xs.SrcMax() + 1;

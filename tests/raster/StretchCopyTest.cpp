@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 #include "raster/Draw.h"
+#include "raster/PixelLoops.h"
 
 using namespace vantora;
 
@@ -206,5 +211,107 @@ TEST(TileDraw, RepeatsTheTileOverRowsAndColumnsCutByTargetAndClip) {
       }
     EXPECT_EQ(wrong, 0) << "tile " << c.TileW << "x" << c.TileH << " R " << c.R.Left << ","
                         << c.R.Top << " clip " << c.Clip.Left << "," << c.Clip.Top;
+  }
+}
+
+namespace {
+
+// The stretch copy as its definition reads, pixel by pixel: destination pixel
+// d of an axis from a0 over la pixels (negative: mirrored) samples source
+// pixel floor(b0 + (d - a0 + 1/2) lb / la), in exact integer arithmetic.
+int SourceOf(int d, int a0, int la, int b0, int lb) {
+  const std::int64_t num = std::int64_t(2 * (d - a0) + 1) * lb, den = std::int64_t(2) * la;
+  std::int64_t q = num / den;
+  if (num % den != 0 && ((num < 0) != (den < 0))) --q;
+  return int(b0 + q);
+}
+
+void ReferenceStretchCopy(Bitmap& dst, const TRect& a, const Bitmap& src, const TRect& b,
+                          const Region* clip) {
+  if (a.Width() == 0 || a.Height() == 0 || b.Width() == 0 || b.Height() == 0) return;
+  const Bitmap from = src;  // the old pixels, also when src is dst
+  const TRect cover = intersected({std::min(a.Left, a.Right), std::min(a.Top, a.Bottom),
+                                   std::max(a.Left, a.Right), std::max(a.Top, a.Bottom)},
+                                  dst.BoundsRect());
+  for (int y = cover.Top; y < cover.Bottom; ++y)
+    for (int x = cover.Left; x < cover.Right; ++x) {
+      if (clip && !clip->Contains(x, y)) continue;
+      const int sx = SourceOf(x, a.Left, a.Width(), b.Left, b.Width());
+      const int sy = SourceOf(y, a.Top, a.Height(), b.Top, b.Height());
+      if (sx >= 0 && sx < from.Width() && sy >= 0 && sy < from.Height())
+        dst.SetPixel(x, y, from.Pixel(sx, sy));
+    }
+}
+
+}  // namespace
+
+TEST(StretchCopy, MatchesThePlainDefinitionOnRandomRectangles) {
+  // Scales from a quarter to four times, mirrored, hanging out of either
+  // bitmap, between two bitmaps and onto itself, with and without a clip:
+  // every fast path (rows repeated, whole-row copies, the AVX2 row loop, the
+  // in-place orders) against the definition.
+  std::uint32_t seed = 77;
+  auto next = [&](int lo, int hi) {
+    seed = seed * 1664525u + 1013904223u;
+    return lo + int((std::uint64_t(seed) * std::uint64_t(hi - lo + 1)) >> 32);
+  };
+  const Region clip = [] {
+    Region g = Region::Rectangle(5, 3, 90, 40);
+    g.Xor(Region::Rectangle(20, 10, 200, 25));
+    return g;
+  }();
+  for (int round = 0; round < 400; ++round) {
+    const int w = next(1, 160), h = next(1, 60);
+    const Bitmap src = Numbered(w, h);
+    const int bw = next(1, w), bh = next(1, h), bx = next(-10, w - 1), by = next(-5, h - 1);
+    TRect b{bx, by, bx + bw, by + bh};
+    const int aw = std::max(1, bw * next(25, 400) / 100),
+              ah = std::max(1, bh * next(25, 400) / 100);
+    const int ax = next(-aw / 2, w), ay = next(-ah / 2, h);
+    TRect a{ax, ay, ax + aw, ay + ah};
+    if (round % 5 == 1) a = {a.Right, a.Top, a.Left, a.Bottom};  // mirrored across
+    if (round % 7 == 2) a = {a.Left, a.Bottom, a.Right, a.Top};  // mirrored down
+    const bool self = round % 3 == 0;
+    const Region* g = round % 4 == 3 ? &clip : nullptr;
+    Bitmap dst = self ? src : Bitmap(w, h);
+    Bitmap expected = dst;
+    ReferenceStretchCopy(expected, a, self ? dst : src, b, g);
+    StretchCopy(dst, a, self ? dst : src, b, g);
+    ASSERT_EQ(dst, expected) << "round " << round << " a " << a.Left << "," << a.Top << ","
+                             << a.Right << "," << a.Bottom << " b " << b.Left << "," << b.Top << ","
+                             << b.Right << "," << b.Bottom << (self ? " self" : "")
+                             << (g ? " clipped" : "");
+  }
+}
+
+TEST(GatherPixels, BothBuildsMatchThePlainLoop) {
+  // Monotonic maps, rising and falling, from sixteen-fold shrinking to
+  // magnifying, with the windows the AVX2 loop loads reaching the end of the
+  // source.
+  std::uint32_t seed = 5;
+  auto next = [&](int n) {
+    seed = seed * 1664525u + 1013904223u;
+    return int((std::uint64_t(seed) * std::uint64_t(n)) >> 32);
+  };
+  for (int round = 0; round < 300; ++round) {
+    const int size = 1 + next(200), n = 1 + next(300);
+    std::vector<TPixel> source(std::size_t(size) + 16, 0xDEADu);  // past size: must not be read
+    for (int k = 0; k < size; ++k) source[std::size_t(k)] = TPixel(k * 7 + 1);
+    const double step = (1 + next(64)) / 16.0;  // source pixels per destination pixel
+    const bool falling = next(2) == 1;
+    std::vector<int> map(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k) {
+      const int s = std::min(size - 1, int(k * step) % size);
+      map[std::size_t(k)] = falling ? size - 1 - s : s;
+    }
+    std::sort(map.begin(), map.end());
+    if (falling) std::reverse(map.begin(), map.end());
+    std::vector<TPixel> expected(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k) expected[std::size_t(k)] = source[std::size_t(map[std::size_t(k)])];
+    for (TPixelLoop loop : {plPlain, plBest}) {
+      std::vector<TPixel> got(static_cast<std::size_t>(n), 0);
+      GatherPixels(got.data(), source.data(), size, map.data(), n, loop);
+      ASSERT_EQ(got, expected) << (loop == plPlain ? "plain" : "best") << " round " << round;
+    }
   }
 }
