@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QWidget>
 
 namespace vantora {
@@ -22,31 +23,45 @@ QPoint CentredPosition(QSize outer, QSize screen) {
 
 // Centres a window again once the window manager has framed it: before a
 // window is first shown its frame is unknown and its outer size is taken
-// to be its client size. Gives up when the window has been moved since.
+// to be its client size. The frame comes a little after the showing, with
+// no event of its own, so the window is looked at for a short while after
+// it shows; one that has been moved meanwhile is left where it is.
 class TRecentreOnFrame : public QObject {
  public:
+  static constexpr const char* kName = "RecentreOnFrame";
+
   TRecentreOnFrame(QWidget* window, QSize screen, QPoint placed)
       : QObject(window), FWindow(window), FScreen(screen), FPlaced(placed) {
+    setObjectName(kName);
     window->installEventFilter(this);
+    FLook.setInterval(20);
+    connect(&FLook, &QTimer::timeout, this, [this] { Look(); });
   }
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show) return false;
-    if (FWindow->pos() != FPlaced) {
-      deleteLater();  // moved by someone else: leave it where it is
-    } else if (FWindow->frameGeometry().size() != FWindow->size()) {
-      FWindow->move(CentredPosition(FWindow->frameGeometry().size(), FScreen));
-      deleteLater();
+    if (event->type() == QEvent::Show) {
+      FLooks = 0;
+      FLook.start();
     }
     return false;
   }
 
  private:
+  void Look() {
+    const bool framed = FWindow->frameGeometry().size() != FWindow->size();
+    if (!framed && ++FLooks < 50) return;  // a second at most
+    FLook.stop();
+    if (framed && FWindow->pos() == FPlaced)
+      FWindow->move(CentredPosition(FWindow->frameGeometry().size(), FScreen));
+    deleteLater();
+  }
+
   QWidget* FWindow;
   QSize FScreen;
   QPoint FPlaced;
+  QTimer FLook;
+  int FLooks = 0;
 };
 
 }  // namespace
@@ -67,7 +82,7 @@ void CentreWindow(QWidget* window, QSize screen) {
   const bool framed = window->frameGeometry().size() != window->size();
   const bool frameless = window->windowFlags().testFlag(Qt::FramelessWindowHint);
   if (!framed && !frameless && !window->testAttribute(Qt::WA_WState_Visible) &&
-      !window->findChild<TRecentreOnFrame*>(QString(), Qt::FindDirectChildrenOnly))
+      !window->findChild<QObject*>(TRecentreOnFrame::kName, Qt::FindDirectChildrenOnly))
     new TRecentreOnFrame(window, screen, placed);
 }
 

@@ -240,7 +240,6 @@ QString TForm3::RunOpenDialog() {
 void TForm3::BitBtn2Click() {
   EraseCursor = 0;
   ListCursor = 0;
-  Timer2.SetEnabled(true);
   TIniFile& ini = FIni;
   const int count = ui->ListBox1->count();
   ini.WriteBool("song", "cyc", ui->CheckBox1->isChecked());
@@ -258,6 +257,9 @@ void TForm3::BitBtn2Click() {
   ini.WriteBool("sys", "7", ui->CheckBox3->isChecked());
   // From now on entry i is saved as "song" i.
   for (int i = 0; i < count; ++i) ui->ListBox1->item(i)->setData(kSavedSlot, i);
+  // The saver starts only when every setting was written: after a write
+  // that failed (its error reported) the dialog stays open with the edits.
+  Timer2.SetEnabled(true);
   CloseForm();
 }
 

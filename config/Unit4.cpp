@@ -5,6 +5,7 @@
 #include <QFileSystemModel>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeView>
 
 #include "config/FormSupport.h"
@@ -39,13 +40,15 @@ TForm4::TForm4(TIniFile& ini, QWidget* parent)
   tree->setBackgroundRole(QPalette::Base);
   SelectPath(QDir::homePath());
 
-  // The model lists folders in the background: once the selected folder's
-  // parent is listed, the folder can really be scrolled into view.
-  connect(FModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
-    if (FScrollDue.isEmpty() || path != QFileInfo(FScrollDue).path()) return;
-    ui->ShellTreeView1->scrollTo(FModel->index(FScrollDue), QAbstractItemView::PositionAtCenter);
-    FScrollDue.clear();
-  });
+  // The model lists folders in the background, and every listing of one of
+  // the selected folder's parents moves it: bring it into view again each
+  // time, until the user picks another folder.
+  connect(FModel, &QFileSystemModel::directoryLoaded, this, &TForm4::KeepSelectionInView);
+  connect(FModel, &QFileSystemModel::rowsInserted, this, &TForm4::KeepSelectionInView);
+  connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (!FScrollDue.isEmpty() && current != FModel->index(FScrollDue)) FScrollDue.clear();
+          });
 
   OnClick(ui->BitBtn1, this, &TForm4::BitBtn1Click);
   OnClick(ui->BitBtn2, this, &TForm4::BitBtn2Click);
@@ -72,9 +75,25 @@ void TForm4::SelectPath(const QString& path) {
   if (!index.isValid()) return;
   QTreeView* tree = ui->ShellTreeView1;
   for (QModelIndex i = index.parent(); i.isValid(); i = i.parent()) tree->expand(i);
+  FScrollDue = folder;
   tree->setCurrentIndex(index);
   tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
-  FScrollDue = folder;
+}
+
+void TForm4::KeepSelectionInView() {
+  // Once the view has laid out what just changed; a branch listed anew can
+  // come back closed, so its parents are opened again.
+  QTimer::singleShot(0, this, [this] {
+    if (FScrollDue.isEmpty()) return;
+    const QModelIndex index = FModel->index(FScrollDue);
+    for (QModelIndex i = index.parent(); i.isValid(); i = i.parent()) ui->ShellTreeView1->expand(i);
+    ui->ShellTreeView1->scrollTo(index, QAbstractItemView::PositionAtCenter);
+  });
+}
+
+void TForm4::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  KeepSelectionInView();  // a hidden view has no size to scroll in
 }
 
 void TForm4::reject() {

@@ -40,9 +40,9 @@ class TForm4 : public QDialog {
   // The full path of the selected folder; empty with nothing selected.
   QString SelectedPath() const;
   // Selects the folder at path in the tree, opening its parents and
-  // scrolling it into view (also once its parent has been listed, which
-  // the model does in the background); a path that names no folder
-  // selects the home folder instead.
+  // scrolling it into view (again as its parents are listed, which the
+  // model does in the background); a path that names no folder selects
+  // the home folder instead.
   void SelectPath(const QString& path);
 
   // Raised after OK has stored the folder and hidden the chooser.
@@ -50,12 +50,15 @@ class TForm4 : public QDialog {
 
  protected:
   void reject() override;  // Escape and the close box
+  void showEvent(QShowEvent* event) override;
 
  private:
+  void KeepSelectionInView();
+
   TIniFile& FIni;
   std::unique_ptr<Ui::TForm4> ui;
   QFileSystemModel* FModel;
-  QString FScrollDue;  // the folder to bring into view once its parent is listed
+  QString FScrollDue;  // the folder kept in view while its parents are listed
 };
 
 }  // namespace vantora

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "platform/ErrorReport.h"
 #include "tests/config/ConfigFixture.h"
 
 namespace vantora::test {
@@ -148,6 +149,22 @@ TEST_F(UserSettings, OkWritesTheSettingsAndHidesTheDialog) {
       {"sys", "6", "12"},   {"sys", "7", "0"},
   };
   for (const auto& k : keys) EXPECT_EQ(Key(k.Section, k.Key), k.Value) << k.Section << "/" << k.Key;
+}
+
+TEST_F(UserSettings, AnOkThatCannotWriteKeepsTheDialogOpenWithItsEdits) {
+  ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("scr.ini")));  // no file can go there
+  QStringList reports;
+  const TErrorReporter previous = SetErrorReporter([&](const QString& t) { reports << t; });
+  Form3->show();
+  SetRadioItemIndex(Form3->RadioGroup1(), 1);
+  Form3->BitBtn2()->click();
+  while (Form3->Timer2.Enabled()) Form3->Timer2.Tick();
+  while (Form3->Timer1.Enabled()) Form3->Timer1.Tick();
+  SetErrorReporter(previous);
+  ASSERT_EQ(reports.size(), 1);
+  EXPECT_TRUE(reports[0].startsWith("Unable to write to ")) << reports[0].toStdString();
+  EXPECT_TRUE(Form3->isVisible());
+  EXPECT_EQ(RadioItemIndex(Form3->RadioGroup1()), 1);
 }
 
 TEST_F(UserSettings, OkWithAnEmptyPlaylistDeletesNoKeys) {
