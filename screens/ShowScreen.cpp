@@ -63,6 +63,10 @@ TShowScreen::TShowScreen(const TShowOptions& options, std::string programFolder,
   Timer1.OnTimer = [this] { RunHandler([this] { Timer1Timer(); }); };
   Timer2.OnTimer = [this] { RunHandler([this] { Timer2Timer(); }); };
   Guard.OnTrip = [this] { GuardTripped(); };
+  if (FOwnsScreen) {
+    FCovers = std::make_unique<TScreenCovers>(this, FlagsOf(options));
+    FCovers->OnMouse = [this] { TransitionView1MouseMove(); };
+  }
   FLoader.OnDone = [this] { PumpShows(); };
 
   // Without a window manager a full-screen state does not resize the

@@ -32,6 +32,7 @@
 #include "screens/ExitGuard.h"
 #include "screens/Music.h"
 #include "screens/PictureLoader.h"
+#include "screens/ScreenCovers.h"
 #include "settings/IniFile.h"
 #include "transition/TransitionView.h"
 
@@ -80,6 +81,8 @@ class TShowScreen : public QWidget {
   int PicIndex = 0;
   int EffectNo = 0;
 
+  // The black windows over the other monitors; null for a hosted show.
+  const TScreenCovers* Covers() const { return FCovers.get(); }
   const std::string& ProgramFolder() const { return FProgramFolder; }
   // Decodes waiting for their turn (tests wait for this to drop to 0).
   int PendingShows() const { return int(FShows.size()); }
@@ -116,6 +119,7 @@ class TShowScreen : public QWidget {
   std::string FProgramFolder;
   QString FMask;
   bool FOwnsScreen;
+  std::unique_ptr<TScreenCovers> FCovers;  // the other monitors (owning the screen only)
   std::unique_ptr<TIniFile> FIni;
   TPictureLoader FLoader;
   // A picture asked for by a tick: its decode (null = no file to load) and
