@@ -27,24 +27,11 @@
 
 #include "bench/PhotoLike.h"
 #include "raster/Picture.h"
+#include "screens/HostScreen.h"
 #include "screens/Unit1.h"
 
 namespace vantora {
 namespace {
-
-class SilentPlayer : public TMediaPlayerBase {
- public:
-  void SetFileName(const QString& f) override { FName = f; }
-  QString FileName() const override { return FName; }
-  void Open() override {}
-  void Play() override {}
-  void Stop() override {}
-  void Close() override {}
-  TMPModes Mode() const override { return mpNotReady; }
-
- private:
-  QString FName;
-};
 
 // A photo-like 6000 x 4000 picture: smooth light with fine grain, so the
 // JPEG has the size and decoding cost of a real one.
@@ -97,7 +84,7 @@ struct Show {
 
   Show(int fitting, int delay, bool listOrder)
       : Ini(SettingsFileFor(SharedPhotos().Folder)),
-        Form(SharedPhotos().Folder, std::make_unique<SilentPlayer>()) {
+        Form(SharedPhotos().Folder, std::make_unique<TSilentPlayer>()) {
     Ini.WriteInteger("sys", "3", 600000);
     Ini.WriteInteger("sys", "4", fitting);
     Ini.WriteBool("sys", "1", listOrder);

@@ -21,6 +21,25 @@
 
 namespace {
 
+// A line of hills across r from the left edge at height left to the right
+// edge at height right (fractions of r's height), bulging at the two control
+// heights, filled down to the bottom.
+void Hills(QPainter& p, const QRectF& r, qreal left, qreal control1, qreal control2, qreal right,
+           const QColor& colour) {
+  auto at = [&](qreal x, qreal y) {
+    return QPointF(r.left() + r.width() * x, r.top() + r.height() * y);
+  };
+  QPainterPath hills;
+  hills.moveTo(at(0, left));
+  hills.cubicTo(at(0.30, control1), at(0.55, control2), at(1, right));
+  hills.lineTo(r.bottomRight());
+  hills.lineTo(r.bottomLeft());
+  hills.closeSubpath();
+  p.setPen(Qt::NoPen);
+  p.setBrush(colour);
+  p.drawPath(hills);
+}
+
 // The sunset on the left of the wipe.
 void Sunset(QPainter& p, const QRectF& r, bool detailed) {
   QLinearGradient sky(r.topLeft(), r.bottomLeft());
@@ -41,16 +60,7 @@ void Sunset(QPainter& p, const QRectF& r, bool detailed) {
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(255, 240, 186));
   p.drawEllipse(sun, radius, radius);
-  QPainterPath hills;
-  hills.moveTo(r.left(), r.top() + r.height() * 0.70);
-  hills.cubicTo(r.left() + r.width() * 0.30, r.top() + r.height() * 0.58,
-                r.left() + r.width() * 0.55, r.top() + r.height() * 0.82, r.right(),
-                r.top() + r.height() * 0.64);
-  hills.lineTo(r.bottomRight());
-  hills.lineTo(r.bottomLeft());
-  hills.closeSubpath();
-  p.setBrush(QColor(92, 52, 96));
-  p.drawPath(hills);
+  Hills(p, r, 0.70, 0.58, 0.82, 0.64, QColor(92, 52, 96));
 }
 
 // The night scene that the wipe brings in from the right.
@@ -69,16 +79,7 @@ void Night(QPainter& p, const QRectF& r, bool detailed) {
       p.drawEllipse(QPointF(r.left() + r.width() * s.x(), r.top() + r.height() * s.y()),
                     r.width() * 0.012, r.width() * 0.012);
   }
-  QPainterPath ground;
-  ground.moveTo(r.left(), r.top() + r.height() * 0.76);
-  ground.cubicTo(r.left() + r.width() * 0.45, r.top() + r.height() * 0.66,
-                 r.left() + r.width() * 0.70, r.top() + r.height() * 0.86, r.right(),
-                 r.top() + r.height() * 0.72);
-  ground.lineTo(r.bottomRight());
-  ground.lineTo(r.bottomLeft());
-  ground.closeSubpath();
-  p.setBrush(QColor(12, 40, 52));
-  p.drawPath(ground);
+  Hills(p, r, 0.76, 0.66, 0.86, 0.72, QColor(12, 40, 52));
 }
 
 QImage Icon(int size) {
