@@ -1,8 +1,5 @@
 #include "config/FormSupport.h"
 
-#include <cfenv>
-#include <cmath>
-
 #include <QEvent>
 #include <QGuiApplication>
 #include <QIcon>
@@ -65,16 +62,6 @@ class TRecentreOnFrame : public QObject {
 };
 
 }  // namespace
-
-int RoundHalfEven(double value) {
-  // nearbyint follows the rounding mode, which is to-nearest-even unless
-  // someone changed it; say so explicitly rather than rely on it.
-  const int saved = std::fegetround();
-  std::fesetround(FE_TONEAREST);
-  const double r = std::nearbyint(value);
-  std::fesetround(saved);
-  return int(r);
-}
 
 void CentreWindow(QWidget* window, QSize screen) {
   const QPoint placed = CentredPosition(window->frameGeometry().size(), screen);

@@ -6,14 +6,12 @@
 #include <QSize>
 
 #include "platform/ErrorReport.h"
+#include "raster/Rounding.h"
 
 class QPushButton;
 class QWidget;
 
 namespace vantora {
-
-// Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
-int RoundHalfEven(double value);
 
 // Moves the window so that its outer rectangle, frame included, is centred
 // on a screen of the given size: Left = round(W / 2 - width / 2), Top

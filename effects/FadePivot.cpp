@@ -5,6 +5,7 @@
 
 #include "effects/FadePivot.h"
 #include "effects/Families.h"
+#include "raster/Rounding.h"
 
 namespace vantora {
 
@@ -67,13 +68,6 @@ void FadeBlend(Bitmap& Screen, const Bitmap& Image, int P, TPixelLoop loop) {
 }
 
 namespace {
-
-// floor(n / d) and ceil(n / d) for d != 0.
-constexpr std::int64_t FloorDiv(std::int64_t n, std::int64_t d) {
-  const std::int64_t q = n / d;
-  return (n % d != 0 && ((n < 0) != (d < 0))) ? q - 1 : q;
-}
-constexpr std::int64_t CeilDiv(std::int64_t n, std::int64_t d) { return -FloorDiv(-n, d); }
 
 // Narrows [first, last] to the j for which lo <= a + j * c <= hi.
 void KeepWhereInside(std::int64_t a, std::int64_t c, std::int64_t lo, std::int64_t hi,

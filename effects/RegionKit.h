@@ -4,7 +4,6 @@
 // picture through it with ClippedDraw.
 
 #include <algorithm>
-#include <cmath>
 
 #include "effects/TransEffect.h"
 #include "raster/Region.h"
@@ -40,10 +39,6 @@ void AddBands(RegionBuilder& rb, TRect B, int dx, int dy, int W, int H);
 // The bands of blind No (136..141) at this progress, each showing Progress %
 // of its period. (Blinds.cpp)
 void AddBlindBands(RegionBuilder& rb, int No, const TFrameGeometry& g, int Progress);
-
-// Nearest integer, ties to the even one (the default rounding mode), for
-// the turned outlines of the sweeps and the rotating shapes.
-inline int RoundEven(long double v) { return int(std::nearbyintl(v)); }
 
 // The filled triangle with these vertices, winding rule.
 inline Region TriangleRegion(int x1, int y1, int x2, int y2, int x3, int y3) {

@@ -8,6 +8,7 @@
 #include "effects/RegionKit.h"
 #include "raster/Draw.h"
 #include "raster/Region.h"
+#include "raster/Rounding.h"
 
 namespace vantora {
 namespace {
@@ -18,8 +19,8 @@ void RotatePoints(std::span<TPoint> points, int CX, int CY, long double angle) {
   const long double sinA = std::sin(angle), cosA = std::cos(angle);
   for (TPoint& p : points) {
     const long double dx = p.X - CX, dy = p.Y - CY;
-    p.X = RoundEven(dx * cosA - dy * sinA) + CX;
-    p.Y = RoundEven(dx * sinA + dy * cosA) + CY;
+    p.X = RoundHalfEven(dx * cosA - dy * sinA) + CX;
+    p.Y = RoundHalfEven(dx * sinA + dy * cosA) + CY;
   }
 }
 

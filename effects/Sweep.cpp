@@ -7,6 +7,7 @@
 #include "effects/RegionKit.h"
 #include "raster/Draw.h"
 #include "raster/Region.h"
+#include "raster/Rounding.h"
 
 namespace vantora {
 namespace {
@@ -24,7 +25,8 @@ Region SweepRegion(int CX, int CY, int R, long double A0, long double A1, int N)
   const long double d = (A1 - A0) / N;
   long double angle = A0;
   for (int k = 1; k <= N; ++k) {
-    points.push_back({CX + RoundEven(R * std::cos(angle)), CY + RoundEven(R * std::sin(angle))});
+    points.push_back(
+        {CX + RoundHalfEven(R * std::cos(angle)), CY + RoundHalfEven(R * std::sin(angle))});
     angle += d;
   }
   return Region::Polygon(points);

@@ -5,16 +5,10 @@
 #include <vector>
 
 #include "raster/PixelLoops.h"
+#include "raster/Rounding.h"
 
 namespace vantora {
 namespace {
-
-// floor(n / d) for d != 0.
-inline __int128 FloorDiv(__int128 n, __int128 d) {
-  __int128 q = n / d;
-  if (n % d != 0 && ((n < 0) != (d < 0))) --q;
-  return q;
-}
 
 // The mapping of one axis of a stretch copy: destination pixel d in
 // [First, Last) shows source pixel Src(d). The destination interval starts at
@@ -44,7 +38,8 @@ class AxisMap {
     First = int(lo);
     Last = int(lo);
     for (std::int64_t d = lo; d < hi; ++d) {
-      const __int128 s = b0 + FloorDiv(__int128(2 * (d - a0) + 1) * lb, __int128(2) * la);
+      // |d - a0| <= |la|, so the quotient stays within 1.5 |lb|.
+      const std::int64_t s = b0 + FloorDiv(__int128(2 * (d - a0) + 1) * lb, 2 * std::int64_t(la));
       const bool inside = s >= 0 && s < sourceSize;
       if (!inside) {
         if (FMap.empty()) {

@@ -66,7 +66,7 @@ Region Region::RoundRect(int x1, int y1, int x2, int y2, int w, int h) {
     const u128 q = t / eh2;
     const i64 d = i64(ISqrt(std::uint64_t(q)));
     // Pixel centres 2x + 1 in [cl - d, cr + d].
-    const i64 left = -FloorDiv(-(cl - d - 1), 2);
+    const i64 left = CeilDiv(cl - d - 1, 2);
     const i64 right = FloorDiv(cr + d - 1, 2) + 1;
     if (left < right) out.Push(int(left), int(right));
     out.EndBand(int(y), int(y + 1));

@@ -10,22 +10,9 @@
 #include <vector>
 
 #include "raster/RegionBands.h"
+#include "raster/Rounding.h"
 
 namespace vantora {
-
-// floor(n / d) for d > 0, with a 64-bit division when the values allow it
-// (128-bit divisions are far slower).
-inline i64 FloorDiv(i128 n, i64 d) {
-  if (n >= INT64_MIN / 2 && n <= INT64_MAX / 2) {
-    const i64 m = i64(n);
-    i64 q = m / d;
-    if (m % d != 0 && m < 0) --q;
-    return q;
-  }
-  i128 q = n / d;
-  if (n % d != 0 && n < 0) --q;
-  return i64(q);
-}
 
 inline int ClampInt(i64 v) { return int(std::clamp<i64>(v, INT_MIN, INT_MAX)); }
 

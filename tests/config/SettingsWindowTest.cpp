@@ -17,14 +17,6 @@ namespace {
 
 using SettingsWindow = ConfigFixture;
 
-TEST(RoundHalfEven, RoundsHalvesToTheEvenNeighbour) {
-  const struct {
-    double In;
-    int Out;
-  } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {2.4, 2}, {2.6, 3}};
-  for (const auto& c : cases) EXPECT_EQ(RoundHalfEven(c.In), c.Out) << c.In;
-}
-
 TEST(CentreWindow, CentresTheOuterRectangleWithHalvesToEven) {
   const struct {
     int ScreenW, ScreenH, Left, Top;
