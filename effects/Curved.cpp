@@ -35,13 +35,11 @@ TRoundRect CurvedFront(int No, const TFrameGeometry& g) {
     case 82: return {-2 * W, H - 2 * Y, 2 * X, 3 * H, 2 * W, 2 * H};
     // 83 rounds its corner with a circle of radius H, unlike 80..82.
     case 83: return {W - 2 * X, H - 2 * Y, 3 * W, 3 * H, 2 * H, 2 * H};
-    case 84:
-      return {Div(W, 2) - X, Div(H, 2) - Y, Div(W, 2) + X,
-              Div(H, 2) + Y, NineFifths(X), NineFifths(Y)};
+    case 84: return {W / 2 - X, H / 2 - Y, W / 2 + X, H / 2 + Y, NineFifths(X), NineFifths(Y)};
     // 85's shape shrinks to the centre; the new picture shows outside it.
     case 85:
-      return {X - Div(W, 2),     Y - Div(H, 2),     Div(3 * W, 2) - X,
-              Div(3 * H, 2) - Y, NineFifths(W - X), NineFifths(H - Y)};
+      return {X - W / 2,     Y - H / 2,         3 * W / 2 - X,
+              3 * H / 2 - Y, NineFifths(W - X), NineFifths(H - Y)};
   }
   return {};
 }

@@ -19,7 +19,7 @@ struct TTriangles {
 // The triangles of effects 110..116. C is the centre (W div 2, H div 2).
 TTriangles WedgesOf(int No, const TFrameGeometry& g) {
   const int W = g.W, H = g.H, X = g.X, Y = g.Y;
-  const TPoint C{Div(W, 2), Div(H, 2)};
+  const TPoint C{W / 2, H / 2};
   switch (No) {
     // A right triangle at one corner with legs 2X and 2Y: its hypotenuse
     // passes through (X, Y) from that corner.
@@ -60,10 +60,10 @@ Region WedgeRegion(int No, const TFrameGeometry& g) {
 // 45; N is then taken as 1 so that nothing divides by zero.
 Region ShredGridRegion(const TFrameGeometry& g) {
   int N = g.S;
-  if (N > 1) N = Div(N, 2);
+  if (N > 1) N = N / 2;
   if (N < 1) N = 1;
-  const int x = Div(g.X, N), y = Div(g.Y, N);
-  const int cw = Div(g.W, N), ch = Div(g.H, N);
+  const int x = g.X / N, y = g.Y / N;
+  const int cw = g.W / N, ch = g.H / N;
   RegionBuilder b;
   for (int row = N; row >= 0; --row)
     for (int col = N; col >= 0; --col) {

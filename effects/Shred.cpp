@@ -28,7 +28,7 @@ int Jitter(int r) {
 // for the first rectangle before the second.
 template <class AddFn>
 void AddShreds(int A, int L, int T, int Mode, AddFn Add) {
-  const int r = A < L ? Div(L, 7) : 0;
+  const int r = A < L ? L / 7 : 0;
   const int thick = 5 + T % 5;
   for (int t = 0; t < T; t += 5) {
     const int t2 = t + thick;
@@ -37,16 +37,16 @@ void AddShreds(int A, int L, int T, int Mode, AddFn Add) {
       case 2: Add(0, t, A + Jitter(r), t2); break;  // from the near edge
       case 3: {  // out from the centre line
         const int j1 = Jitter(r);
-        Add(Div(L - A + j1, 2), t, Div(L, 2), t2);
+        Add((L - A + j1) / 2, t, L / 2, t2);
         const int j2 = Jitter(r);
-        Add(Div(L, 2), t, Div(L + A + j2, 2), t2);
+        Add(L / 2, t, (L + A + j2) / 2, t2);
         break;
       }
       default: {  // mode 4 (and any other): in from both edges to the centre line
         const int j1 = Jitter(r);
-        Add(L - Div(A + j1, 2), t, L, t2);
+        Add(L - (A + j1) / 2, t, L, t2);
         const int j2 = Jitter(r);
-        Add(0, t, Div(A + j2, 2), t2);
+        Add(0, t, (A + j2) / 2, t2);
         break;
       }
     }

@@ -49,13 +49,10 @@ std::string NameOf(int n);
 std::optional<int> NumberOf(std::string_view text);
 
 // a x b formed in 64 bits, divided by c, rounded to nearest with halves away
-// from zero. A zero divisor, or a result that does not fit, gives -1.
+// from zero. A zero divisor, or a result that does not fit, gives -1. (Plain
+// division in the effects is C++'s "/", which truncates toward zero as the
+// effect tables' "div" does: -701 / 2 = -350.)
 int MulDiv(int a, int b, int c);
-
-// Integer division truncating toward zero (-701 div 2 = -350), as the effect
-// tables write "div". C++ division already truncates; the name keeps the
-// tables and the code side by side.
-constexpr int Div(int a, int b) { return a / b; }
 
 // Pi in extended precision, for the effects that turn by angles.
 constexpr long double kPi = 3.1415926535897932385L;

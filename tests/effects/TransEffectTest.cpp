@@ -53,12 +53,6 @@ TEST(MulDiv, RoundsHalvesAwayFromZero) {
     EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
 }
 
-TEST(Div, TruncatesTowardZero) {
-  EXPECT_EQ(Div(-701, 2), -350);
-  EXPECT_EQ(Div(701, 2), 350);
-  EXPECT_EQ(Div(-5, 2), -2);
-}
-
 TEST(EffectTable, HasAllNamesAndProcedures) {
   std::set<std::string> names;
   for (int n = 1; n <= kEffectCount; ++n) {
