@@ -40,9 +40,4 @@ void AddBands(RegionBuilder& rb, TRect B, int dx, int dy, int W, int H);
 // of its period. (Blinds.cpp)
 void AddBlindBands(RegionBuilder& rb, int No, const TFrameGeometry& g, int Progress);
 
-// The filled triangle with these vertices, winding rule.
-inline Region TriangleRegion(int x1, int y1, int x2, int y2, int x3, int y3) {
-  return Region::Triangle(x1, y1, x2, y2, x3, y3);
-}
-
 }  // namespace vantora

@@ -184,19 +184,6 @@ void Region::Combine(const Region& other, TCombineMode mode) {
   }
 }
 
-void Region::Offset(int dx, int dy) {
-  if (IsEmpty() || (dx == 0 && dy == 0)) return;
-  FExtents = FExtents.offset(dx, dy);
-  for (TBand& b : FBands) {
-    b.Top += dy;
-    b.Bottom += dy;
-  }
-  for (TSpan& s : FSpans) {
-    s.Left += dx;
-    s.Right += dx;
-  }
-}
-
 bool Region::Contains(int x, int y) const {
   if (!FExtents.Contains(x, y)) return false;
   if (FBands.empty()) return true;

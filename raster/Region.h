@@ -58,14 +58,12 @@ class Region {
   // A filled polygon, winding rule. Fewer than three points, or no area,
   // gives the empty region.
   static Region Polygon(std::span<const TPoint> points);
-  static Region Triangle(int x1, int y1, int x2, int y2, int x3, int y3);
 
   // this := this (op) other, as the platform's region combination does.
   void Combine(const Region& other, TCombineMode mode);
   void Unite(const Region& other) { Combine(other, cmOr); }
   void Intersect(const Region& other) { Combine(other, cmAnd); }
   void Xor(const Region& other) { Combine(other, cmXor); }
-  void Offset(int dx, int dy);
 
   bool IsEmpty() const { return FExtents.IsEmpty(); }
   bool IsRectangle() const { return !IsEmpty() && FBands.empty(); }
@@ -111,8 +109,6 @@ class RegionBuilder {
 
   void AddRect(int x1, int y1, int x2, int y2);
   void AddTriangle(int x1, int y1, int x2, int y2, int x3, int y3);
-  void AddPolygon(std::span<const TPoint> points);
-  void AddRegion(const Region& r);
   // The union of everything added; the builder is empty again afterwards.
   Region Build();
 

@@ -73,18 +73,6 @@ void RegionBuilder::AddTriangle(int x1, int y1, int x2, int y2, int x3, int y3) 
   }
 }
 
-void RegionBuilder::AddPolygon(std::span<const TPoint> points) {
-  PolygonScan(points).Run([&](int y, std::span<const TSpan> row) {
-    for (const TSpan& s : row) FPieces.push_back({y, y + 1, s.Left, s.Right});
-  });
-}
-
-void RegionBuilder::AddRegion(const Region& r) {
-  r.ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
-    for (const TSpan& s : spans) FPieces.push_back({top, bottom, s.Left, s.Right});
-  });
-}
-
 namespace {
 
 // Sorts [first, last) by Left. Pieces usually come in a few ascending or

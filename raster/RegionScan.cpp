@@ -85,15 +85,4 @@ Region Region::Polygon(std::span<const TPoint> points) {
   return RegionOps::Finish(std::move(bands), std::move(spans));
 }
 
-Region Region::Triangle(int x1, int y1, int x2, int y2, int x3, int y3) {
-  std::vector<TBand> bands;
-  std::vector<TSpan> spans;
-  BandWriter out(bands, spans);
-  ScanTriangle({x1, y1}, {x2, y2}, {x3, y3}, [&](int y, int l, int r) {
-    out.Push(l, r);
-    out.EndBand(y, y + 1);
-  });
-  return RegionOps::Finish(std::move(bands), std::move(spans));
-}
-
 }  // namespace vantora

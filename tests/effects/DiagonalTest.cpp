@@ -105,7 +105,9 @@ TEST(DiagonalEffect, TriangularShredCoversHalfOfEachCell) {
                 {117, 50, 10, 40, false}});  // the cell's left neighbour, outside its triangle
   p.Run(117, 4, 50);
   // The triangle's pixels are those of the region of that one triangle.
-  const Region t = TriangleRegion(22, 17, 66, 17, 22, 49);
+  RegionBuilder triangle;
+  triangle.AddTriangle(22, 17, 66, 17, 22, 49);
+  const Region t = triangle.Build();
   for (int y = 17; y < 49; ++y)
     for (int x = 22; x < 66; ++x)
       ASSERT_EQ(p.IsNew(x, y), t.Contains(x, y)) << "(" << x << ", " << y << ")";
