@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "NumberedPictures.h"
 #include "raster/Draw.h"
+#include "tests/effects/NumberedPictures.h"
 
 using namespace vantora;
 using namespace vantora::testing;

@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "NumberedPictures.h"
 #include "raster/Draw.h"
+#include "tests/effects/NumberedPictures.h"
 
 using namespace vantora;
 using namespace vantora::testing;

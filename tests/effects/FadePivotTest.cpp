@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "NumberedPictures.h"
 #include "effects/FadePivot.h"
+#include "tests/effects/NumberedPictures.h"
 
 using namespace vantora;
 using namespace vantora::testing;

@@ -1,30 +1,26 @@
 #pragma once
 // Runs one effect frame on a W x H picture and tells, pixel by pixel, whether
-// the new picture or the old one shows. Every pixel of the old and the new
-// picture differs from the other, so a pixel that shows neither is a fault.
+// the new picture or the old one shows. The pictures are the numbered ones,
+// so every pixel of the old and the new picture differs from the other and a
+// pixel that shows neither is a fault.
 
 #include <utility>
 #include <vector>
 
-#include "effects/TransEffect.h"
-#include "raster/Bitmap.h"
+#include "tests/effects/NumberedPictures.h"
 
 namespace vantora {
 
 class FrameProbe {
  public:
-  FrameProbe(int w, int h) : FOld(w, h), Image(w, h), Screen(w, h) {
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        Image.SetPixel(x, y, TPixel(y) << 12 | TPixel(x & 4095));
-        FOld.SetPixel(x, y, ~Image.Pixel(x, y));
-      }
-  }
+  FrameProbe(int w, int h)
+      : FOld(testing::Numbered(w, h, testing::kOld)),
+        Image(testing::Numbered(w, h, testing::kNew)),
+        Screen(w, h) {}
 
-  // Screen := old picture, then effect No draws its frame.
+  // One frame of effect No, composed as the transition control composes it.
   FrameProbe& Run(int No, int Step, int Progress) {
-    Screen = FOld;
-    ProcOf(No)(Screen, Image, Image.BoundsRect(), Step, Progress);
+    ComposeFrame(Screen, FOld, Image, No, Step, Progress);
     return *this;
   }
 

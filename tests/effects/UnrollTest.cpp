@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <set>
 
-#include "NumberedPictures.h"
+#include "tests/effects/NumberedPictures.h"
 
 using namespace vantora;
 using namespace vantora::testing;
