@@ -1,31 +1,40 @@
 #include "settings/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
+#include <string_view>
 #include <system_error>
 
 namespace vantora {
 
 namespace {
 
-[[noreturn]] void ThrowErrno(const std::string& what) {
-  throw std::system_error(errno, std::generic_category(), what);
+[[noreturn]] void ThrowErrno(const std::string& what, int error = errno) {
+  throw std::system_error(error, std::generic_category(), what);
 }
 
 // Closes a descriptor on every path out of a function.
 class FileHandle {
  public:
-  explicit FileHandle(int fd) : FFd(fd) {}
+  explicit FileHandle(int fd = -1) : FFd(fd) {}
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() {
+  ~FileHandle() { Reset(-1); }
+  // Takes over fd, closing the one held before.
+  void Reset(int fd) {
     if (FFd >= 0) ::close(FFd);
+    FFd = fd;
   }
   int Get() const { return FFd; }
   // Closes now and reports the result, since close can be where a deferred
@@ -45,6 +54,11 @@ std::string FolderOf(const std::string& path) {
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The file a write must replace: the target of a symbolic link, so that a
@@ -71,19 +85,6 @@ void WriteAll(int fd, const std::string& contents) {
   }
 }
 
-// Creates a new, exclusive temporary file beside target. The name carries
-// the process id and a counter so concurrent writers never share one.
-int CreateTemporary(const std::string& target, std::string& tempPath) {
-  static std::atomic<unsigned> counter{0};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) return fd;
-    if (errno != EEXIST) break;
-  }
-  ThrowErrno("create " + tempPath);
-}
-
 // Creates the folder and any missing parents, private to the user (0700) as
 // a configuration folder should be. An existing folder is left as it is.
 void CreateFolders(const std::string& folder) {
@@ -94,23 +95,167 @@ void CreateFolders(const std::string& folder) {
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) ThrowErrno("create folder " + folder);
 }
 
-void SyncFolder(const std::string& folder) {
-  // Makes the rename itself durable; a failure here loses nothing that the
-  // rename has not already made visible, so it is not reported.
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+// The folder, opened for listing and syncing; where it may be searched but
+// not read, opened only as a place to name files in.
+int OpenFolder(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0 && errno == EACCES) fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) ThrowErrno("open folder " + folder);
+  return fd;
+}
+
+// Temporary files are named <file>.tmp<writer's pid>-<n>, so that a writer
+// can tell its own from those of others and from leftovers.
+std::string TemporaryName(const std::string& name) {
+  static std::atomic<unsigned> counter{0};
+  return name + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+// The writer's pid in a temporary file's name, or 0 when the name is not
+// that of a temporary file of name.
+pid_t WriterOf(std::string_view entry, const std::string& name) {
+  const std::string prefix = name + ".tmp";
+  if (!entry.starts_with(prefix)) return 0;
+  entry.remove_prefix(prefix.size());
+  pid_t pid = 0;
+  const auto [end, error] = std::from_chars(entry.data(), entry.data() + entry.size(), pid);
+  if (error != std::errc() || pid <= 0 || end == entry.data() + entry.size() || *end != '-')
+    return 0;
+  return pid;
+}
+
+bool ProcessExists(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+// A named temporary file of a live writer is unlocked only for the instant
+// between its creation and its lock; one that stays unlocked this long is a
+// leftover even when its writer's pid has been given to another process.
+constexpr std::time_t kLeftoverAge = 60;
+
+// Removes the temporary files of name that writers killed mid-write left in
+// the folder. A writer holds its temporary file locked until it is renamed
+// into place, so a file that can be locked has lost its writer. Only
+// regular files of this user are touched; links are not followed.
+void RemoveLeftovers(int folderFd, const std::string& name) {
+  const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listFd < 0) return;
+  DIR* dir = ::fdopendir(listFd);
+  if (dir == nullptr) {
+    ::close(listFd);
+    return;
+  }
+  while (const dirent* entry = ::readdir(dir)) {
+    const pid_t writer = WriterOf(entry->d_name, name);
+    if (writer == 0) continue;
+    FileHandle file(::openat(folderFd, entry->d_name,
+                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st {};
+    if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_uid != ::geteuid())
+      continue;
+    if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) continue;  // its writer is at work
+    if (ProcessExists(writer) && std::time(nullptr) - st.st_ctime < kLeftoverAge) continue;
+    // Remove the file that was checked, not one put in its place since.
+    struct stat now {};
+    if (::fstatat(folderFd, entry->d_name, &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+        now.st_dev == st.st_dev && now.st_ino == st.st_ino)
+      ::unlinkat(folderFd, entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
+// The new content on its way into place: an unnamed file in the folder
+// (O_TMPFILE), which a killed writer cannot leave behind and which is given
+// a name only once it is complete; or, where the file system cannot make
+// one, a named temporary file. Either is locked from its creation on.
+class TTemporary {
+ public:
+  TTemporary(int folderFd, const std::string& name) : FFolderFd(folderFd), FTargetName(name) {
+    FFile.Reset(::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (FFile.Get() < 0) CreateNamed();
+    while (::flock(FFile.Get(), LOCK_EX) != 0)
+      if (errno != EINTR) ThrowErrno("lock temporary file");
+  }
+  TTemporary(const TTemporary&) = delete;
+  TTemporary& operator=(const TTemporary&) = delete;
+  ~TTemporary() {
+    if (!FName.empty()) ::unlinkat(FFolderFd, FName.c_str(), 0);
+  }
+
+  int Fd() const { return FFile.Get(); }
+
+  // Puts the complete file in place of the target. Renaming the locked
+  // file keeps its lock, so it is never taken for a leftover.
+  void Commit() {
+    if (FName.empty()) Link();
+    if (::renameat(FFolderFd, FName.c_str(), FFolderFd, FTargetName.c_str()) != 0)
+      ThrowErrno("rename " + FName);
+    FName.clear();
+    // The content was synced before the rename, so a late close error
+    // loses nothing and is not reported as a failed write.
+    FFile.Close();
+  }
+
+ private:
+  void CreateNamed() {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string name = TemporaryName(FTargetName);
+      FFile.Reset(::openat(FFolderFd, name.c_str(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+      if (FFile.Get() >= 0) {
+        FName = name;
+        return;
+      }
+      if (errno != EEXIST) ThrowErrno("create " + name);
+    }
+    ThrowErrno("create temporary file");
+  }
+
+  // Gives the unnamed file a name. Linking through /proc needs no
+  // privilege; AT_EMPTY_PATH is the way where /proc is not mounted.
+  void Link() {
+    const std::string self = "/proc/self/fd/" + std::to_string(FFile.Get());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string name = TemporaryName(FTargetName);
+      int rc = ::linkat(AT_FDCWD, self.c_str(), FFolderFd, name.c_str(), AT_SYMLINK_FOLLOW);
+      if (rc != 0 && errno == ENOENT)
+        rc = ::linkat(FFile.Get(), "", FFolderFd, name.c_str(), AT_EMPTY_PATH);
+      if (rc == 0) {
+        FName = name;
+        return;
+      }
+      if (errno != EEXIST) ThrowErrno("link " + name);
+    }
+    ThrowErrno("link temporary file");
+  }
+
+  int FFolderFd;
+  std::string FTargetName;
+  FileHandle FFile;
+  std::string FName;  // the temporary file's name while it has one
+};
+
+// Refuses to replace a file that may not be written: one this process is
+// not permitted to write, or one marked read-only for everyone, which even
+// root does not replace. Renaming over it needs only the folder's
+// permission, so without this check such a file would be replaced.
+void CheckWritable(int folderFd, const std::string& name, const struct stat& original) {
+  if ((original.st_mode & 0222) == 0) ThrowErrno("read-only " + name, EACCES);
+  if (::faccessat(folderFd, name.c_str(), W_OK, AT_EACCESS) != 0) ThrowErrno("access " + name);
 }
 
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Without blocking, so that a named pipe in the file's place cannot hang
+  // the reader; only a regular file is read.
+  FileHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (file.Get() < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
     ThrowErrno("open " + path);
   }
+  struct stat st {};
+  if (::fstat(file.Get(), &st) != 0) ThrowErrno("stat " + path);
+  if (!S_ISREG(st.st_mode)) ThrowErrno("not a regular file: " + path, EINVAL);
   std::string contents;
   char buffer[8192];
   for (;;) {
@@ -127,29 +272,32 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 
 void ReplaceWholeFile(const std::string& path, const std::string& contents) {
   const std::string target = ReplaceTarget(path);
-  std::string tempPath;
-  if (::access(FolderOf(target).c_str(), F_OK) != 0 && errno == ENOENT)
-    CreateFolders(FolderOf(target));
-  FileHandle temp(CreateTemporary(target, tempPath));
-  try {
-    struct stat original {};
-    if (::stat(target.c_str(), &original) == 0) {
-      // Keep the original's permissions and, where allowed, its owner.
-      ::fchmod(temp.Get(), original.st_mode & 07777);
-      if ((original.st_uid != ::geteuid() || original.st_gid != ::getegid()) &&
-          ::fchown(temp.Get(), original.st_uid, original.st_gid) != 0) {
-        // Not allowed to give it away: the file becomes ours, as a new one would.
-      }
+  const std::string folder = FolderOf(target);
+  const std::string name = NameOf(target);
+  if (::access(folder.c_str(), F_OK) != 0 && errno == ENOENT) CreateFolders(folder);
+  const FileHandle folderFd(OpenFolder(folder));
+
+  struct stat original {};
+  const bool exists = ::fstatat(folderFd.Get(), name.c_str(), &original, 0) == 0;
+  if (exists) CheckWritable(folderFd.Get(), name, original);
+  RemoveLeftovers(folderFd.Get(), name);
+
+  TTemporary temp(folderFd.Get(), name);
+  if (exists) {
+    // Keep the original's permissions, or refuse: a file that was private
+    // must not come back readable by others. Keep its owner where allowed;
+    // where not, the file becomes ours, as a new one would.
+    if (::fchmod(temp.Fd(), original.st_mode & 07777) != 0) ThrowErrno("chmod");
+    if ((original.st_uid != ::geteuid() || original.st_gid != ::getegid()) &&
+        ::fchown(temp.Fd(), original.st_uid, original.st_gid) != 0) {
     }
-    WriteAll(temp.Get(), contents);
-    if (::fsync(temp.Get()) != 0) ThrowErrno("fsync " + tempPath);
-    if (temp.Close() != 0) ThrowErrno("close " + tempPath);
-    if (::rename(tempPath.c_str(), target.c_str()) != 0) ThrowErrno("rename " + tempPath);
-  } catch (...) {
-    ::unlink(tempPath.c_str());
-    throw;
   }
-  SyncFolder(FolderOf(target));
+  WriteAll(temp.Fd(), contents);
+  if (::fsync(temp.Fd()) != 0) ThrowErrno("fsync");
+  temp.Commit();
+  // Makes the rename itself durable; a failure here loses nothing that the
+  // rename has not already made visible, so it is not reported.
+  ::fsync(folderFd.Get());
 }
 
 }  // namespace vantora
