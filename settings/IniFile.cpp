@@ -15,10 +15,14 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+// Blanks around names and values; a stray CR is one too, so that a value
+// never keeps the CR of a line end that is not CRLF.
+constexpr std::string_view kBlanks = " \t\r";
+
 std::string_view Trimmed(std::string_view s) {
-  const auto first = s.find_first_not_of(" \t");
+  const auto first = s.find_first_not_of(kBlanks);
   if (first == std::string_view::npos) return {};
-  const auto last = s.find_last_not_of(" \t");
+  const auto last = s.find_last_not_of(kBlanks);
   return s.substr(first, last - first + 1);
 }
 
@@ -35,7 +39,11 @@ bool SameName(std::string_view a, std::string_view b) {
 // every untouched line back exactly as it was.
 struct TLine {
   std::string Text;
-  std::string End;  // "\r\n", "\n" or "" for a last line without one
+  // "\r\n" or "\n"; for a last line "\r" (a bare CR) or "" (none), which
+  // a line added after it replaces.
+  std::string End;
+
+  bool Ended() const { return End == "\r\n" || End == "\n"; }
 };
 
 enum TLineKind { lkOther, lkSection, lkKey };
@@ -75,7 +83,8 @@ struct TIniDocument {
     while (!bytes.empty()) {
       const auto lf = bytes.find('\n');
       if (lf == std::string_view::npos) {
-        doc.Lines.push_back({std::string(bytes), ""});
+        const bool cr = bytes.ends_with('\r');
+        doc.Lines.push_back({std::string(bytes.substr(0, bytes.size() - cr)), cr ? "\r" : ""});
         break;
       }
       const bool crlf = lf > 0 && bytes[lf - 1] == '\r';
@@ -92,11 +101,12 @@ struct TIniDocument {
   }
 
   // The line end for lines this program adds: the file's own, taken from its
-  // first line, or LF for a new file.
+  // first ended line, or CRLF (as the files written on Windows have) for a
+  // new file and one without a line end.
   std::string NewLineEnd() const {
     for (const TLine& line : Lines)
-      if (!line.End.empty()) return line.End;
-    return "\n";
+      if (line.Ended()) return line.End;
+    return "\r\n";
   }
 
   // Where a section lies: the header line and one past its last line.
@@ -137,7 +147,7 @@ struct TIniDocument {
   // Inserts a line after line `after`, making sure that line is ended first.
   void InsertAfter(std::size_t after, std::string text) {
     const std::string end = NewLineEnd();
-    if (Lines[after].End.empty()) Lines[after].End = end;
+    if (!Lines[after].Ended()) Lines[after].End = end;
     Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(after) + 1,
                  TLine{std::move(text), end});
   }
@@ -146,7 +156,7 @@ struct TIniDocument {
     const auto span = FindSection(section);
     if (!span) {
       const std::string end = NewLineEnd();
-      if (!Lines.empty() && Lines.back().End.empty()) Lines.back().End = end;
+      if (!Lines.empty() && !Lines.back().Ended()) Lines.back().End = end;
       Lines.push_back({"[" + section + "]", end});
       Lines.push_back({key + "=" + value, end});
       return;
@@ -187,6 +197,16 @@ std::string Unquoted(std::string value) {
     value.resize(cut);
   }
   return value;
+}
+
+// The value as it is written so that Unquoted gives it back: wrapped in
+// quotes when a reader would otherwise lose its outer blanks or its own
+// pair of quotes. Other values are written bare, as the files have them.
+std::string Quoted(const std::string& value) {
+  const bool blankEnds = !value.empty() && (kBlanks.find(value.front()) != std::string_view::npos ||
+                                            kBlanks.find(value.back()) != std::string_view::npos);
+  const bool quotes = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+  return blankEnds || quotes ? '"' + value + '"' : value;
 }
 
 int HexDigit(char c) {
@@ -259,7 +279,7 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
   try {
     const auto bytes = ReadWholeFile(FFileName);
     TIniDocument doc = TIniDocument::Parse(bytes.value_or(""));
-    doc.Set(Section, Ident, Value);
+    doc.Set(Section, Ident, Quoted(Value));
     ReplaceWholeFile(FFileName, doc.Serialized());
   } catch (const std::system_error&) {
     throw EIniFileException(failure);

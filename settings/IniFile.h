@@ -8,14 +8,18 @@
 //
 // Reading is forgiving, because the file may have been written by hand or on
 // another system: section and key names compare case-insensitively (ASCII),
-// blanks around names and around "=" are ignored, lines starting with ";"
-// are comments, CRLF and LF line ends and a UTF-8 byte-order mark are all
-// accepted, and a value wrapped in one pair of double quotes loses them.
+// blanks around names, values and "=" are ignored, lines starting with ";"
+// are comments, CRLF and LF line ends (and a bare CR ending the last line)
+// and a UTF-8 byte-order mark are all accepted, and a value wrapped in one
+// pair of double quotes loses them.
 // A missing file, section or key, or a number that does not parse, gives the
 // caller's default; reads never fail.
 //
 // Writing keeps every other byte of the file as it was (other sections and
-// keys, comments, blank lines, order, the file's line ends). The new content
+// keys, comments, blank lines, order, the file's line ends; a new file, or
+// one without a line end, gets CRLF). A value with blanks at either end, or
+// in a pair of quotes of its own, is written in quotes, so that it reads
+// back exactly as written. The new content
 // goes to a temporary file beside the original, which is flushed to disk and
 // then renamed over it, so a crash or a full disk mid-write leaves either
 // the old file or the new one, never a torn or empty one. A write that cannot

@@ -195,6 +195,45 @@ TEST(IniFileRead, QuotesAndEmptyValues) {
   }
 }
 
+TEST(IniFileRead, ABareCrEndingTheLastLineIsNotPartOfTheValue) {
+  TempFolder folder;
+  for (const char* file : {"[sys]\r\ndir=/p\r", "[sys]\ndir=/p\r", "[sys]\r\ndir=/p \r"}) {
+    Spit(folder.Path("scr.ini"), file);
+    EXPECT_EQ(TIniFile(folder.Path("scr.ini")).ReadString("sys", "dir", ""), "/p") << file;
+  }
+}
+
+TEST(IniFileWrite, ValuesReadBackAsWritten) {
+  // Blanks at the ends and a pair of quotes of the value's own would be
+  // taken away by a reader, so such values are written in quotes.
+  const struct {
+    const char* Value;
+    const char* Line;  // as the file holds it
+  } cases[] = {
+      {" lead", "dir=\" lead\""},
+      {"trail ", "dir=\"trail \""},
+      {"\tboth\t", "dir=\"\tboth\t\""},
+      {"   ", "dir=\"   \""},
+      {"\"quoted\"", "dir=\"\"quoted\"\""},
+      {"\"\"", "dir=\"\"\"\""},
+      {"\"", "dir=\""},
+      {"\"open", "dir=\"open"},
+      {"close\"", "dir=close\""},
+      {"a \"mid\" b", "dir=a \"mid\" b"},
+      {"/home/a b", "dir=/home/a b"},
+      {"", "dir="},
+  };
+  TempFolder folder;
+  const std::string path = folder.Path("scr.ini");
+  for (const auto& c : cases) {
+    std::filesystem::remove(path);
+    TIniFile ini(path);
+    ini.WriteString("sys", "dir", c.Value);
+    EXPECT_EQ(ini.ReadString("sys", "dir", "<default>"), c.Value) << '"' << c.Value << '"';
+    EXPECT_EQ(Slurp(path), std::string("[sys]\r\n") + c.Line + "\r\n") << '"' << c.Value << '"';
+  }
+}
+
 TEST(IniFileWindows, ReadsAFileWrittenOnWindows) {
   TempFolder folder;
   Spit(folder.Path("scr.ini"), kWindowsFile);
@@ -240,7 +279,11 @@ TEST(IniFileWrite, NewLinesFollowTheFilesLineEnds) {
     const char* After;  // after writing sys/6=8 and then new/a=1
   };
   const Case cases[] = {
-      {"", "[sys]\n6=8\n[new]\na=1\n"},
+      {"", "[sys]\r\n6=8\r\n[new]\r\na=1\r\n"},  // a new file: CRLF
+      {"[sys]", "[sys]\r\n6=8\r\n[new]\r\na=1\r\n"},  // no line end to follow
+      // A bare CR ending the last line is a line end, not part of the value.
+      {"[sys]\r\ndir=/p\r", "[sys]\r\ndir=/p\r\n6=8\r\n[new]\r\na=1\r\n"},
+      {"[sys]\ndir=/p\r", "[sys]\ndir=/p\n6=8\n[new]\na=1\n"},
       {"[sys]\n1=0\n", "[sys]\n1=0\n6=8\n[new]\na=1\n"},
       {"[sys]\r\n1=0", "[sys]\r\n1=0\r\n6=8\r\n[new]\r\na=1\r\n"},  // unended last line
       {"[sys]\n1=0\n\n[song]\nplay=no", "[sys]\n1=0\n6=8\n\n[song]\nplay=no\n[new]\na=1\n"},
@@ -265,7 +308,7 @@ TEST(IniFileWrite, FirstWriteCreatesTheFileAndEveryWriteIsSeenAtOnce) {
   TIniFile reader(path);
   EXPECT_FALSE(fs::exists(path));
   writer.WriteInteger("sys", "3", -42);
-  EXPECT_EQ(Slurp(path), "[sys]\n3=-42\n");
+  EXPECT_EQ(Slurp(path), "[sys]\r\n3=-42\r\n");
   EXPECT_EQ(reader.ReadInteger("sys", "3", 0), -42);
   // A change made behind the object's back is read at once: no caching.
   Spit(path, "[sys]\n3=123\n");
@@ -325,8 +368,8 @@ TEST(IniFileWrite, PlaylistSaveSequences) {
   save({"/m/a.mp3", "/m/b.mp3"}, {true, true});
   EXPECT_EQ(ini.ReadInteger("song", "how", 0), 2);
   EXPECT_EQ(Slurp(path),
-            "[song]\ncyc=1\nhow=2\nplay=yes\nsong2=/m/3.mp3\nsong3=/m/4.mp3\nsong4=/m/5.mp3\n"
-            "song0=/m/a.mp3\nsong1=/m/b.mp3\n");
+            "[song]\r\ncyc=1\r\nhow=2\r\nplay=yes\r\nsong2=/m/3.mp3\r\nsong3=/m/4.mp3\r\n"
+            "song4=/m/5.mp3\r\nsong0=/m/a.mp3\r\nsong1=/m/b.mp3\r\n");
 
   save({"/m/x.mp3", "/m/gone.mp3", "/m/z.mp3"}, {true, false, true});
   EXPECT_EQ(ini.ReadInteger("song", "how", 0), 3);
