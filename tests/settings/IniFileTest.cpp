@@ -329,27 +329,6 @@ TEST(IniFileWrite, FirstWriteCreatesMissingFoldersPrivateToTheUser) {
     EXPECT_EQ(fs::status(folder.Path(created)).permissions(), fs::perms::owner_all) << created;
 }
 
-TEST(IniFileWrite, DefaultSettingsButtonSequence) {
-  TempFolder folder;
-  const std::string path = folder.Path("scr.ini");
-  Spit(path, "[song]\ncyc=1\nhow=2\nsong0=/m/a.mp3\nsong1=/m/b.mp3\nplay=yes\n[sys]\ndir=/p\n");
-  TIniFile ini(path);
-  ini.WriteBool("sys", "1", false);
-  ini.WriteBool("sys", "2", false);
-  ini.WriteInteger("sys", "3", 15000);
-  ini.WriteInteger("sys", "4", 0);
-  ini.WriteBool("sys", "5", false);
-  ini.WriteInteger("sys", "6", 8);
-  ini.WriteBool("sys", "7", false);
-  ini.WriteString("sys", "dir", "");
-  ini.WriteString("song", "play", "no");
-  EXPECT_EQ(Slurp(path),
-            "[song]\ncyc=1\nhow=2\nsong0=/m/a.mp3\nsong1=/m/b.mp3\nplay=no\n"
-            "[sys]\ndir=\n1=0\n2=0\n3=15000\n4=0\n5=0\n6=8\n7=0\n");
-  // The emptied folder key stays and reads as empty, not as the default.
-  EXPECT_EQ(ini.ReadString("sys", "dir", "fallback"), "");
-}
-
 TEST(IniFileWrite, PlaylistSaveSequences) {
   TempFolder folder;
   const std::string path = folder.Path("scr.ini");
