@@ -177,15 +177,33 @@ TBmpLayout ReadBmpLayout(const ByteReader& in, const std::string& name) {
                  std::to_string(count) + " colours)");
 }
 
+// Bytes from one stored row of uncompressed pixels to the next.
+std::int64_t RowStride(const TBmpLayout& L) { return (L.Width * L.BitCount + 31) / 32 * 4; }
+
+// Uncompressed pixels must all be in the file; the last row's padding is
+// often left out by writers and is not needed.
+void CheckBmpRowData(const ByteReader& in, const TBmpLayout& L, const std::string& name) {
+  const std::int64_t rowBytes = (L.Width * L.BitCount + 7) / 8;
+  const std::int64_t need = RowStride(L) * (L.Height - 1) + rowBytes;
+  if (std::int64_t(in.Size() - L.DataOffset) < need) Fail(name, "file truncated (pixel data)");
+}
+
+// Pixels one byte of run-length data may stand for. Runs write at most 255
+// pixels for two bytes, but line ends, moves and an early end of picture
+// leave pixels unwritten for free, so a few bytes could claim any size. No
+// real file comes near this bound; under it a file of 1 KB makes at most
+// 16 MB of pixels.
+constexpr std::int64_t kRlePixelsPerByte = 4096;
+
+void CheckBmpRleData(std::size_t dataBytes, const TBmpLayout& L, const std::string& name) {
+  if (L.Width * L.Height > kRlePixelsPerByte * std::int64_t(dataBytes))
+    Fail(name, "run-length data too short for a picture of " + std::to_string(L.Width) + " x " +
+                   std::to_string(L.Height));
+}
+
 void DecodeBmpRows(const ByteReader& in, const TBmpLayout& L, Bitmap& out,
                    const std::string& name) {
-  const std::int64_t rowBits = L.Width * L.BitCount;
-  const std::int64_t stride = (rowBits + 31) / 32 * 4;
-  const std::int64_t rowBytes = (rowBits + 7) / 8;
-  // The last row's padding is often left out by writers; it is not needed.
-  const std::int64_t need = stride * (L.Height - 1) + rowBytes;
-  if (std::int64_t(in.Size() - L.DataOffset) < need) Fail(name, "file truncated (pixel data)");
-
+  const std::int64_t stride = RowStride(L);
   const int width = int(L.Width), bpp = L.BitCount;
   const TChannel red(L.Masks[0]), green(L.Masks[1]), blue(L.Masks[2]);
   const std::size_t colors = L.Palette.size();
@@ -230,19 +248,25 @@ void DecodeBmpRows(const ByteReader& in, const TBmpLayout& L, Bitmap& out,
 // escape: 0 = end of line, 1 = end of picture, 2 = move by (dx, dy), n >= 3 =
 // n literal indices padded to a 16-bit boundary. Pixels that no run reaches
 // stay black. RLE4 packs two indices a byte and alternates them in runs.
+// Writers pad rows of odd width with a run past the end of the row; what a
+// run or literal puts past the row end is dropped, as the platform's reader
+// drops it. A run below the last row, or a move out of the picture, is an
+// error.
 // With out == nullptr the data is only checked: a few bytes of run-length
 // data can claim a huge picture, so the stream is checked before the bitmap
-// is allocated.
-void DecodeBmpRle(const ByteReader& in, const TBmpLayout& L, Bitmap* out, const std::string& name) {
+// is allocated. Returns the number of bytes of run-length data.
+std::size_t DecodeBmpRle(const ByteReader& in, const TBmpLayout& L, Bitmap* out,
+                         const std::string& name) {
   const bool rle4 = L.Compression == kBiRle4;
   const int width = int(L.Width), height = int(L.Height);
   const std::size_t colors = L.Palette.size();
   std::size_t p = L.DataOffset;
   int x = 0, line = 0;
 
-  auto rowOf = [&](int n) -> TPixel* {
+  // The row a run of n pixels writes into, and how many of them fit in it.
+  auto rowOf = [&](int n, int& fit) -> TPixel* {
     if (line >= height) Fail(name, "run-length data past the end of the picture");
-    if (n > width - x) Fail(name, "run-length run past the end of a row");
+    fit = std::min(n, width - x);
     return out ? out->ScanLine(L.TopDown ? line : height - 1 - line) : nullptr;
   };
   auto put = [&](TPixel* row, unsigned index) {
@@ -253,19 +277,20 @@ void DecodeBmpRle(const ByteReader& in, const TBmpLayout& L, Bitmap* out, const 
 
   for (;;) {
     if (!in.Has(p, 2)) {
-      if (line >= height) return;  // every line ended; the end marker is missing
+      if (line >= height) return p - L.DataOffset;  // every line ended; the end marker is missing
       Fail(name, "file truncated (run-length data)");
     }
     const int count = *in.At(p), value = *in.At(p + 1);
     p += 2;
     if (count > 0) {
-      TPixel* row = rowOf(count);
-      for (int i = 0; i < count; ++i) put(row, rle4 ? ((i & 1) ? value & 15 : value >> 4) : value);
+      int fit;
+      TPixel* row = rowOf(count, fit);
+      for (int i = 0; i < fit; ++i) put(row, rle4 ? ((i & 1) ? value & 15 : value >> 4) : value);
     } else if (value == 0) {
       x = 0;
       ++line;
     } else if (value == 1) {
-      return;
+      return p - L.DataOffset;
     } else if (value == 2) {
       if (!in.Has(p, 2)) Fail(name, "file truncated (run-length data)");
       x += *in.At(p);
@@ -275,9 +300,10 @@ void DecodeBmpRle(const ByteReader& in, const TBmpLayout& L, Bitmap* out, const 
     } else {
       const std::size_t bytes = rle4 ? (value + 1) / 2 : value;
       if (!in.Has(p, bytes)) Fail(name, "file truncated (run-length data)");
-      TPixel* row = rowOf(value);
+      int fit;
+      TPixel* row = rowOf(value, fit);
       const std::uint8_t* src = in.At(p);
-      for (int i = 0; i < value; ++i)
+      for (int i = 0; i < fit; ++i)
         put(row, rle4 ? ((i & 1) ? src[i / 2] & 15 : src[i / 2] >> 4) : src[i]);
       p += bytes + (bytes & 1);
     }
@@ -286,14 +312,21 @@ void DecodeBmpRle(const ByteReader& in, const TBmpLayout& L, Bitmap* out, const 
 
 }  // namespace
 
-Bitmap DecodeBmp(std::span<const std::uint8_t> data, const std::string& name) {
+Bitmap DecodeBmp(std::span<const std::uint8_t> data, const std::string& name,
+                 const TDecodeLimits& limits) {
   if (data.empty()) Fail(name, "empty file");
   if (!codec::IsBmpSignature(data)) Fail(name, "not a bitmap file");
   const ByteReader in(data, name);
   const TBmpLayout layout = ReadBmpLayout(in, name);
   const bool rle = layout.Compression == kBiRle8 || layout.Compression == kBiRle4;
-  if (rle) DecodeBmpRle(in, layout, nullptr, name);
-  Bitmap bitmap = codec::AllocateBitmap(int(layout.Width), int(layout.Height), name);
+  if (rle)
+    CheckBmpRleData(DecodeBmpRle(in, layout, nullptr, name), layout, name);
+  else
+    CheckBmpRowData(in, layout, name);
+  const int width = int(layout.Width), height = int(layout.Height);
+  codec::CheckMemory(std::int64_t(data.size()) + 4 * layout.Width * layout.Height, limits, width,
+                     height, name);
+  Bitmap bitmap = codec::AllocateBitmap(width, height, name);
   if (rle)
     DecodeBmpRle(in, layout, &bitmap, name);
   else

@@ -1,11 +1,15 @@
-// JPEG decoding through libjpeg, with the checks that keep a hostile file
-// from making it allocate or work without bound.
+// JPEG decoding through libjpeg: the picture turned upright by its EXIF
+// orientation as its rows come out, and the checks that keep a hostile file
+// from making libjpeg allocate or work without bound.
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "raster/JpegErrors.h"
+#include "raster/Orientation.h"
 #include "raster/Picture.h"
 #include "raster/PictureCodec.h"
 
@@ -16,28 +20,46 @@ namespace {
 using codec::Fail;
 using codec::JpegErrorManager;
 using codec::JumpWithMessage;
+using Clock = std::chrono::steady_clock;
 
 // A progressive JPEG may carry any number of scans, each of which makes
 // libjpeg walk the whole coefficient buffer; real encoders write about ten.
 constexpr int kMaxJpegScans = 500;
 
-void JpegProgress(j_common_ptr cinfo) {
+// Rows decoded at a time when they are turned or converted on their way
+// into the bitmap.
+constexpr int kBandRows = 16;
+
+// libjpeg's row buffers, which its memory limit does not count: a few rows
+// of MCUs, some megabytes at the widest picture it takes (65500 pixels).
+constexpr std::int64_t kJpegWorkingBytes = std::int64_t(16) << 20;
+
+struct JpegProgress {
+  jpeg_progress_mgr pub;  // first, so libjpeg's pointer is ours
+  Clock::time_point Deadline;
+};
+
+// Called by libjpeg for every row of MCUs it reads or every call for rows.
+void MonitorProgress(j_common_ptr cinfo) {
   if (cinfo->is_decompressor &&
       reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans)
     JumpWithMessage(cinfo, "too many scans in a progressive JPEG");
+  if (Clock::now() > reinterpret_cast<JpegProgress*>(cinfo->progress)->Deadline)
+    JumpWithMessage(cinfo, "decoding took too long");
 }
 
 struct JpegDecoder {
   jpeg_decompress_struct cinfo;
   JpegErrorManager jerr;
-  jpeg_progress_mgr progress;
+  JpegProgress progress;
 
-  JpegDecoder() {
+  explicit JpegDecoder(const TDecodeLimits& limits = {}) {
     std::memset(&cinfo, 0, sizeof cinfo);
-    std::memset(&progress, 0, sizeof progress);
+    std::memset(&progress.pub, 0, sizeof progress.pub);
     codec::InstallErrorManager(jerr);
     cinfo.err = &jerr.pub;
-    progress.progress_monitor = JpegProgress;
+    progress.pub.progress_monitor = MonitorProgress;
+    progress.Deadline = Clock::now() + limits.MaxTime;
   }
   ~JpegDecoder() { jpeg_destroy_decompress(&cinfo); }  // safe when never created
   JpegDecoder(const JpegDecoder&) = delete;
@@ -45,11 +67,12 @@ struct JpegDecoder {
 };
 
 // Guarded: creates the decompressor on `source` (memory or file) and reads the
-// header.
+// header, keeping the APP1 segments, where the EXIF data is.
 bool JpegReadHeader(JpegDecoder* d, const std::span<const std::uint8_t>* memory, std::FILE* file) {
   if (setjmp(d->jerr.jump)) return false;
   jpeg_create_decompress(&d->cinfo);
-  d->cinfo.progress = &d->progress;
+  d->cinfo.progress = &d->progress.pub;
+  jpeg_save_markers(&d->cinfo, JPEG_APP0 + 1, 0xFFFF);
   if (memory)
     jpeg_mem_src(&d->cinfo, memory->data(), static_cast<unsigned long>(memory->size()));
   else
@@ -58,24 +81,60 @@ bool JpegReadHeader(JpegDecoder* d, const std::span<const std::uint8_t>* memory,
   return true;
 }
 
+std::string JpegMessage(const JpegDecoder& d) {
+  return d.jerr.message[0] ? std::string(d.jerr.message) : std::string("corrupt JPEG data");
+}
+
+void ReadHeader(JpegDecoder& d, const std::span<const std::uint8_t>* memory, std::FILE* file,
+                const std::string& name) {
+  if (!JpegReadHeader(&d, memory, file)) Fail(name, JpegMessage(d));
+}
+
+// The orientation of the first APP1 segment that gives one.
+int JpegOrientation(const jpeg_decompress_struct& c) {
+  for (jpeg_saved_marker_ptr m = c.marker_list; m; m = m->next) {
+    if (m->marker != JPEG_APP0 + 1) continue;
+    const int orientation = ReadExifOrientation({m->data, m->data_length});
+    if (orientation != kUpright) return orientation;
+  }
+  return kUpright;
+}
+
+TPictureSize UprightSize(int width, int height, int orientation) {
+  return SwapsSides(orientation) ? TPictureSize{height, width} : TPictureSize{width, height};
+}
+
 void CheckJpegSize(const jpeg_decompress_struct& c, const std::string& name) {
   if (std::int64_t(c.image_width) * c.image_height > kMaxPixels)
     Fail(name, "picture too large (" + std::to_string(c.image_width) + " x " +
                    std::to_string(c.image_height) + ")");
 }
 
-// A sequential Huffman-coded JPEG spends at least two bits on every 8 x 8
-// block (a DC code and an end-of-block code, each at least one bit long). A
-// file shorter than that for the size its header claims is cut off, so it is
-// refused before a bitmap of that size is allocated. (Progressive files are
-// read whole before allocation anyway; arithmetic coding can spend less.)
+// The least data a JPEG of the size its header claims can hold, by its
+// coding; a file shorter than that is cut off or hostile, and is refused
+// before its pixels are allocated.
+// - Huffman, sequential: every 8 x 8 block spends a DC code and an
+//   end-of-block code, each at least one bit long.
+// - Huffman, progressive: the first DC scan of a component codes each of its
+//   blocks with at least one bit. A file may leave components without scans,
+//   so the component with the fewest blocks sets the bound.
+// - Arithmetic coding can spend next to nothing on a block of flat colour (a
+//   flat 16384 x 16384 picture fits in about 200 bytes), so it is held to one
+//   byte per 256 blocks: far less than any photo needs, and a file under
+//   1 KB cannot claim more than a few megapixels.
 void CheckJpegDataLength(const jpeg_decompress_struct& c, std::size_t length,
                          const std::string& name) {
-  if (c.progressive_mode || c.arith_code) return;
-  std::int64_t blocks = 0;
-  for (int i = 0; i < c.num_components; ++i)
-    blocks += std::int64_t(c.comp_info[i].width_in_blocks) * c.comp_info[i].height_in_blocks;
-  if (std::int64_t(length) < blocks / 4)
+  std::int64_t blocks = 0, fewest = INT64_MAX;
+  for (int i = 0; i < c.num_components; ++i) {
+    const std::int64_t n =
+        std::int64_t(c.comp_info[i].width_in_blocks) * c.comp_info[i].height_in_blocks;
+    blocks += n;
+    fewest = std::min(fewest, n);
+  }
+  const std::int64_t least = c.arith_code         ? blocks / 256
+                             : c.progressive_mode ? fewest / 8
+                                                  : blocks / 4;
+  if (std::int64_t(length) < least)
     Fail(name, "JPEG data too short for a picture of " + std::to_string(c.image_width) + " x " +
                    std::to_string(c.image_height));
 }
@@ -94,6 +153,15 @@ bool JpegCalcOutput(JpegDecoder* d, int scale) {
   return true;
 }
 
+// Guarded: starts the decompression. A file of several scans (progressive
+// ones among them) is read whole here, into libjpeg's coefficient buffer,
+// so a cut-off or damaged one fails before the bitmap is allocated.
+bool JpegStart(JpegDecoder* d) {
+  if (setjmp(d->jerr.jump)) return false;
+  jpeg_start_decompress(&d->cinfo);
+  return true;
+}
+
 TPixel CmykToPixel(const JSAMPLE* p, bool inverted) {
   // Adobe's writers store CMYK inverted (0 = full ink); others store it plain.
   int c = p[0], m = p[1], y = p[2], k = p[3];
@@ -106,34 +174,90 @@ TPixel CmykToPixel(const JSAMPLE* p, bool inverted) {
   return Rgb((c * k + 127) / 255, (m * k + 127) / 255, (y * k + 127) / 255);
 }
 
-// Guarded: decodes the scan lines into `bitmap`, already of the output size.
-// cmykRow is a row buffer of 4 x width bytes, used for CMYK output only.
-bool JpegDecodeRows(JpegDecoder* d, Bitmap* bitmap, JSAMPLE* cmykRow) {
+// Turns decoded samples into pixels in place: CMYK is converted, and the
+// fourth byte of BGRX is cleared so pixels compare as Rgb() values.
+void ToPixels(JSAMPLE* samples, int count, bool cmyk, bool inverted) {
+  TPixel* out = reinterpret_cast<TPixel*>(samples);
+  if (cmyk) {
+    for (int x = 0; x < count; ++x) out[x] = CmykToPixel(samples + 4 * x, inverted);
+  } else {
+    for (int x = 0; x < count; ++x) out[x] &= 0x00FFFFFFu;
+  }
+}
+
+// Guarded: decodes the scan lines into `bitmap`, which already has the
+// upright output size. Rows of an upright picture go straight into it; the
+// others pass through `band` (kBandRows rows of the stored width) and are
+// placed where the orientation puts them.
+bool JpegReadRows(JpegDecoder* d, Bitmap* bitmap, TPixel* band, int orientation) {
   if (setjmp(d->jerr.jump)) return false;
   jpeg_decompress_struct& c = d->cinfo;
-  jpeg_start_decompress(&c);
   const bool cmyk = c.out_color_space == JCS_CMYK;
   const bool inverted = c.saw_Adobe_marker;
-  const int width = bitmap->Width();
+  const bool direct = band == nullptr;
+  const int width = int(c.output_width), height = int(c.output_height);
   while (c.output_scanline < c.output_height) {
-    const int y = static_cast<int>(c.output_scanline);
-    JSAMPROW row = cmyk ? cmykRow : reinterpret_cast<JSAMPLE*>(bitmap->ScanLine(y));
-    if (jpeg_read_scanlines(&c, &row, 1) != 1)
-      JumpWithMessage(reinterpret_cast<j_common_ptr>(&c), "no scan line decoded");
-    TPixel* out = bitmap->ScanLine(y);
-    if (cmyk) {
-      for (int x = 0; x < width; ++x) out[x] = CmykToPixel(cmykRow + 4 * x, inverted);
-    } else {
-      // The fourth byte is unused; keep it 0 so pixels compare as Rgb() values.
-      for (int x = 0; x < width; ++x) out[x] &= 0x00FFFFFFu;
+    const int first = int(c.output_scanline);
+    const int count = std::min(kBandRows, height - first);
+    JSAMPROW rows[kBandRows];
+    for (int i = 0; i < count; ++i)
+      rows[i] = reinterpret_cast<JSAMPLE*>(direct ? bitmap->ScanLine(first + i)
+                                                  : band + std::size_t(i) * std::size_t(width));
+    for (int done = 0; done < count;) {
+      const JDIMENSION got = jpeg_read_scanlines(&c, rows + done, JDIMENSION(count - done));
+      if (got == 0) JumpWithMessage(reinterpret_cast<j_common_ptr>(&c), "no scan line decoded");
+      done += int(got);
     }
+    for (int i = 0; i < count; ++i) ToPixels(rows[i], width, cmyk, inverted);
+    if (!direct) PlaceStoredRows(band, first, count, width, height, orientation, *bitmap);
   }
   jpeg_finish_decompress(&c);
   return true;
 }
 
-std::string JpegMessage(const JpegDecoder& d) {
-  return d.jerr.message[0] ? std::string(d.jerr.message) : std::string("corrupt JPEG data");
+// Decodes d's picture, whose header is read, at `scale`.
+Bitmap DecodeAt(JpegDecoder& d, TJpegScale scale, int orientation, std::size_t dataBytes,
+                const TDecodeLimits& limits, const std::string& name) {
+  jpeg_decompress_struct& c = d.cinfo;
+  if (!JpegCalcOutput(&d, int(scale))) Fail(name, JpegMessage(d));
+  const int width = int(c.output_width), height = int(c.output_height);
+  const bool direct = orientation == kUpright && c.out_color_space != JCS_CMYK;
+  const std::int64_t pixels = std::int64_t(width) * height;
+  const std::int64_t bandPixels = direct ? 0 : std::int64_t(kBandRows) * width;
+  const std::int64_t ours = std::int64_t(dataBytes) + 4 * (pixels + bandPixels) + kJpegWorkingBytes;
+  codec::CheckMemory(ours, limits, width, height, name);
+  // What is left is libjpeg's: its coefficient buffer for files of several
+  // scans. (0 would mean no limit.)
+  c.mem->max_memory_to_use = long(std::max<std::int64_t>(limits.MaxBytes - ours, 1));
+  if (!JpegStart(&d)) {
+    if (codec::OutOfMemory(d.jerr)) codec::FailMemory(limits, width, height, name);
+    Fail(name, JpegMessage(d));
+  }
+
+  const TPictureSize upright = UprightSize(width, height, orientation);
+  Bitmap bitmap = codec::AllocateBitmap(upright.Width, upright.Height, name);
+  std::vector<TPixel> band(static_cast<std::size_t>(bandPixels));
+  if (!JpegReadRows(&d, &bitmap, direct ? nullptr : band.data(), orientation))
+    Fail(name, JpegMessage(d));
+  return bitmap;
+}
+
+struct THeader {
+  int Orientation = kUpright;
+  TPictureSize Upright;  // at full scale
+};
+
+// Reads and checks the header of the JPEG in data.
+THeader ReadCheckedHeader(JpegDecoder& d, std::span<const std::uint8_t> data,
+                          const std::string& name) {
+  if (data.empty()) Fail(name, "empty file");
+  ReadHeader(d, &data, nullptr, name);
+  CheckJpegSize(d.cinfo, name);
+  CheckJpegDataLength(d.cinfo, data.size(), name);
+  THeader h;
+  h.Orientation = JpegOrientation(d.cinfo);
+  h.Upright = UprightSize(int(d.cinfo.image_width), int(d.cinfo.image_height), h.Orientation);
+  return h;
 }
 
 }  // namespace
@@ -141,8 +265,8 @@ std::string JpegMessage(const JpegDecoder& d) {
 TPictureSize ReadJpegSize(const std::string& fileName) {
   codec::FilePtr file = codec::OpenForReading(fileName);
   JpegDecoder d;
-  if (!JpegReadHeader(&d, nullptr, file.get())) Fail(fileName, JpegMessage(d));
-  return {int(d.cinfo.image_width), int(d.cinfo.image_height)};
+  ReadHeader(d, nullptr, file.get(), fileName);
+  return UprightSize(int(d.cinfo.image_width), int(d.cinfo.image_height), JpegOrientation(d.cinfo));
 }
 
 TJpegScale CoveringScale(int width, int height, int minWidth, int minHeight) {
@@ -154,20 +278,28 @@ TJpegScale CoveringScale(int width, int height, int minWidth, int minHeight) {
   return TJpegScale::Full;
 }
 
-Bitmap DecodeJpeg(std::span<const std::uint8_t> data, const std::string& name, TJpegScale scale) {
-  if (data.empty()) Fail(name, "empty file");
-  JpegDecoder d;
-  if (!JpegReadHeader(&d, &data, nullptr)) Fail(name, JpegMessage(d));
-  CheckJpegSize(d.cinfo, name);
-  CheckJpegDataLength(d.cinfo, data.size(), name);
-  if (!JpegCalcOutput(&d, int(scale))) Fail(name, JpegMessage(d));
-
-  Bitmap bitmap =
-      codec::AllocateBitmap(int(d.cinfo.output_width), int(d.cinfo.output_height), name);
-  std::vector<JSAMPLE> cmykRow;
-  if (d.cinfo.out_color_space == JCS_CMYK) cmykRow.resize(std::size_t(bitmap.Width()) * 4);
-  if (!JpegDecodeRows(&d, &bitmap, cmykRow.data())) Fail(name, JpegMessage(d));
-  return bitmap;
+Bitmap DecodeJpeg(std::span<const std::uint8_t> data, const std::string& name, TJpegScale scale,
+                  const TDecodeLimits& limits) {
+  JpegDecoder d(limits);
+  const THeader header = ReadCheckedHeader(d, data, name);
+  return DecodeAt(d, scale, header.Orientation, data.size(), limits, name);
 }
+
+namespace codec {
+
+TDecodedJpeg DecodeJpegCovering(std::span<const std::uint8_t> data, const std::string& name,
+                                const TWantedSize& wanted, const TDecodeLimits& limits) {
+  JpegDecoder d(limits);
+  const THeader header = ReadCheckedHeader(d, data, name);
+  TJpegScale scale = TJpegScale::Full;
+  if (wanted) {
+    const TPictureSize cover = wanted(header.Upright);
+    if (cover.Width > 0 && cover.Height > 0)
+      scale = CoveringScale(header.Upright.Width, header.Upright.Height, cover.Width, cover.Height);
+  }
+  return {DecodeAt(d, scale, header.Orientation, data.size(), limits, name), header.Upright};
+}
+
+}  // namespace codec
 
 }  // namespace vantora

@@ -49,4 +49,10 @@ void InstallErrorManager(JpegErrorManager& jerr) {
   jerr.message[0] = 0;
 }
 
+bool OutOfMemory(const JpegErrorManager& jerr) {
+  // Past the limit libjpeg would move its buffers to temporary files, which
+  // we do not give it.
+  return jerr.pub.msg_code == JERR_OUT_OF_MEMORY || jerr.pub.msg_code == JERR_NO_BACKING_STORE;
+}
+
 }  // namespace vantora::codec

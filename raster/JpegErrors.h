@@ -31,4 +31,7 @@ struct JpegErrorManager {
 // picture, jump back; harmless warnings are counted.
 void InstallErrorManager(JpegErrorManager& jerr);
 
+// Whether the guarded step ended because libjpeg's memory limit was reached.
+bool OutOfMemory(const JpegErrorManager& jerr);
+
 }  // namespace vantora::codec

@@ -1,5 +1,9 @@
 #include "raster/Picture.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -15,9 +19,33 @@ namespace codec {
   throw PictureError(name + ": " + what);
 }
 
+[[noreturn]] void FailMemory(const TDecodeLimits& limits, int width, int height,
+                             const std::string& name) {
+  Fail(name, "a picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                 " needs more than the " + std::to_string(limits.MaxBytes >> 20) +
+                 " MB one picture may take");
+}
+
+void CheckMemory(std::int64_t bytes, const TDecodeLimits& limits, int width, int height,
+                 const std::string& name) {
+  if (bytes > limits.MaxBytes) FailMemory(limits, width, height, name);
+}
+
 FilePtr OpenForReading(const std::string& fileName) {
-  FilePtr file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) Fail(fileName, std::string("cannot open file (") + std::strerror(errno) + ")");
+  // Opening a named pipe for reading would wait for a writer; without
+  // blocking it opens at once and is refused below.
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) Fail(fileName, std::string("cannot open file (") + std::strerror(errno) + ")");
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    Fail(fileName, "not a regular file");
+  }
+  FilePtr file(::fdopen(fd, "rb"));
+  if (!file) {
+    ::close(fd);
+    Fail(fileName, std::string("cannot open file (") + std::strerror(errno) + ")");
+  }
   return file;
 }
 
@@ -45,11 +73,6 @@ using codec::Fail;
 using codec::FilePtr;
 using codec::OpenForReading;
 
-// A picture file larger than this cannot hold a picture we would accept
-// (kMaxPixels at 4 bytes a pixel, plus headers), so it is refused before it
-// is read into memory.
-constexpr std::int64_t kMaxFileSize = kMaxPixels * 4 + (std::int64_t(64) << 20);
-
 std::string LowerExtension(const std::string& fileName) {
   const auto slash = fileName.find_last_of("/\\");
   const auto dot = fileName.find_last_of('.');
@@ -59,12 +82,21 @@ std::string LowerExtension(const std::string& fileName) {
   return ext;
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
+bool IsJpegName(const std::string& fileName) {
+  const std::string ext = LowerExtension(fileName);
+  if (ext == ".jpg" || ext == ".jpeg") return true;
+  if (ext == ".bmp") return false;
+  Fail(fileName, "Unknown picture file extension (" + (ext.empty() ? "none" : ext) + ")");
+}
+
+// A file larger than a whole decode may take cannot be decoded, so it is
+// refused before it is read into memory.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName, const TDecodeLimits& limits) {
   FilePtr file = OpenForReading(fileName);
   if (std::fseek(file.get(), 0, SEEK_END) != 0) Fail(fileName, "cannot read file");
   const long size = std::ftell(file.get());
   if (size < 0) Fail(fileName, "cannot read file");
-  if (size > kMaxFileSize) Fail(fileName, "file too large (" + std::to_string(size) + " bytes)");
+  if (size > limits.MaxBytes) Fail(fileName, "file too large (" + std::to_string(size) + " bytes)");
   std::rewind(file.get());
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
   if (size > 0 && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
@@ -75,13 +107,22 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
 }  // namespace
 
 void Picture::LoadFromFile(const std::string& fileName, TJpegScale scale) {
-  const std::string ext = LowerExtension(fileName);
-  const bool jpeg = ext == ".jpg" || ext == ".jpeg";
-  if (!jpeg && ext != ".bmp")
-    Fail(fileName, "Unknown picture file extension (" + (ext.empty() ? "none" : ext) + ")");
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName);
+  const bool jpeg = IsJpegName(fileName);
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, {});
   // Decoded first and assigned last: a failed load keeps the old picture.
   FBitmap = jpeg ? DecodeJpeg(bytes, fileName, scale) : DecodeBmp(bytes, fileName);
+}
+
+TPictureSize Picture::LoadFromFile(const std::string& fileName, const TWantedSize& wanted) {
+  const bool jpeg = IsJpegName(fileName);
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, {});
+  if (!jpeg) {
+    FBitmap = DecodeBmp(bytes, fileName);
+    return {FBitmap.Width(), FBitmap.Height()};
+  }
+  codec::TDecodedJpeg decoded = codec::DecodeJpegCovering(bytes, fileName, wanted, {});
+  FBitmap = std::move(decoded.Pixels);
+  return decoded.FullSize;
 }
 
 void Picture::LoadFromMemory(std::span<const std::uint8_t> data, const std::string& name,

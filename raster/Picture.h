@@ -1,15 +1,21 @@
 #pragma once
 // Pictures loaded from files or memory: ".jpg" (and ".jpeg") through libjpeg,
 // ".bmp" through our own reader of Windows bitmap files. A picture is
-// decoded straight into a Bitmap.
+// decoded straight into a Bitmap, upright: a JPEG's EXIF orientation is
+// applied while it is decoded, and every size reported (Width, Height,
+// ReadJpegSize, the size a DCT scale is chosen against) is the upright one.
 //
 // Decoders never trust a file: truncated, corrupt or hostile input (absurd or
 // overflowing sizes, more than kMaxPixels pixels, palette indices out of
 // range) gives a PictureError naming the file, never a crash and never an
-// unbounded allocation.
+// unbounded allocation. A file whose data cannot cover the pixels its header
+// claims is refused before the pixels are allocated, and one decode keeps
+// within TDecodeLimits.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -27,13 +33,38 @@ class PictureError : public std::runtime_error {
 // libjpeg's DCT scaling: decode at 1/1, 1/2, 1/4 or 1/8 of the full size.
 enum class TJpegScale { Full = 1, Half = 2, Quarter = 4, Eighth = 8 };
 
+// What one decode may take. The memory counts the file's bytes, the bitmap
+// and libjpeg's own buffers; the time is checked as libjpeg works through
+// the picture. A decode that would go past either is a PictureError.
+struct TDecodeLimits {
+  std::int64_t MaxBytes = std::int64_t(1) << 30;
+  std::chrono::milliseconds MaxTime{10000};
+};
+
+struct TPictureSize {
+  int Width = 0;
+  int Height = 0;
+  friend bool operator==(const TPictureSize&, const TPictureSize&) = default;
+};
+
+// The size a picture must still cover once decoded, given its own (upright,
+// full) size; {0, 0} means full size. Lets a large JPEG be decoded through
+// DCT scaling at the smallest scale that still covers what it is shown at.
+using TWantedSize = std::function<TPictureSize(TPictureSize full)>;
+
 class Picture {
  public:
   Picture() = default;
 
   // Loads by extension (case-insensitive): ".jpg"/".jpeg" or ".bmp".
-  // Anything else is a PictureError ("Unknown picture file extension (.xyz)").
+  // Anything else is a PictureError ("Unknown picture file extension (.xyz)"),
+  // and so is a name that is not a regular file (a folder, a named pipe).
   void LoadFromFile(const std::string& fileName, TJpegScale scale = TJpegScale::Full);
+  // The loading routine of the show, the preview and the thumbnails: reads
+  // the file once and decodes a JPEG at the smallest DCT scale whose upright
+  // size still covers wanted(full size); other pictures load whole. Returns
+  // the picture's upright full size, whatever scale it was decoded at.
+  TPictureSize LoadFromFile(const std::string& fileName, const TWantedSize& wanted);
   // Loads a JPEG or BMP from memory, told apart by its signature. name is
   // used in error messages.
   void LoadFromMemory(std::span<const std::uint8_t> data, const std::string& name,
@@ -52,20 +83,18 @@ class Picture {
   Bitmap FBitmap;
 };
 
-// The size of a JPEG without decoding it (for choosing a DCT scale).
-struct TPictureSize {
-  int Width = 0;
-  int Height = 0;
-};
+// The upright size of a JPEG without decoding it.
 TPictureSize ReadJpegSize(const std::string& fileName);
 // The smallest DCT scale at which a width x height JPEG still covers
 // minWidth x minHeight (Full when it is already smaller).
 TJpegScale CoveringScale(int width, int height, int minWidth, int minHeight);
 
-// Decoders, for callers that already hold the bytes.
+// Decoders, for callers that already hold the bytes (which count towards
+// the limits' memory).
 Bitmap DecodeJpeg(std::span<const std::uint8_t> data, const std::string& name,
-                  TJpegScale scale = TJpegScale::Full);
-Bitmap DecodeBmp(std::span<const std::uint8_t> data, const std::string& name);
+                  TJpegScale scale = TJpegScale::Full, const TDecodeLimits& limits = {});
+Bitmap DecodeBmp(std::span<const std::uint8_t> data, const std::string& name,
+                 const TDecodeLimits& limits = {});
 // Encoders for tools and tests: baseline or progressive JPEG, 24-bit BMP.
 std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality, bool progressive);
 std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap);

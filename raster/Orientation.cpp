@@ -1,0 +1,98 @@
+#include "raster/Orientation.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vantora {
+
+namespace {
+
+// Reads of a TIFF structure in its own byte order; every read is bounds
+// checked and an out-of-range one reads as 0, which no caller accepts.
+class TiffReader {
+ public:
+  TiffReader(std::span<const std::uint8_t> data, bool bigEndian)
+      : FData(data), FBigEndian(bigEndian) {}
+  bool Has(std::size_t at, std::size_t count) const {
+    return at <= FData.size() && FData.size() - at >= count;
+  }
+  std::uint32_t U16(std::size_t at) const {
+    if (!Has(at, 2)) return 0;
+    const std::uint32_t a = FData[at], b = FData[at + 1];
+    return FBigEndian ? (a << 8 | b) : (b << 8 | a);
+  }
+  std::uint32_t U32(std::size_t at) const {
+    if (!Has(at, 4)) return 0;
+    const std::uint32_t hi = U16(FBigEndian ? at : at + 2), lo = U16(FBigEndian ? at + 2 : at);
+    return hi << 16 | lo;
+  }
+
+ private:
+  std::span<const std::uint8_t> FData;
+  bool FBigEndian;
+};
+
+constexpr std::uint8_t kExifHeader[] = {'E', 'x', 'i', 'f', 0, 0};
+constexpr std::uint32_t kOrientationTag = 0x0112;
+constexpr std::uint32_t kShort = 3;
+
+}  // namespace
+
+int ReadExifOrientation(std::span<const std::uint8_t> app1) {
+  if (app1.size() < sizeof kExifHeader + 8 ||
+      std::memcmp(app1.data(), kExifHeader, sizeof kExifHeader) != 0)
+    return kUpright;
+  // Offsets inside the TIFF structure count from its byte-order mark.
+  const std::span<const std::uint8_t> tiff = app1.subspan(sizeof kExifHeader);
+  const bool little = tiff[0] == 'I' && tiff[1] == 'I', big = tiff[0] == 'M' && tiff[1] == 'M';
+  if (!little && !big) return kUpright;
+  const TiffReader in(tiff, big);
+  if (in.U16(2) != 42) return kUpright;
+  const std::uint32_t ifd = in.U32(4);
+  const std::uint32_t entries = in.U16(ifd);
+  for (std::uint32_t i = 0; i < entries; ++i) {
+    const std::size_t entry = std::size_t(ifd) + 2 + 12 * std::size_t(i);
+    if (!in.Has(entry, 12)) return kUpright;
+    if (in.U16(entry) != kOrientationTag) continue;
+    // One SHORT, held in the first two bytes of the value field.
+    if (in.U16(entry + 2) != kShort || in.U32(entry + 4) != 1) return kUpright;
+    const std::uint32_t value = in.U16(entry + 8);
+    return value >= 1 && value <= 8 ? int(value) : kUpright;
+  }
+  return kUpright;
+}
+
+void PlaceStoredRows(const TPixel* rows, int first, int count, int storedWidth, int storedHeight,
+                     int orientation, Bitmap& upright) {
+  const int w = storedWidth, h = storedHeight;
+  // Whether the stored x and y run backwards in the upright picture.
+  const bool backX = orientation == 2 || orientation == 3 || orientation == 7 || orientation == 8;
+  const bool backY = orientation == 3 || orientation == 4 || orientation == 6 || orientation == 7;
+  if (!SwapsSides(orientation)) {
+    for (int i = 0; i < count; ++i) {
+      const TPixel* src = rows + std::size_t(i) * std::size_t(w);
+      const int y = first + i;
+      TPixel* dst = upright.ScanLine(backY ? h - 1 - y : y);
+      if (backX)
+        std::reverse_copy(src, src + w, dst);
+      else
+        std::copy(src, src + w, dst);
+    }
+    return;
+  }
+  // Stored column x becomes upright row x (or w - 1 - x); the band's rows
+  // land side by side in it, as count neighbouring pixels.
+  for (int x = 0; x < w; ++x) {
+    TPixel* dst = upright.ScanLine(backX ? w - 1 - x : x);
+    const TPixel* src = rows + x;
+    if (backY) {
+      TPixel* out = dst + (h - 1 - first);
+      for (int i = 0; i < count; ++i) out[-i] = src[std::size_t(i) * std::size_t(w)];
+    } else {
+      TPixel* out = dst + first;
+      for (int i = 0; i < count; ++i) out[i] = src[std::size_t(i) * std::size_t(w)];
+    }
+  }
+}
+
+}  // namespace vantora

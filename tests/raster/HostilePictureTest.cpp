@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "raster/Picture.h"
+#include "tests/raster/PictureTestKit.h"
+#include "tests/support/Child.h"
+
+using namespace vantora;
+using namespace vantora::testfiles;
+
+// ---------------------------------------------------------------------------
+// Corrupt and hostile files: always a PictureError naming the file
+
+TEST(HostilePictures, DamagedFilesGiveAnErrorNamingTheFile) {
+  struct Case {
+    const char* Name;
+    Bytes Data;
+    const char* Expected;  // part of the message
+  };
+  std::vector<Case> cases;
+  auto bmp = [&](const char* name, auto change, const char* expected) {
+    BmpFile f = Palette8();
+    change(f);
+    cases.push_back({name, f.Build(), expected});
+  };
+  bmp(
+      "100000 x 100000", [](BmpFile& f) { f.Width = f.Height = 100000; }, "too large");
+  bmp(
+      "width x height overflows", [](BmpFile& f) { f.Width = 0x7FFFFFFF, f.Height = 0x7FFFFFFF; },
+      "too large");
+  bmp(
+      "most negative height", [](BmpFile& f) { f.Height = INT32_MIN; }, "too large");
+  bmp(
+      "height 1 wider than allowed", [](BmpFile& f) { f.Width = 1 << 29, f.Height = 1; },
+      "too large");
+  bmp(
+      "zero width", [](BmpFile& f) { f.Width = 0; }, "invalid picture size");
+  bmp(
+      "negative width", [](BmpFile& f) { f.Width = -3; }, "invalid picture size");
+  bmp(
+      "zero height", [](BmpFile& f) { f.Height = 0; }, "invalid picture size");
+  bmp(
+      "pixel data offset beyond the file", [](BmpFile& f) { f.DataOffset = 100000; }, "offset");
+  bmp(
+      "pixel data offset inside the header", [](BmpFile& f) { f.DataOffset = 20; }, "offset");
+  bmp(
+      "truncated pixel data", [](BmpFile& f) { f.Pixels.resize(5); }, "truncated");
+  bmp(
+      "palette index out of range", [](BmpFile& f) { f.Pixels[1] = 5; }, "palette index 5");
+  bmp(
+      "palette beyond the file", [](BmpFile& f) { f.ColorsUsed = 200; }, "truncated");
+  bmp(
+      "unsupported compression", [](BmpFile& f) { f.Compression = 4; }, "compression");
+  bmp(
+      "RLE on 24 bits", [](BmpFile& f) { f.BitCount = 24, f.Compression = 1; }, "run-length");
+  bmp(
+      "bit depth 7", [](BmpFile& f) { f.BitCount = 7; }, "bit depth");
+  bmp(
+      "header size 64", [](BmpFile& f) { f.InfoSize = 64; }, "header");
+  auto rle = [&](const char* name, Bytes data, const char* expected) {
+    BmpFile f = Rle8();
+    f.Pixels = std::move(data);
+    cases.push_back({name, f.Build(), expected});
+  };
+  rle("RLE lines past the picture", {0, 0, 0, 0, 0, 0, 1, 1, 0, 1}, "past the end of the picture");
+  rle("RLE move past the picture", {0, 2, 0, 4, 0, 1}, "move past the picture");
+  rle("RLE move past the row", {0, 2, 5, 0, 0, 1}, "move past the picture");
+  rle("RLE palette index", {2, 9, 0, 1}, "palette index 9");
+  rle("RLE without end", {4, 1, 0, 0}, "truncated");
+  rle("RLE literal cut off", {0, 4, 1, 1}, "truncated");
+
+  const Bytes jpeg = EncodeJpeg(Smooth(32, 24), 90, false);
+  Bytes huge = jpeg;
+  const std::size_t at = FrameSizeOffset(huge);
+  huge[at] = huge[at + 2] = 0xFD;  // 65000 x 65000
+  huge[at + 1] = huge[at + 3] = 0xE8;
+  cases.push_back({"JPEG claiming 65000 x 65000", huge, "too large"});
+  Bytes big = jpeg;
+  big[at] = big[at + 2] = 0x3E;  // 16000 x 16000: within the pixel limit, but 2 KB of data
+  big[at + 1] = big[at + 3] = 0x80;
+  cases.push_back({"JPEG claiming 16000 x 16000", big, "too short"});
+  Bytes zeroSize = jpeg;
+  zeroSize[at] = zeroSize[at + 1] = 0;
+  cases.push_back({"JPEG of height 0", zeroSize, ""});
+  Bytes garbage(jpeg.begin(), jpeg.begin() + 4);
+  garbage.resize(200, 0x5A);
+  cases.push_back({"JPEG of garbage", garbage, ""});
+  cases.push_back({"empty BMP", {'B', 'M'}, "truncated"});
+  cases.push_back({"empty", {}, "empty"});
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string name = std::string(c.Name) + ".pic";
+    const std::string error = ErrorOf([&] {
+      if (c.Data.size() >= 2 && c.Data[0] == 'B')
+        DecodeBmp(c.Data, name);
+      else if (c.Data.size() >= 2)
+        DecodeJpeg(c.Data, name);
+      else
+        Picture().LoadFromMemory(c.Data, name);
+    });
+    ASSERT_NE(error, "") << "decoded without error";
+    EXPECT_NE(error.find(name), std::string::npos) << error;
+    EXPECT_NE(error.find(c.Expected), std::string::npos) << error;
+  }
+}
+
+TEST(HostilePictures, MissingAndEmptyFilesGiveAnErrorNamingTheFile) {
+  TempFolder dir;
+  for (const char* name : {"missing.jpg", "missing.bmp"}) {
+    const std::string path = dir.Path(name);
+    EXPECT_NE(ErrorOf([&] { Picture().LoadFromFile(path); }).find(path), std::string::npos);
+  }
+  EXPECT_NE(ErrorOf([&] { ReadJpegSize(dir.Path("missing.jpg")); }).find("missing.jpg"),
+            std::string::npos);
+  for (const char* name : {"empty.jpg", "empty.bmp"}) {
+    const std::string path = dir.Write(name, {});
+    EXPECT_NE(ErrorOf([&] { Picture().LoadFromFile(path); }).find(path), std::string::npos);
+  }
+  const std::string empty = dir.Path("empty.jpg");
+  EXPECT_NE(ErrorOf([&] { ReadJpegSize(empty); }).find(empty), std::string::npos);
+}
+
+// Every cut of a valid file: a truncated file either decodes to the full
+// size (only the padding of the last row missing) or gives a PictureError.
+TEST(HostilePictures, TruncatedFilesNeverCrash) {
+  struct Case {
+    const char* Name;
+    Bytes Data;
+  };
+  const Bitmap picture = Smooth(48, 40);
+  const Case cases[] = {
+      {"baseline JPEG", EncodeJpeg(picture, 85, false)},
+      {"progressive JPEG", EncodeJpeg(picture, 85, true)},
+      {"24-bit BMP", EncodeBmp24(picture)},
+      {"8-bit BMP", Palette8().Build()},
+      {"RLE8 BMP", Rle8().Build()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::size_t step = c.Data.size() > 2000 ? 7 : 1;
+    for (std::size_t n = 0; n < c.Data.size(); n += step) {
+      const std::span<const std::uint8_t> cut(c.Data.data(), n);
+      try {
+        Picture p;
+        p.LoadFromMemory(cut, "cut");
+        // Only a BMP missing just the padding of its last row may still decode.
+        EXPECT_EQ(c.Data[0], 'B') << "JPEG cut at " << n << " decoded";
+        EXPECT_GE(n + 3, c.Data.size()) << "cut at " << n << " decoded";
+      } catch (const PictureError&) {
+      }
+    }
+  }
+}
+
+// Bytes changed at random places of a valid file: an error or a picture of
+// the stored size, never a crash or a read out of bounds.
+TEST(HostilePictures, CorruptedBytesNeverCrash) {
+  const Bitmap picture = Smooth(40, 32);
+  const Bytes originals[] = {EncodeJpeg(picture, 85, false), EncodeJpeg(picture, 85, true),
+                             Rle8().Build()};
+  std::uint32_t seed = 7;
+  auto next = [&] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+  int failures = 0, decoded = 0;
+  for (const Bytes& original : originals)
+    for (int round = 0; round < 300; ++round) {
+      Bytes data = original;
+      for (int k = 0; k < 1 + round % 4; ++k) data[2 + next() % (data.size() - 2)] = next() & 255;
+      try {
+        Picture p;
+        p.LoadFromMemory(data, "corrupt");
+        EXPECT_LE(std::int64_t(p.Width()) * p.Height(), kMaxPixels);
+        ++decoded;
+      } catch (const PictureError&) {
+        ++failures;
+      }
+    }
+  EXPECT_GT(failures, 0);
+  EXPECT_GT(decoded, 0);
+}
+
+namespace {
+
+long StatusKilobytes(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
+  return -1;
+}
+
+// How far the resident memory of a process rises while it runs f, in bytes.
+// f runs in a child process, whose peak starts at what it shares with this
+// one, so earlier tests do not count.
+std::int64_t PeakGrowth(const std::function<void()>& f) {
+  int fds[2];
+  if (::pipe(fds) != 0) return -1;
+  const int status = test::InChild([&] {
+    ::close(fds[0]);
+    // Large blocks must come fresh from the system, not from memory that
+    // earlier tests freed and that is still resident.
+    ::mallopt(M_MMAP_THRESHOLD, 256 << 10);
+    ::malloc_trim(0);
+    const long before = StatusKilobytes("VmRSS:");
+    try {
+      f();
+    } catch (...) {
+    }
+    const std::int64_t growth = std::int64_t(StatusKilobytes("VmHWM:") - before) * 1024;
+    return ::write(fds[1], &growth, sizeof growth) == sizeof growth ? 0 : 1;
+  });
+  ::close(fds[1]);
+  std::int64_t growth = -1;
+  if (status != 0 || ::read(fds[0], &growth, sizeof growth) != sizeof growth) growth = -1;
+  ::close(fds[0]);
+  return growth;
+}
+
+constexpr std::int64_t kMegabyte = 1 << 20;
+
+void Decode(const Bytes& data, const std::string& name, const TDecodeLimits& limits = {}) {
+  if (data[0] == 'B')
+    DecodeBmp(data, name, limits);
+  else
+    DecodeJpeg(data, name, TJpegScale::Full, limits);
+}
+
+}  // namespace
+
+// Files under 1 KB claiming 12000 x 12000: refused before the pixels are
+// allocated, so a decode of one stays far below 256 MB.
+TEST(HostilePictures, SmallFilesClaimingHugePicturesAreRefusedBeforeAllocating) {
+  for (const THostileFile& file : HostileFiles()) {
+    SCOPED_TRACE(file.Name);
+    EXPECT_LT(file.Data.size(), 1024u);
+    const std::string error = ErrorOf([&] { Decode(file.Data, "hostile"); });
+    EXPECT_NE(error, "") << "decoded without error";
+    EXPECT_TRUE(error.find("too short") != std::string::npos ||
+                error.find("truncated") != std::string::npos)
+        << error;
+    const std::int64_t growth = PeakGrowth([&] { Decode(file.Data, "hostile"); });
+    ASSERT_GE(growth, 0);
+    EXPECT_LT(growth, 256 * kMegabyte);
+  }
+}
+
+// A progressive file is read whole before its rows come out; one cut short
+// fails there, before its bitmap is allocated (16 MB here), and leaves only
+// libjpeg's coefficient buffer (8 MB) to be freed.
+TEST(HostilePictures, CutProgressiveFilesFailBeforeTheirBitmapIsAllocated) {
+  Bytes cut = WriteJpeg(Grainy(2048, 2048), {.Progressive = true, .Grey = true});
+  cut.resize(cut.size() * 3 / 4);
+  EXPECT_NE(ErrorOf([&] { DecodeJpeg(cut, "cut.jpg"); }), "");
+  const std::int64_t growth = PeakGrowth([&] { DecodeJpeg(cut, "cut.jpg"); });
+  ASSERT_GE(growth, 0);
+  EXPECT_LT(growth, 16 * kMegabyte);
+}
+
+TEST(HostilePictures, ADecodeStaysWithinItsMemoryAndTime) {
+  const Bitmap picture = Smooth(2048, 2048);
+  const Bytes baseline = EncodeJpeg(picture, 80, false);
+  const Bytes progressive =
+      WriteJpeg(picture, {.Quality = 80, .Progressive = true, .FullChroma = true});
+  const Bytes bmp = EncodeBmp24(picture);
+
+  // The pixels alone (16 MB) are more than 8 MB allow.
+  const TDecodeLimits tight{.MaxBytes = 8 * kMegabyte};
+  for (const Bytes* data : {&baseline, &progressive, &bmp}) {
+    const std::string error = ErrorOf([&] { Decode(*data, "tight", tight); });
+    EXPECT_NE(error.find("tight: a picture of 2048 x 2048 needs more than the 8 MB"),
+              std::string::npos)
+        << error;
+  }
+  // 40 MB hold the pixels and libjpeg's row buffers, but not the 24 MB of
+  // coefficients a 4:4:4 progressive file needs besides.
+  const TDecodeLimits room{.MaxBytes = 40 * kMegabyte};
+  EXPECT_EQ(ErrorOf([&] { Decode(baseline, "room", room); }), "");
+  EXPECT_EQ(ErrorOf([&] { Decode(bmp, "room", room); }), "");
+  EXPECT_NE(ErrorOf([&] { Decode(progressive, "room", room); }).find("needs more than the 40 MB"),
+            std::string::npos);
+
+  // A decode past its time is stopped as libjpeg works through the rows.
+  const TDecodeLimits instant{.MaxTime = std::chrono::milliseconds(0)};
+  for (const Bytes* data : {&baseline, &progressive})
+    EXPECT_NE(ErrorOf([&] { Decode(*data, "slow", instant); }).find("slow: decoding took too long"),
+              std::string::npos);
+}
