@@ -13,17 +13,14 @@
 // way finish, and their results carry the old batch number so the caller
 // can ignore them.
 
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
 #include <QImage>
 #include <QString>
+#include <QThreadPool>
 
 namespace vantora {
 
@@ -52,24 +49,10 @@ class TThumbnailPool {
   void Wait();
 
  private:
-  struct TJob {
-    unsigned Batch;
-    int Index;
-    QString Path;
-    std::shared_ptr<TDone> Done;
-  };
-  void Run();
-
   const int FCellWidth;
   const int FCellHeight;
-  std::mutex FMutex;
-  std::condition_variable FWake;  // a job was queued, or the pool stops
-  std::condition_variable FIdle;  // the last job finished
-  std::deque<TJob> FJobs;
-  int FBusy = 0;
-  unsigned FBatch = 0;
-  bool FStopping = false;
-  std::vector<std::thread> FThreads;
+  unsigned FBatch = 0;  // the caller's thread only
+  QThreadPool FWorkers;
 };
 
 }  // namespace vantora

@@ -294,7 +294,7 @@ TDecodedJpeg DecodeJpegCovering(std::span<const std::uint8_t> data, const std::s
   TJpegScale scale = TJpegScale::Full;
   if (wanted) {
     const TPictureSize cover = wanted(header.Upright);
-    if (cover.Width > 0 && cover.Height > 0)
+    if (cover.Width > 0 || cover.Height > 0)
       scale = CoveringScale(header.Upright.Width, header.Upright.Height, cover.Width, cover.Height);
   }
   return {DecodeAt(d, scale, header.Orientation, data.size(), limits, name), header.Upright};

@@ -11,36 +11,26 @@ namespace {
 // with room for one that a quick change of settings left behind.
 constexpr std::size_t kRecentJobs = 3;
 
-bool IsJpegName(const QString& path) {
-  return path.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive) ||
-         path.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive);
-}
-
 }  // namespace
 
 TPictureLoader::TPictureLoader(QObject* context) : FContext(context) {
-  FThread = std::thread([this] { Run(); });
+  FWorker.setMaxThreadCount(1);
 }
 
 TPictureLoader::~TPictureLoader() {
-  {
-    std::lock_guard lock(FMutex);
-    FQuit = true;
-    FQueue.clear();
-  }
-  FWake.notify_all();
-  FThread.join();
+  // Queued decodes are dropped; one under way finishes.
+  FWorker.clear();
+  FWorker.waitForDone();
 }
 
 void TPictureLoader::Decode(TDecodeJob& job) {
   try {
-    const std::string path = job.Path.toStdString();
-    TJpegScale scale = TJpegScale::Full;
-    if (job.Shrinks && IsJpegName(job.Path) && job.Screen.width() > 0 && job.Screen.height() > 0) {
-      const TPictureSize size = ReadJpegSize(path);
-      scale = CoveringScale(size.Width, size.Height, job.Screen.width(), job.Screen.height());
+    TWantedSize wanted;
+    if (job.Shrinks && job.Screen.width() > 0 && job.Screen.height() > 0) {
+      const TPictureSize screen{job.Screen.width(), job.Screen.height()};
+      wanted = [screen](TPictureSize) { return screen; };
     }
-    job.Picture.LoadFromFile(path, scale);
+    job.Picture.LoadFromFile(job.Path.toStdString(), wanted);
   } catch (const std::exception& e) {
     job.Error = e.what();
     if (job.Error.empty()) job.Error = "cannot decode " + job.Path.toStdString();
@@ -59,12 +49,8 @@ std::shared_ptr<TDecodeJob> TPictureLoader::Request(const QString& path, QSize s
   job->Shrinks = shrinks;
   FRecent.push_back(job);
   while (FRecent.size() > kRecentJobs) FRecent.pop_front();
-  {
-    std::lock_guard lock(FMutex);
-    FQueue.push_back(job);
-    ++FUnfinished;
-  }
-  FWake.notify_one();
+  ++FUnfinished;
+  FWorker.start([this, job] { Run(job); });
   return job;
 }
 
@@ -72,34 +58,24 @@ void TPictureLoader::Forget(const std::shared_ptr<TDecodeJob>& job) { std::erase
 
 void TPictureLoader::Clear() { FRecent.clear(); }
 
-void TPictureLoader::Run() {
-  for (;;) {
-    std::shared_ptr<TDecodeJob> job;
-    {
-      std::unique_lock lock(FMutex);
-      FWake.wait(lock, [this] { return FQuit || !FQueue.empty(); });
-      if (FQuit) return;
-      job = FQueue.front();
-      FQueue.pop_front();
-    }
-    // A job nobody holds any more is not worth decoding.
-    if (job.use_count() == 1) {
-      --FUnfinished;
-      continue;
-    }
-    Decode(*job);
-    QPointer<QObject> context(FContext);
-    QMetaObject::invokeMethod(
-        FContext,
-        [this, context, job]() mutable {
-          --FUnfinished;
-          if (!context) return;
-          job->Done = true;
-          job.reset();  // the window may take the picture out when it alone holds it
-          if (OnDone) OnDone();
-        },
-        Qt::QueuedConnection);
+void TPictureLoader::Run(const std::shared_ptr<TDecodeJob>& job) {
+  // A job nobody holds but this task is not worth decoding.
+  if (job.use_count() == 1) {
+    --FUnfinished;
+    return;
   }
+  Decode(*job);
+  QPointer<QObject> context(FContext);
+  QMetaObject::invokeMethod(
+      FContext,
+      [this, context, job = job]() mutable {
+        --FUnfinished;
+        if (!context) return;
+        job->Done = true;
+        job.reset();  // the window may take the picture out when it alone holds it
+        if (OnDone) OnDone();
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace vantora

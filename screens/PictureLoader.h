@@ -9,17 +9,15 @@
 // for a file already requested (a picture fetched ahead) share one decode.
 
 #include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include <QObject>
 #include <QSize>
 #include <QString>
+#include <QThreadPool>
 
 #include "raster/Picture.h"
 
@@ -61,16 +59,13 @@ class TPictureLoader {
   static void Decode(TDecodeJob& job);
 
  private:
-  void Run();
+  void Run(const std::shared_ptr<TDecodeJob>& job);
 
   QObject* FContext;
   std::deque<std::shared_ptr<TDecodeJob>> FRecent;  // window thread only
-  std::mutex FMutex;
-  std::condition_variable FWake;
-  std::deque<std::shared_ptr<TDecodeJob>> FQueue;  // guarded by FMutex
-  bool FQuit = false;  // guarded by FMutex
   std::atomic<int> FUnfinished{0};
-  std::thread FThread;
+  // One worker, so pictures are decoded in the order they were asked for.
+  QThreadPool FWorker;
 };
 
 }  // namespace vantora
