@@ -202,19 +202,25 @@ TEST(BmpDecoding, Rle8FilesOfImageMagickDecodeLikeTheirUncompressedTwins) {
     std::cout << "ImageMagick's convert is not installed: only the committed sample is checked\n";
     return;
   }
+  // One run of convert writes them all (rle-0.bmp, rle-1.bmp, ...).
   TempFolder dir;
-  for (int w : {1, 8, 31}) {
-    SCOPED_TRACE("width " + std::to_string(w));
+  const int widths[] = {1, 8, 31};
+  std::vector<Bitmap> pictures;
+  std::string command = "convert";
+  for (int w : widths) {
     Bitmap picture(w, 4);
     for (int y = 0; y < 4; ++y)
       for (int x = 0; x < w; ++x)
         picture.SetPixel(x, y, (x + y) % 3 == 0 ? kA : (x * y) % 2 == 0 ? kB : kC);
-    const std::string in = dir.Write("in.bmp", EncodeBmp24(picture));
-    const std::string out = dir.Path("rle.bmp");
-    ASSERT_EQ(std::system(
-                  ("convert '" + in + "' -type Palette -compress RLE BMP3:'" + out + "'").c_str()),
-              0);
-    std::ifstream file(out, std::ios::binary);
+    command += " '" + dir.Write("in" + std::to_string(w) + ".bmp", EncodeBmp24(picture)) + "'";
+    pictures.push_back(std::move(picture));
+  }
+  command += " -type Palette -compress RLE BMP3:'" + dir.Path("rle-%d.bmp") + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    SCOPED_TRACE("width " + std::to_string(widths[i]));
+    const Bitmap& picture = pictures[i];
+    std::ifstream file(dir.Path("rle-" + std::to_string(i) + ".bmp"), std::ios::binary);
     const Bytes bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     ASSERT_GT(bytes.size(), 34u);
     ASSERT_EQ(bytes[30], 1) << "ImageMagick did not write RLE8";

@@ -58,10 +58,9 @@ TEST(JpegDecoding, DctScalingRoundsSizesUp) {
     int ExpectedW, ExpectedH;
   };
   const Case cases[] = {
-      {101, 37, TJpegScale::Full, 101, 37},       {101, 37, TJpegScale::Half, 51, 19},
-      {101, 37, TJpegScale::Quarter, 26, 10},     {101, 37, TJpegScale::Eighth, 13, 5},
-      {8, 8, TJpegScale::Eighth, 1, 1},           {1, 1, TJpegScale::Eighth, 1, 1},
-      {6000, 4000, TJpegScale::Eighth, 750, 500},
+      {101, 37, TJpegScale::Full, 101, 37},   {101, 37, TJpegScale::Half, 51, 19},
+      {101, 37, TJpegScale::Quarter, 26, 10}, {101, 37, TJpegScale::Eighth, 13, 5},
+      {8, 8, TJpegScale::Eighth, 1, 1},       {1, 1, TJpegScale::Eighth, 1, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.W) + "x" + std::to_string(c.H) + " / " +
@@ -160,5 +159,6 @@ TEST(JpegDecoding, CameraSizedPhotosStillDecode) {
     EXPECT_LE(ColourDistance(full.Pixel(3000, 2000), Rgb(90, 140, 30)), 4);
     ASSERT_NO_THROW(eighth = DecodeJpeg(jpeg, "camera.jpg", TJpegScale::Eighth));
     EXPECT_EQ(eighth.Width(), 750);
+    EXPECT_EQ(eighth.Height(), 500);
   }
 }
