@@ -25,9 +25,13 @@ int main(int argc, char** argv) {
   // touching nothing.
   SingleInstance guard;
   if (guard.Find()) return 0;
-  if (guard.Acquire() == SingleInstance::arHeldElsewhere) return 0;
-  // arUnavailable (no folder for the lock file) runs unguarded rather than
-  // never running at all.
+  const SingleInstance::TAcquireResult taken = guard.Acquire();
+  if (taken == SingleInstance::arHeldElsewhere) return 0;
+  // Without a safe place for the marker the program runs unguarded rather
+  // than never at all, and says so.
+  if (taken == SingleInstance::arUnavailable)
+    std::fprintf(stderr, "vantora: running without the single-instance guard: %s\n",
+                 guard.Error().c_str());
 
   switch (request.Mode) {
     case rmShow: RunShowMode(argc, argv); break;

@@ -1,27 +1,104 @@
 #include "platform/SingleInstance.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace vantora {
 
 namespace {
 
-std::string DefaultLockPath(const std::string& name) {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && *runtime != '\0' && ::access(runtime, W_OK | X_OK) == 0)
-    return std::string(runtime) + "/vantora-" + name + ".lock";
-  // Without a usable session folder: the temporary folder. It is shared by
-  // every user, so the user id in the name keeps one user's marker from
-  // blocking another's program.
-  const char* tmp = std::getenv("TMPDIR");
-  const std::string folder = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
-  return folder + "/vantora-" + name + "-" + std::to_string(::getuid()) + ".lock";
+// A folder only this user can write to: a real folder (a link in its place
+// is not followed), owned by the user, not writable by group or others.
+// Otherwise says why in why.
+bool IsPrivateFolder(const std::string& folder, std::string& why) {
+  const int fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    why = folder + ": " + std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  const bool statted = ::fstat(fd, &st) == 0;
+  ::close(fd);
+  if (!statted || st.st_uid != ::geteuid()) {
+    why = folder + " belongs to another user";
+    return false;
+  }
+  if ((st.st_mode & 022) != 0) {
+    why = folder + " can be written by other users";
+    return false;
+  }
+  return true;
+}
+
+// The folder, made private (0700) when missing, if it is private.
+bool MakePrivateFolder(const std::string& folder, std::string& why) {
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    why = folder + ": " + std::strerror(errno);
+    return false;
+  }
+  return IsPrivateFolder(folder, why);
+}
+
+// An absolute path from the environment, or empty.
+std::string AbsoluteEnv(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] == '/' ? value : "";
+}
+
+std::string HomeFolder() {
+  std::string home = AbsoluteEnv("HOME");
+  if (home.empty())
+    if (const passwd* user = ::getpwuid(::geteuid()); user != nullptr && user->pw_dir[0] == '/')
+      home = user->pw_dir;
+  return home;
+}
+
+// The machine's name, for a lock file in a home folder that several
+// machines may share.
+std::string HostName() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
+  std::string host = name;
+  for (char& c : host)
+    if (c == '/') c = '_';
+  return host;
+}
+
+// The lock file in the first private folder of: the session folder, the
+// user's cache folder, the user's own folder in the temporary folder.
+// Empty, with the reasons in why, when none will do.
+std::string DefaultLockPath(const std::string& name, std::string& why) {
+  std::string reason;
+  std::vector<std::string> reasons;
+  const std::string runtime = AbsoluteEnv("XDG_RUNTIME_DIR");
+  if (!runtime.empty()) {
+    if (IsPrivateFolder(runtime, reason)) return runtime + "/vantora-" + name + ".lock";
+    reasons.push_back(reason);
+  }
+  std::string cache = AbsoluteEnv("XDG_CACHE_HOME");
+  if (cache.empty() && !HomeFolder().empty()) cache = HomeFolder() + "/.cache";
+  if (!cache.empty()) {
+    if (MakePrivateFolder(cache, reason) && MakePrivateFolder(cache + "/vantora", reason))
+      return cache + "/vantora/" + name + "-" + HostName() + ".lock";
+    reasons.push_back(reason);
+  }
+  std::string tmp = AbsoluteEnv("TMPDIR");
+  if (tmp.empty()) tmp = "/tmp";
+  const std::string own = tmp + "/vantora-" + std::to_string(::geteuid());
+  if (MakePrivateFolder(own, reason)) return own + "/vantora-" + name + ".lock";
+  reasons.push_back(reason);
+  why = "no private folder for the marker (";
+  for (std::size_t i = 0; i < reasons.size(); ++i) why += (i > 0 ? "; " : "") + reasons[i];
+  why += ")";
+  return {};
 }
 
 // Opens the lock file, creating it when needed. Refuses a symbolic link and a
@@ -53,12 +130,13 @@ int TryLock(int fd, int operation) {
 }  // namespace
 
 SingleInstance::SingleInstance(std::string name, std::string folder)
-    : FLockPath(folder.empty() ? DefaultLockPath(name) : folder + "/vantora-" + name + ".lock") {}
+    : FLockPath(folder.empty() ? DefaultLockPath(name, FError)
+                               : folder + "/vantora-" + name + ".lock") {}
 
 SingleInstance::~SingleInstance() { Release(); }
 
 bool SingleInstance::Find() const {
-  if (Held()) return false;
+  if (Held() || FLockPath.empty()) return false;
   const int fd = OpenLockFile(FLockPath, false);
   if (fd < 0) return false;
   // A shared lock is refused exactly while someone holds the exclusive one;
@@ -70,13 +148,19 @@ bool SingleInstance::Find() const {
 
 SingleInstance::TAcquireResult SingleInstance::Acquire() {
   if (Held()) return arAcquired;
+  if (FLockPath.empty()) return arUnavailable;  // FError says why
   const int fd = OpenLockFile(FLockPath, true);
-  if (fd < 0) return arUnavailable;
+  if (fd < 0) {
+    FError = FLockPath + ": cannot be opened as this user's lock file";
+    return arUnavailable;
+  }
   if (TryLock(fd, LOCK_EX) != 0) {
     const bool busy = errno == EWOULDBLOCK;
+    FError = FLockPath + ": " + std::strerror(errno);
     ::close(fd);
     return busy ? arHeldElsewhere : arUnavailable;
   }
+  FError.clear();
   FFd = fd;
   return arAcquired;
 }

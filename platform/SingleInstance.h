@@ -7,8 +7,15 @@
 // killed or crashed instance never leaves a stale marker behind that would
 // block every later start. The file itself stays; only the lock counts.
 //
-// The file lives in $XDG_RUNTIME_DIR (private to the user's session), or in
-// the temporary folder with the user id in its name when that is unset.
+// The file lives in a folder no other user can write to, so no one else can
+// plant, replace or hold it: $XDG_RUNTIME_DIR (private to the user's
+// session); without it the user's cache folder ($XDG_CACHE_HOME or
+// ~/.cache, "vantora" in it, with the host name in the file's name for home
+// folders shared between machines); without a usable home a folder
+// "vantora-<uid>" of the user's own in the temporary folder. A folder is
+// used only when it is a real folder (no link), owned by the user and not
+// writable by others; folders made here are private (0700). When none
+// qualifies there is no marker, and Acquire says why.
 // Plain POSIX, no Qt.
 
 #include <string>
@@ -20,7 +27,7 @@ class SingleInstance {
   enum TAcquireResult {
     arAcquired,  // this object holds the marker now
     arHeldElsewhere,  // another holder has it
-    arUnavailable,  // the lock file could not be opened or locked
+    arUnavailable,  // no safe folder, or the lock file could not be opened or locked
   };
 
   // folder empty: the default folder described above.
@@ -37,9 +44,13 @@ class SingleInstance {
   void Release();
   bool Held() const { return FFd >= 0; }
 
+  // The lock file; empty when no safe folder was found.
   const std::string& LockPath() const { return FLockPath; }
+  // Why the last Acquire gave arUnavailable.
+  const std::string& Error() const { return FError; }
 
  private:
+  std::string FError;  // before FLockPath: finding the path may set it
   std::string FLockPath;
   int FFd = -1;
 };

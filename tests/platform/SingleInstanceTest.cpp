@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +12,8 @@
 #include <string>
 
 #include "platform/SingleInstance.h"
+#include "tests/support/Child.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
 
 extern char** environ;
@@ -126,21 +130,130 @@ TEST(SingleInstance, ProgramsStartedByTheHolderDoNotKeepTheMarker) {
   ::kill(sleeper, SIGKILL);
 }
 
-TEST(SingleInstance, LockFileLocation) {
-  TempFolder folder{"vantora-marker"};
-  const char* saved = std::getenv("XDG_RUNTIME_DIR");
-  const std::string savedValue = saved != nullptr ? saved : "";
+// The marker's folder as the environment gives it: a session folder, a
+// home, a temporary folder shared by every user (sticky, as /tmp is).
+class MarkerLocation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(Root.Path("session"));
+    fs::create_directories(Root.Path("home"));
+    fs::create_directories(Root.Path("tmp"));
+    ::chmod(Root.Path("session").c_str(), 0700);
+    ::chmod(Root.Path("tmp").c_str(), 01777);
+  }
+  static std::string Uid() { return std::to_string(::geteuid()); }
+  std::string OwnTmp() const { return Root.Path("tmp/vantora-" + Uid()); }
+  static std::string Host() {
+    char name[256] = {};
+    ::gethostname(name, sizeof name - 1);
+    return name;
+  }
+  static mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return st.st_mode & 07777;
+  }
 
-  ::setenv("XDG_RUNTIME_DIR", folder.Path().c_str(), 1);
-  EXPECT_EQ(SingleInstance().LockPath(), folder.Path() + "/vantora-SingleApp.lock");
+  TempFolder Root{"vantora-location"};
+  test::ScopedEnv Runtime{"XDG_RUNTIME_DIR", std::nullopt};
+  test::ScopedEnv Cache{"XDG_CACHE_HOME", std::nullopt};
+  test::ScopedEnv Home{"HOME", Root.Path("home")};
+  test::ScopedEnv Tmp{"TMPDIR", Root.Path("tmp")};
+};
 
-  // Without a session folder the user id keeps users apart.
-  ::unsetenv("XDG_RUNTIME_DIR");
-  const std::string fallback = SingleInstance().LockPath();
-  EXPECT_TRUE(fallback.ends_with("/vantora-SingleApp-" + std::to_string(::getuid()) + ".lock"))
-      << fallback;
+TEST_F(MarkerLocation, SessionFolderThenTheUsersCacheThenAFolderOfTheirOwnInTmp) {
+  {
+    test::ScopedEnv runtime("XDG_RUNTIME_DIR", Root.Path("session"));
+    EXPECT_EQ(SingleInstance().LockPath(), Root.Path("session/vantora-SingleApp.lock"));
+  }
+  {
+    // A session folder others may write to is not used.
+    ::chmod(Root.Path("session").c_str(), 0777);
+    test::ScopedEnv runtime("XDG_RUNTIME_DIR", Root.Path("session"));
+    EXPECT_EQ(SingleInstance().LockPath(),
+              Root.Path("home/.cache/vantora/SingleApp-" + Host() + ".lock"));
+    EXPECT_EQ(ModeOf(Root.Path("home/.cache")), 0700u);
+    EXPECT_EQ(ModeOf(Root.Path("home/.cache/vantora")), 0700u);
+  }
+  {
+    test::ScopedEnv cache("XDG_CACHE_HOME", Root.Path("cache"));
+    EXPECT_EQ(SingleInstance().LockPath(),
+              Root.Path("cache/vantora/SingleApp-" + Host() + ".lock"));
+  }
+  {
+    // No home: the user's own private folder in the temporary folder.
+    test::ScopedEnv home("HOME", Root.Path("no-such-home/x"));
+    SingleInstance guard;
+    EXPECT_EQ(guard.LockPath(), OwnTmp() + "/vantora-SingleApp.lock");
+    EXPECT_EQ(ModeOf(OwnTmp()), 0700u);
+    EXPECT_EQ(guard.Acquire(), SingleInstance::arAcquired);
+    EXPECT_EQ(SingleInstance().Acquire(), SingleInstance::arHeldElsewhere);
+  }
+}
 
-  if (saved != nullptr) ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
+// Plants, as the user nobody, what another user can put into the shared
+// temporary folder: the lock file of the old scheme and the folder this
+// user would take.
+void PlantAsAnotherUser(const std::string& tmp, const std::string& uid) {
+  ASSERT_EQ(test::InChild([&] {
+              if (!test::DropRoot()) return 1;
+              if (::mkdir((tmp + "/vantora-" + uid).c_str(), 0777) != 0) return 2;
+              ::chmod((tmp + "/vantora-" + uid).c_str(), 0777);
+              const std::string lock = tmp + "/vantora-SingleApp-" + uid + ".lock";
+              const int fd = ::open(lock.c_str(), O_CREAT | O_RDWR, 0644);
+              return fd >= 0 ? 0 : 3;
+            }),
+            0);
+}
+
+TEST_F(MarkerLocation, AnotherUserCannotSwitchTheMarkerOff) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  PlantAsAnotherUser(Root.Path("tmp"), Uid());
+  SingleInstance first, second;
+  EXPECT_EQ(first.Acquire(), SingleInstance::arAcquired) << first.Error();
+  EXPECT_TRUE(second.Find());
+  EXPECT_EQ(second.Acquire(), SingleInstance::arHeldElsewhere);
+  // Nothing was put into the other user's folder.
+  EXPECT_TRUE(fs::is_empty(OwnTmp()));
+
+  // Nor is one user's marker another's: nobody takes its own meanwhile.
+  EXPECT_EQ(test::InChild([&] {
+              if (!test::DropRoot()) return 1;
+              ::setenv("HOME", "/nonexistent", 1);
+              return SingleInstance().Acquire() == SingleInstance::arAcquired ? 0 : 2;
+            }),
+            0);
+}
+
+TEST_F(MarkerLocation, WithoutAPrivateFolderThereIsNoMarkerAndItSaysWhy) {
+  test::ScopedEnv home("HOME", Root.Path("no-such-home/x"));
+  const std::string elsewhere = Root.Path("elsewhere");
+  fs::create_directories(elsewhere);
+  const auto unavailable = [&](const char* what) {
+    SingleInstance guard;
+    EXPECT_EQ(guard.LockPath(), "") << what;
+    EXPECT_FALSE(guard.Find()) << what;
+    EXPECT_EQ(guard.Acquire(), SingleInstance::arUnavailable) << what;
+    EXPECT_NE(guard.Error().find(OwnTmp()), std::string::npos) << what << ": " << guard.Error();
+  };
+
+  // A link in the place of the user's folder is not followed.
+  fs::create_directory_symlink(elsewhere, OwnTmp());
+  unavailable("link");
+  EXPECT_TRUE(fs::is_empty(elsewhere));
+  fs::remove(OwnTmp());
+
+  // The user's own folder opened to everyone.
+  fs::create_directory(OwnTmp());
+  ::chmod(OwnTmp().c_str(), 0777);
+  unavailable("open folder");
+  fs::remove(OwnTmp());
+
+  if (::geteuid() == 0) {
+    PlantAsAnotherUser(Root.Path("tmp"), Uid());
+    unavailable("another user's folder");
+    EXPECT_TRUE(fs::is_empty(OwnTmp()));
+  }
 }
 
 TEST(SingleInstance, PlantedLinkIsNotUsed) {
