@@ -3,6 +3,7 @@
 // from making libjpeg allocate or work without bound.
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -52,12 +53,17 @@ struct JpegDecoder {
   jpeg_decompress_struct cinfo;
   JpegErrorManager jerr;
   JpegProgress progress;
+  // The orientation of the first APP1 segment that gives one, read while
+  // the header is read, and the room one segment is read into.
+  int Orientation = kUpright;
+  std::array<std::uint8_t, 0xFFFF> Segment;
 
   explicit JpegDecoder(const TDecodeLimits& limits = {}) {
     std::memset(&cinfo, 0, sizeof cinfo);
     std::memset(&progress.pub, 0, sizeof progress.pub);
     codec::InstallErrorManager(jerr);
     cinfo.err = &jerr.pub;
+    cinfo.client_data = this;
     progress.pub.progress_monitor = MonitorProgress;
     progress.Deadline = Clock::now() + limits.MaxTime;
   }
@@ -66,13 +72,42 @@ struct JpegDecoder {
   JpegDecoder& operator=(const JpegDecoder&) = delete;
 };
 
+// One byte of the segment being read; a source that has nothing more ends
+// the guarded step as libjpeg's own readers would.
+std::uint8_t NextByte(j_decompress_ptr cinfo) {
+  jpeg_source_mgr* src = cinfo->src;
+  if (src->bytes_in_buffer == 0 && !(*src->fill_input_buffer)(cinfo))
+    JumpWithMessage(reinterpret_cast<j_common_ptr>(cinfo), "JPEG data cut off in a segment");
+  --src->bytes_in_buffer;
+  return *src->next_input_byte++;
+}
+
+// Reads an APP1 segment (EXIF, XMP, ...) for the orientation. libjpeg's own
+// saving of markers would keep a copy of every such segment for the whole
+// decode, so a file made of them would take twice its size; here one
+// segment at a time is read into the decoder's room, and once the
+// orientation is known the rest are skipped.
+boolean ReadApp1(j_decompress_ptr cinfo) {
+  auto* d = static_cast<JpegDecoder*>(cinfo->client_data);
+  const int high = NextByte(cinfo);
+  const int length = (high << 8 | NextByte(cinfo)) - 2;  // without the length field
+  if (length <= 0) return TRUE;
+  if (d->Orientation != kUpright) {
+    (*cinfo->src->skip_input_data)(cinfo, length);
+    return TRUE;
+  }
+  for (int i = 0; i < length; ++i) d->Segment[std::size_t(i)] = NextByte(cinfo);
+  d->Orientation = ReadExifOrientation({d->Segment.data(), std::size_t(length)});
+  return TRUE;
+}
+
 // Guarded: creates the decompressor on `source` (memory or file) and reads the
-// header, keeping the APP1 segments, where the EXIF data is.
+// header, with the orientation of its APP1 segments.
 bool JpegReadHeader(JpegDecoder* d, const std::span<const std::uint8_t>* memory, std::FILE* file) {
   if (setjmp(d->jerr.jump)) return false;
   jpeg_create_decompress(&d->cinfo);
   d->cinfo.progress = &d->progress.pub;
-  jpeg_save_markers(&d->cinfo, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_set_marker_processor(&d->cinfo, JPEG_APP0 + 1, ReadApp1);
   if (memory)
     jpeg_mem_src(&d->cinfo, memory->data(), static_cast<unsigned long>(memory->size()));
   else
@@ -88,16 +123,6 @@ std::string JpegMessage(const JpegDecoder& d) {
 void ReadHeader(JpegDecoder& d, const std::span<const std::uint8_t>* memory, std::FILE* file,
                 const std::string& name) {
   if (!JpegReadHeader(&d, memory, file)) Fail(name, JpegMessage(d));
-}
-
-// The orientation of the first APP1 segment that gives one.
-int JpegOrientation(const jpeg_decompress_struct& c) {
-  for (jpeg_saved_marker_ptr m = c.marker_list; m; m = m->next) {
-    if (m->marker != JPEG_APP0 + 1) continue;
-    const int orientation = ReadExifOrientation({m->data, m->data_length});
-    if (orientation != kUpright) return orientation;
-  }
-  return kUpright;
 }
 
 TPictureSize UprightSize(int width, int height, int orientation) {
@@ -255,7 +280,7 @@ THeader ReadCheckedHeader(JpegDecoder& d, std::span<const std::uint8_t> data,
   CheckJpegSize(d.cinfo, name);
   CheckJpegDataLength(d.cinfo, data.size(), name);
   THeader h;
-  h.Orientation = JpegOrientation(d.cinfo);
+  h.Orientation = d.Orientation;
   h.Upright = UprightSize(int(d.cinfo.image_width), int(d.cinfo.image_height), h.Orientation);
   return h;
 }
@@ -266,7 +291,7 @@ TPictureSize ReadJpegSize(const std::string& fileName) {
   codec::FilePtr file = codec::OpenForReading(fileName);
   JpegDecoder d;
   ReadHeader(d, nullptr, file.get(), fileName);
-  return UprightSize(int(d.cinfo.image_width), int(d.cinfo.image_height), JpegOrientation(d.cinfo));
+  return UprightSize(int(d.cinfo.image_width), int(d.cinfo.image_height), d.Orientation);
 }
 
 TJpegScale CoveringScale(int width, int height, int minWidth, int minHeight) {

@@ -296,3 +296,21 @@ TEST(HostilePictures, ADecodeStaysWithinItsMemoryAndTime) {
     EXPECT_NE(ErrorOf([&] { Decode(*data, "slow", instant); }).find("slow: decoding took too long"),
               std::string::npos);
 }
+
+// APP1 segments are read one at a time for the orientation and not kept: a
+// file made mostly of them (here 200 of 64 KB, 13 MB) costs no copy of them.
+TEST(HostilePictures, SegmentsAreNotKeptWhileThePictureDecodes) {
+  Bytes segments;
+  for (int i = 0; i < 200; ++i) {
+    segments.insert(segments.end(), {0xFF, 0xE1, 0xFF, 0xFF});
+    segments.resize(segments.size() + 0xFFFD, 'x');
+  }
+  const Bytes exif = ExifSegment(6);  // behind them all, and still read
+  segments.insert(segments.end(), exif.begin(), exif.end());
+  const Bytes jpeg = WithSegment(WriteJpeg(Grainy(16, 8)), segments);
+  const Bitmap decoded = DecodeJpeg(jpeg, "segments.jpg");
+  EXPECT_EQ(decoded.Width(), 8);
+  const std::int64_t growth = PeakGrowth([&] { DecodeJpeg(jpeg, "segments.jpg"); });
+  ASSERT_GE(growth, 0);
+  EXPECT_LT(growth, 4 * kMegabyte);
+}
