@@ -11,6 +11,49 @@
 
 namespace vantora {
 
+namespace {
+
+// Lists smaller than this come and go cheaply from the allocator's own pool.
+constexpr std::size_t kSpareSpans = 4096;
+
+// A region that outlives its thread's store (one with static storage,
+// destroyed after the thread's own objects) finds it gone and frees its
+// lists as usual.
+thread_local bool tSpareGone = false;
+
+struct SpareLists {
+  ~SpareLists() { tSpareGone = true; }
+  std::vector<TBand> Bands;
+  std::vector<TSpan> Spans;
+};
+SpareLists* Spare() {
+  thread_local SpareLists spare;
+  return tSpareGone ? nullptr : &spare;
+}
+
+}  // namespace
+
+RegionLists::RegionLists() {
+  if (SpareLists* spare = Spare()) {
+    Bands.swap(spare->Bands);
+    Spans.swap(spare->Spans);
+  }
+}
+
+void LeaveRegionLists(std::vector<TBand>& bands, std::vector<TSpan>& spans) {
+  if (spans.capacity() < kSpareSpans) return;
+  SpareLists* spare = Spare();
+  if (!spare || spans.capacity() <= spare->Spans.capacity()) return;
+  bands.clear();
+  spans.clear();
+  spare->Bands.swap(bands);
+  spare->Spans.swap(spans);
+}
+
+Region::~Region() {
+  if (FSpans.capacity() >= kSpareSpans) LeaveRegionLists(FBands, FSpans);
+}
+
 // The bands of a region, a rectangle being seen as one band with one span.
 class BandView {
  public:
@@ -92,8 +135,9 @@ template <class Op>
 Region CombineBands(const Region& ra, const Region& rb, Op op) {
   const BandView A(ra, RegionOps::Bands(ra), RegionOps::Spans(ra));
   const BandView B(rb, RegionOps::Bands(rb), RegionOps::Spans(rb));
-  std::vector<TBand> bands;
-  std::vector<TSpan> spans;
+  RegionLists lists;
+  std::vector<TBand>& bands = lists.Bands;
+  std::vector<TSpan>& spans = lists.Spans;
   bands.reserve(A.Count + B.Count);
   spans.reserve(2 * (RegionOps::Spans(ra).size() + RegionOps::Spans(rb).size()) + 2);
   BandWriter w(bands, spans);

@@ -47,6 +47,12 @@ enum TCombineMode { cmAnd = 1, cmOr = 2, cmXor = 3 };
 class Region {
  public:
   Region() = default;  // the empty region
+  Region(const Region&) = default;
+  Region(Region&&) noexcept = default;
+  Region& operator=(const Region&) = default;
+  Region& operator=(Region&&) noexcept = default;
+  // Leaves the memory of large lists to the next region made on this thread.
+  ~Region();
 
   // The pixels with x1 <= x < x2 and y1 <= y < y2 (coordinates in any order
   // are normalised, as the platform's rectangle regions are).
@@ -101,7 +107,7 @@ class Region {
 // Collects many pieces and makes their union in one pass.
 class RegionBuilder {
  public:
-  // A builder takes over the piece memory that the last builder of its
+  // A builder takes over the list memory that the last builder of its
   // thread left behind, so building a region per frame does not fetch fresh
   // pages from the system on every frame.
   RegionBuilder();
@@ -119,7 +125,10 @@ class RegionBuilder {
     int Top, Bottom, Left, Right;
   };
   std::vector<TPiece> FPieces;
-  std::vector<TPiece> FSorted;  // scratch of Build, kept to reuse its memory
+  // The sweep's lists in Build: the pieces grouped by top row (FHead, FLink),
+  // the group that starts on a row, the active pieces and a merge buffer.
+  std::vector<std::uint32_t> FHead, FLink;
+  std::vector<TPiece> FGroup, FActive, FMerged;
   // The last triangle's shape (its second and third vertex less its first)
   // and its pieces less its first vertex. Which pixels a triangle covers
   // depends only on differences of coordinates, so a triangle of the same
@@ -127,9 +136,10 @@ class RegionBuilder {
   bool FShapeKnown = false;
   std::int64_t FShape[4] = {};
   std::vector<TPiece> FShapePieces;
-  // The two lists' memory left behind by the last builder of this thread.
-  static std::vector<TPiece>& SparePieces();
-  static std::vector<TPiece>& SpareSorted();
+  // A builder takes over the memory of these lists that the last builder of
+  // its thread left behind.
+  struct TSpare;
+  static TSpare& Spare();
 };
 
 }  // namespace vantora

@@ -61,12 +61,29 @@ class BandWriter {
   std::size_t FStart;
 };
 
+// The lists of a region being made, empty, holding the memory that regions
+// which went away on this thread left behind. Effects make a region or two
+// per frame, some with tens of thousands of spans, and drop it right after
+// drawing through it; fetching fresh pages for those lists from the system
+// on every frame cost more than making the region itself.
+struct RegionLists {
+  RegionLists();
+  std::vector<TBand> Bands;
+  std::vector<TSpan> Spans;
+};
+// Keeps the memory of lists that are done with for the next RegionLists of
+// this thread, when they are large enough to be worth it.
+void LeaveRegionLists(std::vector<TBand>& bands, std::vector<TSpan>& spans);
+
 struct RegionOps {
   // Turns bands written by a BandWriter into a region: computes the extents
   // and drops the lists when the result is one rectangle.
   static Region Finish(std::vector<TBand>&& bands, std::vector<TSpan>&& spans) {
     Region r;
-    if (bands.empty()) return r;
+    if (bands.empty()) {
+      LeaveRegionLists(bands, spans);
+      return r;
+    }
     int left = INT_MAX, right = INT_MIN;
     for (const TBand& b : bands) {
       left = std::min(left, spans[b.First].Left);
@@ -76,6 +93,8 @@ struct RegionOps {
     if (bands.size() > 1 || bands.front().Count > 1) {
       r.FBands = std::move(bands);
       r.FSpans = std::move(spans);
+    } else {
+      LeaveRegionLists(bands, spans);
     }
     assert(r.SelfCheck());
     return r;

@@ -9,31 +9,56 @@
 
 namespace vantora {
 
-std::vector<RegionBuilder::TPiece>& RegionBuilder::SparePieces() {
-  thread_local std::vector<TPiece> spare;
-  return spare;
+namespace {
+
+// Swaps a list with its spare: in (emptied), or out keeping the larger.
+template <class T>
+void SwapIn(std::vector<T>& list, std::vector<T>& spare) {
+  list.swap(spare);
+  list.clear();
+}
+template <class T>
+void SwapOut(std::vector<T>& list, std::vector<T>& spare) {
+  if (list.capacity() <= spare.capacity()) return;
+  list.clear();
+  spare.swap(list);
 }
 
-std::vector<RegionBuilder::TPiece>& RegionBuilder::SpareSorted() {
-  thread_local std::vector<TPiece> spare;
+}  // namespace
+
+// The memory of the lists that the last builder of this thread left behind,
+// so building a region per frame does not fetch fresh pages from the system
+// on every frame.
+struct RegionBuilder::TSpare {
+  std::vector<TPiece> Pieces, Group, Active, Merged, ShapePieces;
+  std::vector<std::uint32_t> Head, Link;
+};
+
+RegionBuilder::TSpare& RegionBuilder::Spare() {
+  thread_local TSpare spare;
   return spare;
 }
 
 RegionBuilder::RegionBuilder() {
-  FPieces.swap(SparePieces());
-  FSorted.swap(SpareSorted());
-  FPieces.clear();
+  TSpare& spare = Spare();
+  SwapIn(FPieces, spare.Pieces);
+  SwapIn(FGroup, spare.Group);
+  SwapIn(FActive, spare.Active);
+  SwapIn(FMerged, spare.Merged);
+  SwapIn(FShapePieces, spare.ShapePieces);
+  SwapIn(FHead, spare.Head);
+  SwapIn(FLink, spare.Link);
 }
 
 RegionBuilder::~RegionBuilder() {
-  if (FPieces.capacity() > SparePieces().capacity()) {
-    FPieces.clear();
-    SparePieces().swap(FPieces);
-  }
-  if (FSorted.capacity() > SpareSorted().capacity()) {
-    FSorted.clear();
-    SpareSorted().swap(FSorted);
-  }
+  TSpare& spare = Spare();
+  SwapOut(FPieces, spare.Pieces);
+  SwapOut(FGroup, spare.Group);
+  SwapOut(FActive, spare.Active);
+  SwapOut(FMerged, spare.Merged);
+  SwapOut(FShapePieces, spare.ShapePieces);
+  SwapOut(FHead, spare.Head);
+  SwapOut(FLink, spare.Link);
 }
 
 void RegionBuilder::AddRect(int x1, int y1, int x2, int y2) {
@@ -136,7 +161,8 @@ Region RegionBuilder::Build() {
   }
   constexpr std::uint32_t kNone = UINT32_MAX;
   const bool listed = maxT - minT < std::max<i64>(4 * i64(pieces.size()), 4096);
-  std::vector<std::uint32_t> head, link;
+  std::vector<std::uint32_t>& head = FHead;
+  std::vector<std::uint32_t>& link = FLink;
   std::size_t cursor = 0;  // listed: the next row to look at; sorted: the next piece
   if (listed) {
     head.assign(std::size_t(maxT - minT + 1), kNone);
@@ -158,7 +184,7 @@ Region RegionBuilder::Build() {
     }
     return cursor < pieces.size() ? pieces[cursor].Top : INT64_MAX;
   };
-  std::vector<TPiece>& group = FSorted;
+  std::vector<TPiece>& group = FGroup;
   auto takeGroup = [&](i64 top) {
     group.clear();
     if (listed) {
@@ -171,13 +197,16 @@ Region RegionBuilder::Build() {
 
   // Sweep down over the pieces' top and bottom edges. The active pieces are
   // kept sorted by Left; between two edges their union is one band.
-  std::vector<TBand> bands;
-  std::vector<TSpan> spans;
+  RegionLists lists;
+  std::vector<TBand>& bands = lists.Bands;
+  std::vector<TSpan>& spans = lists.Spans;
   // Usually one span per piece at most (one-row pieces of triangles and
   // polygons); reserving it at once saves the copies of a growing list.
   spans.reserve(pieces.size());
   BandWriter out(bands, spans);
-  std::vector<TPiece> active, merged;
+  std::vector<TPiece>& active = FActive;
+  std::vector<TPiece>& merged = FMerged;
+  active.clear();
   i64 top = nextTop();
   int y = int(top);
   while (top != INT64_MAX || !active.empty()) {

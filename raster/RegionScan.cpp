@@ -47,8 +47,9 @@ Region Region::RoundRect(int x1, int y1, int x2, int y2, int w, int h) {
   const i64 cl = 2 * i64(x1) + ew, cr = 2 * i64(x2) - ew;
   const i64 ct = 2 * i64(y1) + eh, cb = 2 * i64(y2) - eh;
   const u128 ew2 = u128(ew) * ew, eh2 = u128(eh) * eh;
-  std::vector<TBand> bands;
-  std::vector<TSpan> spans;
+  RegionLists lists;
+  std::vector<TBand>& bands = lists.Bands;
+  std::vector<TSpan>& spans = lists.Spans;
   BandWriter out(bands, spans);
   for (i64 y = y1; y < y2; ++y) {
     const i64 py = 2 * y + 1;
@@ -75,8 +76,9 @@ Region Region::RoundRect(int x1, int y1, int x2, int y2, int w, int h) {
 }
 
 Region Region::Polygon(std::span<const TPoint> points) {
-  std::vector<TBand> bands;
-  std::vector<TSpan> spans;
+  RegionLists lists;
+  std::vector<TBand>& bands = lists.Bands;
+  std::vector<TSpan>& spans = lists.Spans;
   BandWriter out(bands, spans);
   PolygonScan(points).Run([&](int y, std::span<const TSpan> row) {
     for (const TSpan& s : row) out.Push(s.Left, s.Right);
