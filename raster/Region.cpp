@@ -21,10 +21,13 @@ constexpr std::size_t kSpareSpans = 4096;
 // lists as usual.
 thread_local bool tSpareGone = false;
 
+// A few sets of lists, as an effect may hold a few regions at once (the
+// parts of the region it is making).
 struct SpareLists {
   ~SpareLists() { tSpareGone = true; }
-  std::vector<TBand> Bands;
-  std::vector<TSpan> Spans;
+  static constexpr std::size_t kSets = 4;
+  std::vector<TBand> Bands[kSets];
+  std::vector<TSpan> Spans[kSets];
 };
 SpareLists* Spare() {
   thread_local SpareLists spare;
@@ -34,20 +37,27 @@ SpareLists* Spare() {
 }  // namespace
 
 RegionLists::RegionLists() {
-  if (SpareLists* spare = Spare()) {
-    Bands.swap(spare->Bands);
-    Spans.swap(spare->Spans);
-  }
+  SpareLists* spare = Spare();
+  if (!spare) return;
+  std::size_t best = 0;  // the set with the most room
+  for (std::size_t k = 1; k < SpareLists::kSets; ++k)
+    if (spare->Spans[k].capacity() > spare->Spans[best].capacity()) best = k;
+  Bands.swap(spare->Bands[best]);
+  Spans.swap(spare->Spans[best]);
 }
 
 void LeaveRegionLists(std::vector<TBand>& bands, std::vector<TSpan>& spans) {
   if (spans.capacity() < kSpareSpans) return;
   SpareLists* spare = Spare();
-  if (!spare || spans.capacity() <= spare->Spans.capacity()) return;
+  if (!spare) return;
+  std::size_t least = 0;  // the set with the least room
+  for (std::size_t k = 1; k < SpareLists::kSets; ++k)
+    if (spare->Spans[k].capacity() < spare->Spans[least].capacity()) least = k;
+  if (spans.capacity() <= spare->Spans[least].capacity()) return;
   bands.clear();
   spans.clear();
-  spare->Bands.swap(bands);
-  spare->Spans.swap(spans);
+  spare->Bands[least].swap(bands);
+  spare->Spans[least].swap(spans);
 }
 
 Region::~Region() {
@@ -226,6 +236,54 @@ void Region::Combine(const Region& other, TCombineMode mode) {
       *this = CombineBands(a, b, [](bool p, bool q) { return p != q; });
       return;
   }
+}
+
+Region Region::Repeated(const Region& r, int dx, int dy, int count) {
+  if (r.IsEmpty() || count <= 0) return Region();
+  if (dx == 0 && dy == 0) return r;
+  // Leave out the copies whose extents would not fit an int.
+  const TRect e = r.FExtents;
+  auto fits = [&](i64 k) {
+    return i64(e.Left) + k * dx >= INT_MIN && i64(e.Right) + k * dx <= INT_MAX &&
+           i64(e.Top) + k * dy >= INT_MIN && i64(e.Bottom) + k * dy <= INT_MAX;
+  };
+  while (count > 1 && !fits(count - 1)) --count;
+  if (count == 1) return r;
+  RegionLists lists;
+  BandWriter out(lists.Bands, lists.Spans);
+  // Copies side by side that do not overlap (a copy is no wider than the
+  // step) are written band by band, the spans of the copies one after the
+  // other; copies stacked the same way are written copy by copy. The band
+  // writer merges what touches.
+  if (dy == 0 && e.Width() <= std::llabs(dx)) {
+    r.ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
+      for (int k = 0; k < count; ++k) {
+        const int shift = int(i64(dx > 0 ? k : count - 1 - k) * dx);
+        for (const TSpan& t : spans) out.PushMerging(t.Left + shift, t.Right + shift);
+      }
+      out.EndBand(top, bottom);
+    });
+    return RegionOps::Finish(std::move(lists.Bands), std::move(lists.Spans));
+  }
+  if (dx == 0 && e.Height() <= std::llabs(dy)) {
+    for (int k = 0; k < count; ++k) {
+      const int shift = int(i64(dy > 0 ? k : count - 1 - k) * dy);
+      r.ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
+        for (const TSpan& t : spans) out.Push(t.Left, t.Right);
+        out.EndBand(top + shift, bottom + shift);
+      });
+    }
+    return RegionOps::Finish(std::move(lists.Bands), std::move(lists.Spans));
+  }
+  // Overlapping copies: every band of every copy goes to the builder.
+  RegionBuilder b;
+  for (int k = 0; k < count; ++k) {
+    const int sx = int(i64(k) * dx), sy = int(i64(k) * dy);
+    r.ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
+      for (const TSpan& t : spans) b.AddRect(t.Left + sx, top + sy, t.Right + sx, bottom + sy);
+    });
+  }
+  return b.Build();
 }
 
 bool Region::Contains(int x, int y) const {

@@ -64,6 +64,10 @@ class Region {
   // A filled polygon, winding rule. Fewer than three points, or no area,
   // gives the empty region.
   static Region Polygon(std::span<const TPoint> points);
+  // The union of count copies of r, copy k moved by (k dx, k dy): a row or
+  // column of equal shapes made from one. Copies that would reach past the
+  // int range are left out.
+  static Region Repeated(const Region& r, int dx, int dy, int count);
 
   // this := this (op) other, as the platform's region combination does.
   void Combine(const Region& other, TCombineMode mode);

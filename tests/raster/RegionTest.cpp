@@ -427,6 +427,36 @@ TEST(RegionBuilder, BuildEqualsRepeatedUnite) {
   }
 }
 
+TEST(Region, RepeatedEqualsTheUnionOfMovedCopies) {
+  // Triangles, round rectangles and differences of them, repeated side by
+  // side, stacked and diagonally, apart, touching and overlapping, either
+  // way. Each copy is the same shape made at the moved coordinates.
+  std::mt19937 rng(21);
+  std::uniform_int_distribution<int> c(-12, 12), step(-30, 30), count(0, 9), kind(0, 2);
+  for (int round = 0; round < 300; ++round) {
+    int p[10];
+    for (int& v : p) v = c(rng);
+    const int shape = kind(rng);
+    auto at = [&](int dx, int dy) {
+      RegionBuilder b;
+      if (shape != 1)
+        b.AddTriangle(p[0] + dx, p[1] + dy, p[2] + dx, p[3] + dy, p[4] + dx, p[5] + dy);
+      Region r = shape == 1
+                     ? Region::RoundRect(p[0] + dx, p[1] + dy, p[2] + dx, p[3] + dy, p[4], p[5])
+                     : b.Build();
+      if (shape == 2) r.Xor(Region::Rectangle(p[6] + dx, p[7] + dy, p[8] + dx, p[9] + dy));
+      return r;
+    };
+    const int axes = round % 3;  // across, down, both
+    const int dx = axes == 1 ? 0 : step(rng), dy = axes == 0 ? 0 : step(rng), n = count(rng);
+    Region expected;
+    for (int k = 0; k < n; ++k) expected.Unite(at(k * dx, k * dy));
+    const Region repeated = Region::Repeated(at(0, 0), dx, dy, n);
+    EXPECT_TRUE(repeated.SelfCheck());
+    ASSERT_EQ(repeated, expected) << "round " << round << " step " << dx << "," << dy << " x " << n;
+  }
+}
+
 // Many pieces starting on the same row, in the orders effects add them:
 // ascending, descending (grids built right to left), a few interleaved runs,
 // and no order at all.
