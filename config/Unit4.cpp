@@ -40,11 +40,13 @@ TForm4::TForm4(TIniFile& ini, QWidget* parent)
   tree->setBackgroundRole(QPalette::Base);
   SelectPath(QDir::homePath());
 
-  // The model lists folders in the background, and every listing of one of
-  // the selected folder's parents moves it: bring it into view again each
-  // time, until the user picks another folder.
+  // The model lists folders in the background and sorts each listing a
+  // moment later; every listing or sorting of one of the selected folder's
+  // parents moves it: bring it into view again each time, until the user
+  // picks another folder.
   connect(FModel, &QFileSystemModel::directoryLoaded, this, &TForm4::KeepSelectionInView);
   connect(FModel, &QFileSystemModel::rowsInserted, this, &TForm4::KeepSelectionInView);
+  connect(FModel, &QFileSystemModel::layoutChanged, this, &TForm4::KeepSelectionInView);
   connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (!FScrollDue.isEmpty() && current != FModel->index(FScrollDue)) FScrollDue.clear();

@@ -1,6 +1,7 @@
 // The folder chooser: OK stores the folder and makes the settings window
 // list it; exit stores nothing; the tree keeps its state between openings.
 
+#include <QElapsedTimer>
 #include <QFileSystemModel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -8,6 +9,7 @@
 #include <QTreeView>
 
 #include "tests/config/ConfigFixture.h"
+#include "tests/support/QtApp.h"
 
 namespace vantora::test {
 namespace {
@@ -103,6 +105,43 @@ TEST_F(FolderChooser, EachOpeningSelectsTheCurrentPictureFolderOrHome) {
     EXPECT_EQ(Form4->SelectedPath(), c.Selected);
     Form4->BitBtn1Click();
   }
+}
+
+// Runs the event loop until the tree's model has been quiet for a while (it
+// lists folders on a thread of its own and sorts them later), at most 10 s.
+void LetTheTreeSettle(QFileSystemModel* model) {
+  QElapsedTimer quiet;
+  quiet.start();
+  const auto restart = [&quiet] { quiet.restart(); };
+  const QMetaObject::Connection connections[] = {
+      QObject::connect(model, &QAbstractItemModel::rowsInserted, restart),
+      QObject::connect(model, &QAbstractItemModel::layoutChanged, restart),
+      QObject::connect(model, &QAbstractItemModel::dataChanged, restart),
+      QObject::connect(model, &QFileSystemModel::directoryLoaded, restart),
+  };
+  WaitFor([&] { return quiet.elapsed() > 300; });
+  for (const auto& c : connections) QObject::disconnect(c);
+}
+
+TEST_F(FolderChooser, OpensWithADeepFolderSelectedAndInView) {
+  // Six levels of 25 folders each; the picture folder is the 13th of each.
+  QString folder = Path("deep");
+  for (int level = 1; level <= 6; ++level) {
+    for (int i = 1; i <= 25; ++i)
+      QDir().mkpath(folder + QStringLiteral("/level%1-%2").arg(level).arg(i, 2, 10, QChar(u'0')));
+    folder += QStringLiteral("/level%1-13").arg(level);
+  }
+  Ini().WriteString("sys", "dir", folder.toStdString());
+  Form2->FormActivate();
+  Form2->SpeedButton1Click();
+  LetTheTreeSettle(Model(*Form4));
+
+  QTreeView* tree = Form4->ShellTreeView1();
+  EXPECT_EQ(Form4->SelectedPath(), folder);
+  const QRect row = tree->visualRect(Model(*Form4)->index(folder));
+  EXPECT_TRUE(tree->viewport()->rect().contains(row))
+      << "row " << row.y() << ".." << row.bottom() << " of " << tree->viewport()->height();
+  Form4->BitBtn1Click();
 }
 
 TEST_F(FolderChooser, LayoutHasItsCaptionsAndPlaces) {
