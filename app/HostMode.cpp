@@ -18,10 +18,12 @@
 
 namespace vantora {
 
-int RunHostMode(int& argc, char** argv, std::uint32_t window) {
+int RunHostMode(int& argc, char** argv, std::uint32_t window, const std::string& display) {
   TQuitOnSignals quitOnSignals;
   THostWindow host;
-  if (!host.Open(window)) {
+  // Qt takes the same -display option from argv, so both connections reach
+  // the one X server.
+  if (!host.Open(window, display)) {
     std::fprintf(stderr, "vantora: %s\n", host.Error().c_str());
     return 1;
   }

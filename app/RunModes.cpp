@@ -35,6 +35,7 @@ namespace {
 struct THostSwitches {
   bool Given = false;
   std::optional<std::uint32_t> Window;
+  std::string Display;
   std::string Problem;
 };
 
@@ -44,6 +45,10 @@ THostSwitches HostSwitchesOf(const std::vector<std::string>& arguments) {
     const std::string& a = arguments[i];
     if (a == "-root" || a == "--root") {
       result.Given = true;
+      continue;
+    }
+    if ((a == "-display" || a == "--display") && i + 1 < arguments.size()) {
+      result.Display = arguments[++i];  // its value is no switch of ours
       continue;
     }
     std::string id;
@@ -91,6 +96,7 @@ TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* 
     if (const auto window = ParseWindowId(screensaverWindow)) {
       request.Mode = rmHost;
       request.HostWindow = *window;
+      request.HostDisplay = host.Display;
       return request;
     }
   }
@@ -100,6 +106,7 @@ TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* 
   }
   request.Mode = rmHost;
   request.HostWindow = host.Window.value_or(0);
+  request.HostDisplay = host.Display;
   return request;
 }
 

@@ -25,6 +25,9 @@ struct TRunRequest {
   TRunMode Mode = rmNone;
   // Host mode: the X window to draw in; 0 means the root window.
   std::uint32_t HostWindow = 0;
+  // Host mode: the X display named by "-display NAME" (Qt's own option,
+  // which some hosts pass); empty means $DISPLAY.
+  std::string HostDisplay;
   // Why a host request cannot be followed (rmNone then); empty otherwise.
   std::string Problem;
 };
@@ -36,7 +39,8 @@ struct TRunRequest {
 // "/C" (after upper-casing) selects the show or configuration. Otherwise
 // the screen-saver hosts' switches anywhere on the line select host mode:
 // "-root"/"--root" (the root window), "-window-id ID"/"--window-id ID" or
-// "--window-id=ID". XSCREENSAVER_WINDOW, when it names a window, takes
+// "--window-id=ID"; "-display NAME"/"--display NAME" names the X server the
+// window is on. XSCREENSAVER_WINDOW, when it names a window, takes
 // precedence over both: the host sets it to the window it wants drawn on.
 // Anything else (the host's preview "/P" or password "/A" requests, "-s",
 // "") selects nothing.

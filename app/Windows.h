@@ -4,14 +4,16 @@
 // runs the event loop until the main window closes.
 
 #include <cstdint>
+#include <string>
 
 namespace vantora {
 
 void RunShowMode(int& argc, char** argv);
 void RunConfigurationMode(int& argc, char** argv);
-// The show inside the screen-saver host's window (0: the root window),
-// until the process is asked to end or the window is destroyed. Returns the
-// process's exit status: 1 when there is no X server or no such window.
-int RunHostMode(int& argc, char** argv, std::uint32_t window);
+// The show inside the screen-saver host's window (0: the root window) on
+// the X display named display (empty: $DISPLAY), until the process is
+// asked to end or the window is destroyed. Returns the process's exit
+// status: 1 when there is no X server or no such window.
+int RunHostMode(int& argc, char** argv, std::uint32_t window, const std::string& display);
 
 }  // namespace vantora

@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
 
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const TRunRequest request = RunRequestOf(arguments, std::getenv("XSCREENSAVER_WINDOW"));
-  if (request.Mode == rmHost) return RunHostMode(argc, argv, request.HostWindow);
+  if (request.Mode == rmHost)
+    return RunHostMode(argc, argv, request.HostWindow, request.HostDisplay);
   if (!request.Problem.empty()) std::fprintf(stderr, "vantora: %s\n", request.Problem.c_str());
 
   // Another instance runs (a show, or the settings window): end at once,

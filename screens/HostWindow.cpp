@@ -16,13 +16,13 @@ THostWindow::~THostWindow() {
   if (FConnection != nullptr) xcb_disconnect(FConnection);
 }
 
-bool THostWindow::Open(std::uint32_t window) {
+bool THostWindow::Open(std::uint32_t window, const std::string& display) {
   int screenNumber = 0;
-  FConnection = xcb_connect(nullptr, &screenNumber);
+  FConnection = xcb_connect(display.empty() ? nullptr : display.c_str(), &screenNumber);
   if (xcb_connection_has_error(FConnection)) {
-    const char* display = std::getenv("DISPLAY");
+    const char* named = display.empty() ? std::getenv("DISPLAY") : display.c_str();
     FError = std::string("cannot connect to the X server ") +
-             (display != nullptr ? display : "(DISPLAY is not set)");
+             (named != nullptr ? named : "(DISPLAY is not set)");
     return false;
   }
   xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(FConnection));

@@ -25,11 +25,11 @@ class THostWindow {
   THostWindow(const THostWindow&) = delete;
   THostWindow& operator=(const THostWindow&) = delete;
 
-  // Connects to the X server named by $DISPLAY and starts watching window
-  // (0: the root window of the default screen). Needs no application
-  // object. False, with Error() telling why, when there is no X server or
-  // no such window.
-  bool Open(std::uint32_t window);
+  // Connects to the X server named display (empty: $DISPLAY) and starts
+  // watching window (0: the root window of the display's screen). Needs no
+  // application object. False, with Error() telling why, when there is no
+  // X server or no such window.
+  bool Open(std::uint32_t window, const std::string& display = {});
 
   std::uint32_t Window() const { return FWindow; }
   bool IsRoot() const { return FWindow == FRoot; }

@@ -84,14 +84,16 @@ class HostMode : public testing::Test {
     ASSERT_TRUE(FClient->Connected());
   }
 
-  // The program as a host starts it; window: XSCREENSAVER_WINDOW (0: unset).
+  // The program as a host starts it; window: XSCREENSAVER_WINDOW (0: unset);
+  // display: DISPLAY (empty: the test's X server).
   std::unique_ptr<ChildProcess> Start(std::uint32_t window,
-                                      std::vector<std::string> arguments = {"--root"}) {
+                                      std::vector<std::string> arguments = {"--root"},
+                                      const std::string& display = {}) {
     char id[16] = "";
     if (window != 0) std::snprintf(id, sizeof id, "0x%X", unsigned(window));
     return std::make_unique<ChildProcess>(
         FFolder->Program(), arguments,
-        TEnvironment{{"DISPLAY", FServer->Display()},
+        TEnvironment{{"DISPLAY", display.empty() ? FServer->Display() : display},
                      {"XSCREENSAVER_WINDOW", id},
                      {"XDG_RUNTIME_DIR", FFolder->Session()},
                      {"QT_QPA_PLATFORM", "offscreen"}});  // host mode must choose X itself
@@ -207,6 +209,18 @@ TEST_F(HostMode, TheHostsEnvironmentWinsOverTheCommandLine) {
   EXPECT_TRUE(Shows(*program, window, kRed, {{100, 50}}));
   FClient->Destroy(window);
   EXPECT_EQ(program->ExitStatus(), 0);
+}
+
+TEST_F(HostMode, ADisplayOptionWinsOverTheEnvironment) {
+  const std::uint32_t window = FClient->CreateWindow(0, 0, 200, 100);
+  char id[16];
+  std::snprintf(id, sizeof id, "%u", unsigned(window));
+  // DISPLAY names no X server: the window is found on the one -display names.
+  auto program = Start(0, {"-display", FServer->Display(), "-window-id", id}, ":4711");
+  EXPECT_TRUE(Shows(*program, window, kRed, {{100, 50}}));
+  program->Signal(SIGTERM);
+  EXPECT_EQ(program->ExitStatus(), 0);
+  FClient->Destroy(window);
 }
 
 TEST_F(HostMode, AWindowThatDoesNotExistEndsItAtOnce) {

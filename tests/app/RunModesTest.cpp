@@ -107,6 +107,33 @@ TEST(RunModes, HostSwitchesSelectHostModeWithTheirWindow) {
   }
 }
 
+TEST(RunModes, QtsDisplayOptionNamesTheHostsXServer) {
+  struct Case {
+    std::vector<std::string> Arguments;
+    const char* Environment;
+    TRunMode Mode;
+    std::uint32_t Window;
+    std::string Display;
+  };
+  const Case cases[] = {
+      {{"-display", ":7", "--root"}, nullptr, rmHost, 0, ":7"},
+      {{"--root", "--display", "host:3.0", "-window-id", "9"}, nullptr, rmHost, 9, "host:3.0"},
+      {{"-display", ":7", "-root"}, "0x58", rmHost, 0x58, ":7"},
+      {{"--root"}, nullptr, rmHost, 0, ""},
+      // The option alone asks for no host mode, and its value is no switch.
+      {{"-display", ":7"}, nullptr, rmNone, 0, ""},
+      {{"-display", "--root"}, nullptr, rmNone, 0, ""},
+  };
+  for (const Case& c : cases) {
+    std::string shown;
+    for (const auto& a : c.Arguments) shown += "[" + a + "]";
+    const TRunRequest request = RunRequestOf(c.Arguments, c.Environment);
+    EXPECT_EQ(request.Mode, c.Mode) << shown;
+    EXPECT_EQ(request.HostWindow, c.Window) << shown;
+    EXPECT_EQ(request.HostDisplay, c.Display) << shown;
+  }
+}
+
 TEST(RunModes, WindowIdsAreDecimalOrHexadecimalAndFitIn32Bits) {
   const std::pair<std::string, std::optional<std::uint32_t>> cases[] = {
       {"1", 1},
