@@ -110,8 +110,4 @@ TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* 
   return request;
 }
 
-TRunMode RunModeOf(const std::vector<std::string>& arguments) {
-  return RunRequestOf(arguments, nullptr).Mode;
-}
-
 }  // namespace vantora

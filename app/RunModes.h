@@ -46,9 +46,6 @@ struct TRunRequest {
 // "") selects nothing.
 TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* screensaverWindow);
 
-// The run mode alone, as if XSCREENSAVER_WINDOW were unset.
-TRunMode RunModeOf(const std::vector<std::string>& arguments);
-
 // An X window id in decimal or with a 0x/0X prefix in hexadecimal; nothing
 // for 0, for numbers past 32 bits and for anything that is not a number.
 std::optional<std::uint32_t> ParseWindowId(const std::string& text);

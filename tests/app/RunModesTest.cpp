@@ -9,6 +9,17 @@
 
 using namespace vantora;
 
+namespace {
+
+// A command line as a test failure shows it: [arg][arg]...
+std::string Shown(const std::vector<std::string>& arguments) {
+  std::string shown;
+  for (const auto& a : arguments) shown += "[" + a + "]";
+  return shown;
+}
+
+}  // namespace
+
 TEST(RunModes, SwitchTable) {
   struct Case {
     std::vector<std::string> Arguments;
@@ -41,9 +52,7 @@ TEST(RunModes, SwitchTable) {
       {{"\\S"}, rmNone},
   };
   for (const Case& c : cases) {
-    std::string shown;
-    for (const auto& a : c.Arguments) shown += "[" + a + "]";
-    EXPECT_EQ(RunModeOf(c.Arguments), c.Mode) << shown;
+    EXPECT_EQ(RunRequestOf(c.Arguments, nullptr).Mode, c.Mode) << Shown(c.Arguments);
   }
 }
 
@@ -97,8 +106,7 @@ TEST(RunModes, HostSwitchesSelectHostModeWithTheirWindow) {
       {{"--window-id="}, nullptr, rmNone, 0, true},
   };
   for (const Case& c : cases) {
-    std::string shown;
-    for (const auto& a : c.Arguments) shown += "[" + a + "]";
+    std::string shown = Shown(c.Arguments);
     shown += c.Environment ? std::string(" env ") + c.Environment : " no env";
     const TRunRequest request = RunRequestOf(c.Arguments, c.Environment);
     EXPECT_EQ(request.Mode, c.Mode) << shown;
@@ -125,8 +133,7 @@ TEST(RunModes, QtsDisplayOptionNamesTheHostsXServer) {
       {{"-display", "--root"}, nullptr, rmNone, 0, ""},
   };
   for (const Case& c : cases) {
-    std::string shown;
-    for (const auto& a : c.Arguments) shown += "[" + a + "]";
+    const std::string shown = Shown(c.Arguments);
     const TRunRequest request = RunRequestOf(c.Arguments, c.Environment);
     EXPECT_EQ(request.Mode, c.Mode) << shown;
     EXPECT_EQ(request.HostWindow, c.Window) << shown;
