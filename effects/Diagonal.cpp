@@ -51,8 +51,8 @@ Region WedgeRegion(int No, const TFrameGeometry& g) {
   return b.Build();
 }
 
-// Effect 117: a grid of (N + 1)^2 right triangles, N = S, halved when above
-// 1. At the grid point (gx, gy) the triangle has its right angle at
+// Effect 117: a grid of (N + 1)^2 right triangles, N = S, halved when above 1.
+// At the grid point (gx, gy) the triangle has its right angle at
 // (gx - x, gy - y) and legs 2x to the right and 2y downwards, so its
 // hypotenuse passes through the grid point; as x and y grow towards the cell
 // size it covers the cell above and to the left. The grid is walked from the
