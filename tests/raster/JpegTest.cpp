@@ -19,31 +19,16 @@ namespace {
 // not produce: components bytes per pixel, all pixels the same.
 Bytes FlatJpeg(int w, int h, J_COLOR_SPACE in, J_COLOR_SPACE stored,
                std::initializer_list<int> sample) {
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buffer, &size);
-  c.image_width = w;
-  c.image_height = h;
-  c.input_components = int(sample.size());
-  c.in_color_space = in;
-  jpeg_set_defaults(&c);
-  jpeg_set_colorspace(&c, stored);
-  jpeg_set_quality(&c, 95, TRUE);
-  jpeg_start_compress(&c, TRUE);
   std::vector<JSAMPLE> row;
   for (int x = 0; x < w; ++x)
     for (int s : sample) row.push_back(JSAMPLE(s));
-  JSAMPROW rows[1] = {row.data()};
-  while (c.next_scanline < c.image_height) jpeg_write_scanlines(&c, rows, 1);
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  Bytes out(buffer, buffer + size);
-  std::free(buffer);
-  return out;
+  return CompressJpeg(
+      w, h, in, int(sample.size()),
+      [&](jpeg_compress_struct& c) {
+        jpeg_set_colorspace(&c, stored);
+        jpeg_set_quality(&c, 95, TRUE);
+      },
+      [&](int) { return row.data(); });
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <optional>
@@ -101,9 +102,12 @@ struct TJpegOptions {
   bool Grey = false;  // one component
 };
 
-// A JPEG written with libjpeg directly, in the codings our encoder does not
-// produce. Error handling is libjpeg's default: a failure ends the test.
-inline Bytes WriteJpeg(const Bitmap& picture, const TJpegOptions& o = {}) {
+// A JPEG written with libjpeg directly, from rows of `components` samples a
+// pixel in the colour space `in`; configure sets the coding after libjpeg's
+// defaults. Error handling is libjpeg's default: a failure ends the test.
+inline Bytes CompressJpeg(int width, int height, J_COLOR_SPACE in, int components,
+                          const std::function<void(jpeg_compress_struct&)>& configure,
+                          const std::function<const JSAMPLE*(int y)>& row) {
   jpeg_compress_struct c;
   jpeg_error_mgr err;
   c.err = jpeg_std_error(&err);
@@ -111,27 +115,36 @@ inline Bytes WriteJpeg(const Bitmap& picture, const TJpegOptions& o = {}) {
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&c, &buffer, &size);
-  c.image_width = JDIMENSION(picture.Width());
-  c.image_height = JDIMENSION(picture.Height());
-  c.input_components = 4;
-  c.in_color_space = JCS_EXT_BGRX;
+  c.image_width = JDIMENSION(width);
+  c.image_height = JDIMENSION(height);
+  c.input_components = components;
+  c.in_color_space = in;
   jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, o.Quality, TRUE);
-  c.arith_code = o.Arithmetic ? TRUE : FALSE;
-  if (o.Grey) jpeg_set_colorspace(&c, JCS_GRAYSCALE);
-  if (o.FullChroma) c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 1;
-  if (o.Progressive) jpeg_simple_progression(&c);  // scans for the colour space set above
+  configure(c);
   jpeg_start_compress(&c, TRUE);
   while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<JSAMPLE*>(
-        reinterpret_cast<const JSAMPLE*>(picture.ScanLine(int(c.next_scanline))));
-    jpeg_write_scanlines(&c, &row, 1);
+    JSAMPROW samples = const_cast<JSAMPLE*>(row(int(c.next_scanline)));
+    jpeg_write_scanlines(&c, &samples, 1);
   }
   jpeg_finish_compress(&c);
   jpeg_destroy_compress(&c);
   Bytes out(buffer, buffer + size);
   std::free(buffer);
   return out;
+}
+
+// A picture written in the codings our encoder does not produce.
+inline Bytes WriteJpeg(const Bitmap& picture, const TJpegOptions& o = {}) {
+  return CompressJpeg(
+      picture.Width(), picture.Height(), JCS_EXT_BGRX, 4,
+      [&](jpeg_compress_struct& c) {
+        jpeg_set_quality(&c, o.Quality, TRUE);
+        c.arith_code = o.Arithmetic ? TRUE : FALSE;
+        if (o.Grey) jpeg_set_colorspace(&c, JCS_GRAYSCALE);
+        if (o.FullChroma) c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 1;
+        if (o.Progressive) jpeg_simple_progression(&c);  // scans for the colour space set above
+      },
+      [&](int y) { return reinterpret_cast<const JSAMPLE*>(picture.ScanLine(y)); });
 }
 
 // An APP1 segment (marker included) holding EXIF data whose first IFD has
