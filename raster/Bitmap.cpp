@@ -8,20 +8,6 @@ namespace vantora {
 
 Bitmap::Bitmap(int width, int height) { SetSize(width, height); }
 
-Bitmap::Bitmap(const Bitmap& other)
-    : FWidth(other.FWidth), FHeight(other.FHeight), FPixels(other.FPixels) {}
-
-Bitmap& Bitmap::operator=(const Bitmap& other) {
-  if (this != &other) {
-    FWidth = other.FWidth;
-    FHeight = other.FHeight;
-    FPixels = other.FPixels;
-  }
-  return *this;
-}
-
-// Moving takes the pixels but leaves each bitmap its own canvas lock, so a
-// lock held on the target stays valid.
 Bitmap::Bitmap(Bitmap&& other) noexcept
     : FWidth(other.FWidth), FHeight(other.FHeight), FPixels(std::move(other.FPixels)) {
   other.FWidth = other.FHeight = 0;

@@ -4,8 +4,6 @@
 // no padding. Qt can show it as QImage::Format_RGB32 without a copy.
 
 #include <cstdint>
-#include <memory>
-#include <mutex>
 #include <span>
 #include <vector>
 
@@ -27,8 +25,9 @@ class Bitmap {
  public:
   Bitmap() = default;
   Bitmap(int width, int height);
-  Bitmap(const Bitmap& other);
-  Bitmap& operator=(const Bitmap& other);
+  Bitmap(const Bitmap& other) = default;
+  Bitmap& operator=(const Bitmap& other) = default;
+  // A bitmap moved from is empty.
   Bitmap(Bitmap&& other) noexcept;
   Bitmap& operator=(Bitmap&& other) noexcept;
 
@@ -50,11 +49,6 @@ class Bitmap {
   TPixel Pixel(int x, int y) const { return ScanLine(y)[x]; }
   void SetPixel(int x, int y, TPixel p) { ScanLine(y)[x] = p; }
 
-  // The canvas lock: held by whoever draws on or reads the bitmap while
-  // another thread may do the same. Recursive, as a canvas lock is.
-  void Lock() const { FLock->lock(); }
-  void Unlock() const { FLock->unlock(); }
-
   friend bool operator==(const Bitmap& a, const Bitmap& b) {
     return a.FWidth == b.FWidth && a.FHeight == b.FHeight && a.FPixels == b.FPixels;
   }
@@ -63,19 +57,6 @@ class Bitmap {
   int FWidth = 0;
   int FHeight = 0;
   std::vector<TPixel> FPixels;
-  std::unique_ptr<std::recursive_mutex> FLock = std::make_unique<std::recursive_mutex>();
-};
-
-// Holds a bitmap's canvas lock for a scope.
-class CanvasLock {
- public:
-  explicit CanvasLock(const Bitmap& b) : FBitmap(b) { FBitmap.Lock(); }
-  ~CanvasLock() { FBitmap.Unlock(); }
-  CanvasLock(const CanvasLock&) = delete;
-  CanvasLock& operator=(const CanvasLock&) = delete;
-
- private:
-  const Bitmap& FBitmap;
 };
 
 }  // namespace vantora

@@ -176,7 +176,7 @@ void TCustomTransitionView::Prepare() {
   const TRect Q = !FStretch ? FPicRect : FStretchFine ? FitRect(FPicRect, client) : client;
 
   // What falls outside the buffer shows the control's colour.
-  FOldScreen = std::make_unique<Bitmap>(FPicWidth, FPicHeight);
+  FOldScreen = std::make_unique<LockedBitmap>(FPicWidth, FPicHeight);
   FillRect(*FOldScreen, FOldScreen->BoundsRect(), FColor);
   {
     CanvasLock lock(FBuffer);
@@ -189,7 +189,7 @@ void TCustomTransitionView::Prepare() {
   // Every graphic is already a 32-bit bitmap: assigning it cannot fail for a
   // reason that drawing it would not share, and the direct-pixel effects
   // 118..122 need no format switch.
-  FImage = std::make_unique<Bitmap>();
+  FImage = std::make_unique<LockedBitmap>();
   FPicture.AssignTo(*FImage);
 
   FProgress = FReverse ? 100 : 0;

@@ -117,7 +117,7 @@ void TCustomTransitionView::Clear() {
   if (FBusy || FScreen.Empty()) return;
   {
     CanvasLock lock(FScreen);
-    FScreen = Bitmap();
+    FScreen.SetSize(0, 0);
   }
   Invalidate();
 }

@@ -40,6 +40,7 @@
 #include "raster/Picture.h"
 #include "raster/Rect.h"
 #include "raster/Region.h"
+#include "transition/LockedBitmap.h"
 #include "transition/ManualResetEvent.h"
 
 namespace vantora {
@@ -171,9 +172,9 @@ class TCustomTransitionView : public QWidget {
   // Where the frame bitmap sits when not stretched, and the frame bitmap
   // itself (the last frame stays shown after a transition).
   TRect PicRect() const { return FPicRect; }
-  const Bitmap& Screen() const { return FScreen; }
+  const LockedBitmap& Screen() const { return FScreen; }
   // What the last paints put on screen (the client area).
-  const Bitmap& Buffer() const { return FBuffer; }
+  const LockedBitmap& Buffer() const { return FBuffer; }
 
   // Events, raised by the virtual operations below.
   TNotifyEvent OnChange;
@@ -268,12 +269,12 @@ class TCustomTransitionView : public QWidget {
   TPixel FColor = clWindow;
   TAlign FAlign = alNone;
 
-  Bitmap FScreen;  // the frame that Paint shows, picture-sized
+  LockedBitmap FScreen;  // the frame that Paint shows, picture-sized
   TRect FPicRect;  // where FScreen sits in client coordinates when not stretched
   std::unique_ptr<TAnimateThread> FThread;
   std::uint64_t FThreadGeneration = 0;  // number of the last worker started
   bool FPainting = false;
-  Bitmap FBuffer;  // client-sized composition of background and frame
+  LockedBitmap FBuffer;  // client-sized composition of background and frame
   bool FStopping = false;
   bool FNeedBackground = true;  // FBuffer has never been painted completely
   // Part of the client area whose composition changed without being
@@ -281,8 +282,8 @@ class TCustomTransitionView : public QWidget {
   // the next paint composes it into FBuffer along with what it shows, so
   // FBuffer always equals a whole recomposition.
   TRect FStaleRect;
-  std::unique_ptr<Bitmap> FOldScreen;  // the shown content at the new picture's place
-  std::unique_ptr<Bitmap> FImage;  // the new picture
+  std::unique_ptr<LockedBitmap> FOldScreen;  // the shown content at the new picture's place
+  std::unique_ptr<LockedBitmap> FImage;  // the new picture
   int FPicWidth = 0;
   int FPicHeight = 0;
   std::recursive_mutex FLock;  // a change of progress with its frame
