@@ -84,7 +84,8 @@ std::string DefaultLockPath(const std::string& name, std::string& why) {
     reasons.push_back(reason);
   }
   std::string cache = AbsoluteEnv("XDG_CACHE_HOME");
-  if (cache.empty() && !HomeFolder().empty()) cache = HomeFolder() + "/.cache";
+  if (cache.empty())
+    if (const std::string home = HomeFolder(); !home.empty()) cache = home + "/.cache";
   if (!cache.empty()) {
     if (MakePrivateFolder(cache, reason) && MakePrivateFolder(cache + "/vantora", reason))
       return cache + "/vantora/" + name + "-" + HostName() + ".lock";

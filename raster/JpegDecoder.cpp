@@ -72,14 +72,21 @@ struct JpegDecoder {
   JpegDecoder& operator=(const JpegDecoder&) = delete;
 };
 
-// One byte of the segment being read; a source that has nothing more ends
-// the guarded step as libjpeg's own readers would.
-std::uint8_t NextByte(j_decompress_ptr cinfo) {
+// The next count bytes of the segment being read, copied from the source's
+// buffer a buffer-full at a time; a source that has nothing more ends the
+// guarded step as libjpeg's own readers would.
+void ReadBytes(j_decompress_ptr cinfo, std::uint8_t* to, std::size_t count) {
   jpeg_source_mgr* src = cinfo->src;
-  if (src->bytes_in_buffer == 0 && !(*src->fill_input_buffer)(cinfo))
-    JumpWithMessage(reinterpret_cast<j_common_ptr>(cinfo), "JPEG data cut off in a segment");
-  --src->bytes_in_buffer;
-  return *src->next_input_byte++;
+  while (count > 0) {
+    if (src->bytes_in_buffer == 0 && !(*src->fill_input_buffer)(cinfo))
+      JumpWithMessage(reinterpret_cast<j_common_ptr>(cinfo), "JPEG data cut off in a segment");
+    const std::size_t n = std::min(count, std::size_t(src->bytes_in_buffer));
+    std::memcpy(to, src->next_input_byte, n);
+    src->next_input_byte += n;
+    src->bytes_in_buffer -= n;
+    to += n;
+    count -= n;
+  }
 }
 
 // Reads an APP1 segment (EXIF, XMP, ...) for the orientation. libjpeg's own
@@ -89,14 +96,15 @@ std::uint8_t NextByte(j_decompress_ptr cinfo) {
 // orientation is known the rest are skipped.
 boolean ReadApp1(j_decompress_ptr cinfo) {
   auto* d = static_cast<JpegDecoder*>(cinfo->client_data);
-  const int high = NextByte(cinfo);
-  const int length = (high << 8 | NextByte(cinfo)) - 2;  // without the length field
+  std::uint8_t field[2];
+  ReadBytes(cinfo, field, 2);
+  const int length = (field[0] << 8 | field[1]) - 2;  // without the length field
   if (length <= 0) return TRUE;
   if (d->Orientation != kUpright) {
     (*cinfo->src->skip_input_data)(cinfo, length);
     return TRUE;
   }
-  for (int i = 0; i < length; ++i) d->Segment[std::size_t(i)] = NextByte(cinfo);
+  ReadBytes(cinfo, d->Segment.data(), std::size_t(length));
   d->Orientation = ReadExifOrientation({d->Segment.data(), std::size_t(length)});
   return TRUE;
 }

@@ -144,6 +144,8 @@ class RegionBuilder {
   // its thread left behind.
   struct TSpare;
   static TSpare& Spare();
+  template <class F>
+  void ForEachList(F f);
 };
 
 }  // namespace vantora

@@ -39,26 +39,25 @@ RegionBuilder::TSpare& RegionBuilder::Spare() {
   return spare;
 }
 
-RegionBuilder::RegionBuilder() {
+// Calls f(list, spare) for each of the builder's lists and its spare.
+template <class F>
+void RegionBuilder::ForEachList(F f) {
   TSpare& spare = Spare();
-  SwapIn(FPieces, spare.Pieces);
-  SwapIn(FGroup, spare.Group);
-  SwapIn(FActive, spare.Active);
-  SwapIn(FMerged, spare.Merged);
-  SwapIn(FShapePieces, spare.ShapePieces);
-  SwapIn(FHead, spare.Head);
-  SwapIn(FLink, spare.Link);
+  f(FPieces, spare.Pieces);
+  f(FGroup, spare.Group);
+  f(FActive, spare.Active);
+  f(FMerged, spare.Merged);
+  f(FShapePieces, spare.ShapePieces);
+  f(FHead, spare.Head);
+  f(FLink, spare.Link);
+}
+
+RegionBuilder::RegionBuilder() {
+  ForEachList([](auto& list, auto& spare) { SwapIn(list, spare); });
 }
 
 RegionBuilder::~RegionBuilder() {
-  TSpare& spare = Spare();
-  SwapOut(FPieces, spare.Pieces);
-  SwapOut(FGroup, spare.Group);
-  SwapOut(FActive, spare.Active);
-  SwapOut(FMerged, spare.Merged);
-  SwapOut(FShapePieces, spare.ShapePieces);
-  SwapOut(FHead, spare.Head);
-  SwapOut(FLink, spare.Link);
+  ForEachList([](auto& list, auto& spare) { SwapOut(list, spare); });
 }
 
 void RegionBuilder::AddRect(int x1, int y1, int x2, int y2) {
