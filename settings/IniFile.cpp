@@ -1,5 +1,6 @@
 #include "settings/IniFile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -175,12 +176,19 @@ struct TIniDocument {
     InsertAfter(last, key + "=" + value);
   }
 
+  // Removes every line of the key in the section: a file edited by hand may
+  // have it twice, and a later line must not come back as the key's value.
   bool Erase(std::string_view section, std::string_view key) {
     const auto span = FindSection(section);
     if (!span) return false;
-    const auto line = FindKey(*span, key);
-    if (!line) return false;
-    Lines.erase(Lines.begin() + static_cast<std::ptrdiff_t>(*line));
+    const auto first = Lines.begin() + static_cast<std::ptrdiff_t>(span->Header) + 1;
+    const auto end = Lines.begin() + static_cast<std::ptrdiff_t>(span->End);
+    const auto kept = std::remove_if(first, end, [&](const TLine& l) {
+      const TLineInfo info = Classify(l.Text);
+      return info.Kind == lkKey && SameName(info.Name, key);
+    });
+    if (kept == end) return false;
+    Lines.erase(kept, end);
     return true;
   }
 };

@@ -60,8 +60,9 @@ class TIniFile {
   // Writes "1" for true and "0" for false.
   void WriteBool(const std::string& Section, const std::string& Ident, bool Value);
 
-  // Removes the key's line. A missing file or key does nothing, and a
-  // delete that cannot be written is not reported.
+  // Removes the key's line (every one, if the file has it twice). A missing
+  // file or key does nothing, and a delete that cannot be written is not
+  // reported.
   void DeleteKey(const std::string& Section, const std::string& Ident);
 
  private:

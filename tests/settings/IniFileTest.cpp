@@ -357,7 +357,7 @@ TEST(IniFileWrite, PlaylistSaveSequences) {
   EXPECT_EQ(ini.ReadString("song", "song2", ""), "/m/z.mp3");
 }
 
-TEST(IniFileWrite, DeleteKeyRemovesOnlyThatLine) {
+TEST(IniFileWrite, DeleteKeyRemovesOnlyThatKey) {
   TempFolder folder;
   const std::string path = folder.Path("scr.ini");
   TIniFile ini(path);
@@ -373,6 +373,13 @@ TEST(IniFileWrite, DeleteKeyRemovesOnlyThatLine) {
   EXPECT_EQ(Slurp(path), "[song]\r\nsong0=a\r\n; c\r\nsong2=c\r\n[other]\r\nsong1=x\r\n");
   EXPECT_EQ(ini.ReadString("song", "song1", "gone"), "gone");
   EXPECT_EQ(ini.ReadString("other", "song1", ""), "x");
+
+  // A key written twice by hand is gone after one delete: the second line
+  // must not take the first one's place.
+  Spit(path, "[song]\r\nsong0=a\r\nsong1=b\r\nsong0=c\r\n[other]\r\nsong0=x\r\n");
+  ini.DeleteKey("song", "song0");
+  EXPECT_EQ(Slurp(path), "[song]\r\nsong1=b\r\n[other]\r\nsong0=x\r\n");
+  EXPECT_EQ(ini.ReadString("song", "song0", "gone"), "gone");
 }
 
 TEST(IniFileWrite, RefusedWritesRaiseAndLeaveTheFileAlone) {
