@@ -64,15 +64,14 @@ TRect TCustomTransitionView::PlacedFrameRect() const {
 }
 
 void TCustomTransitionView::Paint(const TRect& E) {
-  // Only E, and what changed unseen since the last paint, is composed: the
-  // rest of the buffer already holds the same pixels a whole recomposition
-  // would give. Only E reaches the screen.
+  // Only E is composed, and exactly E reaches the screen: FBuffer always
+  // holds what the paints put on screen, also where an earlier, larger
+  // picture is still shown beside the current one. A transition cuts its
+  // old content from FBuffer, so it starts from exactly what is seen.
   SyncBufferSize();
   const TRect R = ClientRect();
-  const TRect exposed = intersected(E, R);
-  const TRect composed = intersected(United(exposed, FStaleRect), R);
+  const TRect composed = intersected(E, R);
   if (composed.IsEmpty()) return;
-  FStaleRect = {};
   const Region clip = Region::Rectangle(composed);
   CanvasLock lockBuffer(FBuffer);
   // The frame is opaque: where it covers everything being composed, the
@@ -89,17 +88,19 @@ void TCustomTransitionView::Paint(const TRect& E) {
   }
   const QImage shown(reinterpret_cast<const uchar*>(FBuffer.Bits()), FBuffer.Width(),
                      FBuffer.Height(), FBuffer.Width() * int(sizeof(TPixel)), QImage::Format_RGB32);
-  const QRect q(exposed.Left, exposed.Top, exposed.Width(), exposed.Height());
-  if (!q.isEmpty()) QPainter(this).drawImage(q, shown, q);
+  const QRect q(composed.Left, composed.Top, composed.Width(), composed.Height());
+  QPainter(this).drawImage(q, shown, q);
   if (composed == R) FNeedBackground = false;
 }
 
 void TCustomTransitionView::paintEvent(QPaintEvent* e) {
   if (FPainting) return;
   FPainting = true;
-  const QRect r = e->rect();
   try {
-    Paint({r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    // Each rectangle of the invalid region on its own: composing the region's
+    // bounding rectangle would change buffer pixels the paint cannot show.
+    for (const QRect& r : e->region())
+      Paint({r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
   } catch (...) {
     // Nothing may escape into the event loop; the frame event below still
     // releases a worker waiting for this paint.
@@ -114,7 +115,8 @@ void TCustomTransitionView::SyncBufferSize() {
   if (FBuffer.Width() == width() && FBuffer.Height() == height()) return;
   CanvasLock lock(FBuffer);
   FBuffer.SetSize(width(), height());
-  FStaleRect = ClientRect();
+  // Nothing of the resized buffer is on screen until a paint covers it all.
+  FNeedBackground = true;
 }
 
 void TCustomTransitionView::resizeEvent(QResizeEvent* e) {

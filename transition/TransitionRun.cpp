@@ -161,16 +161,12 @@ void TCustomTransitionView::Prepare() {
   ++FRunId;
   FPicWidth = FPicture.Width();
   FPicHeight = FPicture.Height();
-  const TRect placedBefore = PlacedFrameRect();
   {
     CanvasLock lock(FScreen);
     FScreen.SetSize(FPicWidth, FPicHeight);
   }
   CalcPicRect();
   SyncBufferSize();
-  // The frame leaves its old place and takes its new one; only the new one
-  // is invalidated by the frames, so both are recomposed by the next paint.
-  FStaleRect = United(FStaleRect, United(placedBefore, PlacedFrameRect()));
   const TRect client = ClientRect();
   // The place where the new picture will appear, in client coordinates.
   const TRect Q = !FStretch ? FPicRect : FStretchFine ? FitRect(FPicRect, client) : client;
@@ -178,11 +174,17 @@ void TCustomTransitionView::Prepare() {
   // What falls outside the buffer shows the control's colour.
   FOldScreen = std::make_unique<LockedBitmap>(FPicWidth, FPicHeight);
   FillRect(*FOldScreen, FOldScreen->BoundsRect(), FColor);
-  {
+  if (FNeedBackground || !FOverDraw) {
+    // The transition grows out of the bare background. It is composed apart:
+    // FBuffer must go on holding what is on screen.
+    Bitmap bare(client.Width(), client.Height());
+    const Region clip = Region::Rectangle(intersected(Q, client));
+    PaintBackground(bare, client, &clip);
+    StretchCopy(*FOldScreen, FOldScreen->BoundsRect(), bare, Q);
+  } else {
+    // The buffer holds what the paints put on screen; the old content is cut
+    // from it at the new picture's place and scaled to the picture's size.
     CanvasLock lock(FBuffer);
-    if (FNeedBackground || !FOverDraw) PaintBackground(FBuffer, client);
-    // The buffer holds what the last paint put on screen; the old content is
-    // cut from it at the new picture's place and scaled to the picture's size.
     StretchCopy(*FOldScreen, FOldScreen->BoundsRect(), FBuffer, Q);
   }
 

@@ -276,12 +276,8 @@ class TCustomTransitionView : public QWidget {
   bool FPainting = false;
   LockedBitmap FBuffer;  // client-sized composition of background and frame
   bool FStopping = false;
-  bool FNeedBackground = true;  // FBuffer has never been painted completely
-  // Part of the client area whose composition changed without being
-  // invalidated (the frame's old and new place when a transition starts);
-  // the next paint composes it into FBuffer along with what it shows, so
-  // FBuffer always equals a whole recomposition.
-  TRect FStaleRect;
+  // FBuffer has not been painted completely since it was made or resized.
+  bool FNeedBackground = true;
   std::unique_ptr<LockedBitmap> FOldScreen;  // the shown content at the new picture's place
   std::unique_ptr<LockedBitmap> FImage;  // the new picture
   int FPicWidth = 0;

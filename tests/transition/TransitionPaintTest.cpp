@@ -25,14 +25,14 @@ void ShowAndPaint(TCustomTransitionView& v) {
   v.repaint();
 }
 
-// Runs one whole transition to p in the caller's loop and paints it.
+// Runs one whole transition to p in the caller's loop; its frame is painted
+// as the show paints it, over the frame's place only.
 void ShowPicture(TCustomTransitionView& v, const Picture& p) {
   v.SetPicture(&p);
   v.SetThreaded(false);
   v.SetStep(100);
   v.SetDelay(0);
   v.Execute();
-  v.repaint();
 }
 
 TEST(FitRect, KeepsThePictureProportionsCentredInTheBounds) {
@@ -149,9 +149,10 @@ TEST(Paint, PlacesTheFrameByStretchAndStretchFine) {
   }
 }
 
-// A frame repaints only its own rectangle; the buffer must still come out
-// exactly as a complete recomposition of the same state.
-TEST(Paint, FrameRectanglePaintEqualsAWholeRecomposition) {
+// A frame repaints only its own rectangle, and the frame may have a new
+// place: the buffer must still hold exactly what is on screen, and a whole
+// repaint of the same state must come out as a second control's.
+TEST(Paint, TheBufferIsWhatIsOnScreenAtEveryFrame) {
   const Picture bg = GradientPicture(37, 23);
   const Picture first = GradientPicture(60, 40);
   const Picture second = SolidPicture(80, 30, kRed);
@@ -177,9 +178,14 @@ TEST(Paint, FrameRectanglePaintEqualsAWholeRecomposition) {
       v->Execute();
       v->SetProgress(45);  // repaints the frame's rectangle only
     }
-    b.repaint();  // the whole client area
-    EXPECT_TRUE(a.Buffer() == b.Buffer())
-        << "Center " << c.Center << " Stretch " << c.Stretch << " StretchFine " << c.StretchFine;
+    const std::string what = "Center " + std::to_string(c.Center) + " Stretch " +
+                             std::to_string(c.Stretch) + " StretchFine " +
+                             std::to_string(c.StretchFine);
+    EXPECT_TRUE(testkit::BufferIsOnScreen(a)) << what;
+    a.repaint();  // the whole client area
+    b.repaint();
+    EXPECT_TRUE(testkit::BufferIsOnScreen(a)) << what;
+    EXPECT_TRUE(a.Buffer() == b.Buffer()) << what;
     a.Stop();
     b.Stop();
   }
@@ -224,6 +230,9 @@ TEST(TransitionStart, OldContentIsWhatIsShownOrTheBareBackground) {
     v.SetStep(50);
     v.Execute();
     EXPECT_TRUE(start.All(overDraw ? kRed : kGreen)) << "OverDraw " << overDraw;
+    // The bare background is composed for the transition only: the screen
+    // keeps the old picture until a frame is painted over it.
+    EXPECT_TRUE(testkit::BufferIsOnScreen(v)) << "OverDraw " << overDraw;
   }
 }
 
@@ -251,6 +260,35 @@ TEST(TransitionStart, BeforeAnyPaintStartsFromTheBackground) {
   v.Execute();
   EXPECT_TRUE(start.All(kGreen));
   EXPECT_TRUE(v.Screen() == v.Picture().AsBitmap());
+}
+
+// Fitted pictures of mixed proportions: a tall picture after a wide one
+// leaves the wide one's sides on screen. The next transition starts from
+// them as they are shown, and nothing on screen changes unpainted.
+TEST(TransitionStart, PicturesOfMixedProportionsStartFromWhatIsOnScreen) {
+  TTransitionView v;
+  v.SetAlign(alClient);
+  v.resize(200, 100);
+  v.SetColor(kGreen);
+  v.SetCenter(true);
+  v.SetStretch(true);
+  v.SetStretchFine(true);
+  ShowAndPaint(v);
+  ShowPicture(v, SolidPicture(200, 50, kRed));  // fitted to (0, 25, 200, 75)
+  ShowPicture(v, SolidPicture(50, 100, kBlue));  // fitted to (75, 0, 125, 100)
+  EXPECT_TRUE(testkit::BufferIsOnScreen(v));
+  EXPECT_EQ(testkit::OnScreen(v).Pixel(10, 50), kRed);
+  OldContent start;
+  start.Attach(v);
+  v.SetPicture(SolidPicture(200, 50, kBlack));
+  v.SetManual(true);
+  v.Execute();
+  ASSERT_EQ(start.Old.Width(), 200);
+  EXPECT_EQ(start.Old.Pixel(10, 25), kRed);
+  EXPECT_EQ(start.Old.Pixel(100, 25), kBlue);
+  v.SetProgress(50);
+  EXPECT_TRUE(testkit::BufferIsOnScreen(v));
+  v.Stop();
 }
 
 TEST(TransitionStart, OldContentIsCutAtTheStretchedPlaceAndScaledBack) {

@@ -2,8 +2,12 @@
 // Helpers of the transition control's tests: plain pictures, an event log
 // that the worker thread may write, and a bounded wait for the end of a run.
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 
 #include <chrono>
 #include <condition_variable>
@@ -78,6 +82,36 @@ class EventLog {
   std::vector<std::string> FWords;
   std::vector<int> FProgress;
 };
+
+// What the window of a top-level control shows now, read from the offscreen
+// platform's backing store without painting anything.
+inline Bitmap OnScreen(const QWidget& w) {
+  const QImage shown =
+      w.screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  Bitmap b(shown.width(), shown.height());
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x)
+      b.SetPixel(x, y, reinterpret_cast<const TPixel*>(shown.constScanLine(y))[x] & 0xFFFFFF);
+  return b;
+}
+
+// Whether the control's paint buffer holds exactly what its window shows.
+inline ::testing::AssertionResult BufferIsOnScreen(const TCustomTransitionView& v) {
+  const Bitmap shown = OnScreen(v);
+  CanvasLock lock(v.Buffer());
+  const Bitmap& buffer = v.Buffer();
+  if (shown.Width() != buffer.Width() || shown.Height() != buffer.Height())
+    return ::testing::AssertionFailure() << "screen " << shown.Width() << "x" << shown.Height()
+                                         << ", buffer " << buffer.Width() << "x" << buffer.Height();
+  int differ = 0, firstX = -1, firstY = -1;
+  for (int y = 0; y < buffer.Height(); ++y)
+    for (int x = 0; x < buffer.Width(); ++x)
+      if ((buffer.Pixel(x, y) & 0xFFFFFF) != shown.Pixel(x, y) && differ++ == 0)
+        firstX = x, firstY = y;
+  if (differ == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << differ << " pixels differ, the first at " << firstX << "," << firstY;
+}
 
 inline bool WaitIdle(const TCustomTransitionView& v) {
   return test::WaitFor([&] { return !v.Busy(); });
