@@ -1,7 +1,13 @@
 #include "screens/PictureLoader.h"
 
+#include <algorithm>
+
 #include <QMetaObject>
 #include <QPointer>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace vantora {
 
@@ -10,6 +16,23 @@ namespace {
 // Jobs kept for sharing: the picture being shown next and one fetched ahead,
 // with room for one that a quick change of settings left behind.
 constexpr std::size_t kRecentJobs = 3;
+
+// How much nicer the decoder is than the thread that started it. A picture
+// decoded ahead has the whole display interval to finish, while a running
+// transition needs its frame every Delay milliseconds: on a busy machine the
+// decoder gives way to the transition's worker and the window's thread. On
+// an idle core it still decodes at full speed.
+constexpr int kDecoderNicer = 10;
+
+// Lowers the calling pool thread's priority once; a new thread starts with
+// the nice value of the thread that made it.
+void LowerDecoderPriority() {
+  thread_local bool lowered = false;
+  if (lowered) return;
+  lowered = true;
+  const auto tid = id_t(syscall(SYS_gettid));
+  setpriority(PRIO_PROCESS, tid, std::min(19, getpriority(PRIO_PROCESS, tid) + kDecoderNicer));
+}
 
 }  // namespace
 
@@ -64,6 +87,7 @@ void TPictureLoader::Run(const std::shared_ptr<TDecodeJob>& job) {
     --FUnfinished;
     return;
   }
+  LowerDecoderPriority();  // only this pool's threads run here
   Decode(*job);
   QPointer<QObject> context(FContext);
   QMetaObject::invokeMethod(

@@ -1,6 +1,8 @@
 #pragma once
 // Decodes the show's pictures on a worker thread, so the window's thread
-// never waits for a decoder while a transition runs.
+// never waits for a decoder while a transition runs. The worker runs at a
+// lower priority than the thread that made the loader: a decode gives way to
+// the frames of the transition it runs beside.
 //
 // A request names a file and the size of the screen it will fill. When the
 // fitting shrinks pictures anyway (fit or stretch), a JPEG larger than the
