@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+#include "platform/DevicePixels.h"
+
 namespace vantora {
 
 TRect FitThumbnail(int cellWidth, int cellHeight, int pictureWidth, int pictureHeight) {
@@ -50,12 +52,17 @@ TImage::TImage(QWidget* parent) : QWidget(parent) {}
 void TImage::SetPicture(const QImage& image) {
   FImage = image;
   FDrawn = {0, 0, image.width(), image.height()};
+  FDevicePixels = false;
   update();
 }
 
 void TImage::SetThumbnail(const QImage& image, int pictureWidth, int pictureHeight) {
+  const double ratio = devicePixelRatioF();
   FImage = image;
-  FDrawn = FitThumbnail(width(), height(), pictureWidth, pictureHeight);
+  FImage.setDevicePixelRatio(ratio);
+  FDrawn = FitThumbnail(DevicePixels(width(), ratio), DevicePixels(height(), ratio), pictureWidth,
+                        pictureHeight);
+  FDevicePixels = true;
   update();
 }
 
@@ -68,6 +75,18 @@ void TImage::Clear() {
 void TImage::paintEvent(QPaintEvent*) {
   if (FImage.isNull() || FDrawn.IsEmpty()) return;
   QPainter painter(this);
+  if (FDevicePixels) {
+    // An image whose ratio is the screen's is copied pixel for pixel when
+    // its size is the drawn one.
+    const double ratio = FImage.devicePixelRatio();
+    const QPointF at(FDrawn.Left / ratio, FDrawn.Top / ratio);
+    if (FDrawn.Width() == FImage.width() && FDrawn.Height() == FImage.height())
+      painter.drawImage(at, FImage);
+    else
+      painter.drawImage(QRectF(at, QSizeF(FDrawn.Width() / ratio, FDrawn.Height() / ratio)),
+                        FImage);
+    return;
+  }
   const QRect target(FDrawn.Left, FDrawn.Top, FDrawn.Width(), FDrawn.Height());
   if (target.size() == FImage.size())
     painter.drawImage(target.topLeft(), FImage);

@@ -31,13 +31,15 @@ class TImage : public QWidget {
   // A picture drawn at its own size from the top-left corner.
   void SetPicture(const QImage& image);
   // A thumbnail: image already scaled to FitThumbnail of the picture's
-  // original size, drawn at that rectangle.
+  // original size in the control's device pixels, drawn at that rectangle
+  // one pixel per screen pixel.
   void SetThumbnail(const QImage& image, int pictureWidth, int pictureHeight);
   void Clear();
 
   bool Empty() const { return FImage.isNull(); }
   const QImage& Image() const { return FImage; }
-  // Where the picture is drawn, in the control's coordinates.
+  // Where the picture is drawn, in the control's coordinates: logical for
+  // a picture, device pixels for a thumbnail.
   TRect DrawnRect() const { return FDrawn; }
 
   // The file whose picture the control shows or is waiting for.
@@ -49,6 +51,7 @@ class TImage : public QWidget {
  private:
   QImage FImage;
   TRect FDrawn;
+  bool FDevicePixels = false;  // FImage and FDrawn are in device pixels (a thumbnail)
 };
 
 }  // namespace vantora

@@ -17,6 +17,7 @@
 #include "config/Unit3.h"
 #include "config/Unit4.h"
 #include "config/Unit5.h"
+#include "platform/DevicePixels.h"
 #include "platform/ErrorReport.h"
 #include "platform/FileList.h"
 #include "platform/ProgramWindow.h"
@@ -37,7 +38,10 @@ TForm2::TForm2(std::string programFolder, QWidget* parent)
       FProgramFolder(std::move(programFolder)),
       ui(std::make_unique<Ui::TForm2>()),
       FIniFile(SettingsFileFor(FProgramFolder)),
-      FPool(std::make_unique<TThumbnailPool>(2, kCellWidth, kCellHeight)) {
+      // Thumbnails are decoded for the cell's device pixels, so they are
+      // sharp on a scaled screen.
+      FPool(std::make_unique<TThumbnailPool>(2, DevicePixels(kCellWidth, devicePixelRatioF()),
+                                             DevicePixels(kCellHeight, devicePixelRatioF()))) {
   ui->setupUi(this);
   // Borderless, sized to its content, and (as a tool window) without a
   // task-bar button of its own.

@@ -9,6 +9,7 @@
 
 #include "effects/TransEffect.h"
 #include "platform/Cursor.h"
+#include "platform/DevicePixels.h"
 #include "platform/ErrorReport.h"
 #include "platform/FileList.h"
 #include "platform/ProgramFolder.h"
@@ -85,9 +86,14 @@ TShowScreen::~TShowScreen() {
 }
 
 QSize TShowScreen::ScreenSize() const {
-  if (!FOwnsScreen) return size();  // the pictures fill the host's window
-  if (QScreen* s = screen()) return s->size();
-  return TransitionView1->size();
+  // In device pixels, which the control composes in: a scaled screen has
+  // more of them than logical units.
+  QSize logical = TransitionView1->size();
+  if (!FOwnsScreen)
+    logical = size();  // the pictures fill the host's window
+  else if (QScreen* s = screen())
+    logical = s->size();
+  return DevicePixels(logical, devicePixelRatioF());
 }
 
 bool TShowScreen::FittingShrinks() const { return TransitionView1->Stretch(); }

@@ -86,10 +86,15 @@ void TCustomTransitionView::Paint(const TRect& E) {
         StretchCopy(FBuffer, StretchTarget(), FScreen, FScreen.BoundsRect(), &clip);
     }
   }
+  // The buffer is in device pixels: painting in device pixels copies it
+  // one pixel per screen pixel, exactly the composed rectangle.
   const QImage shown(reinterpret_cast<const uchar*>(FBuffer.Bits()), FBuffer.Width(),
                      FBuffer.Height(), FBuffer.Width() * int(sizeof(TPixel)), QImage::Format_RGB32);
   const QRect q(composed.Left, composed.Top, composed.Width(), composed.Height());
-  QPainter(this).drawImage(q, shown, q);
+  QPainter painter(this);
+  const qreal ratio = devicePixelRatioF();
+  painter.scale(1 / ratio, 1 / ratio);
+  painter.drawImage(q.topLeft(), shown, q);
   if (composed == R) FNeedBackground = false;
 }
 
@@ -99,8 +104,7 @@ void TCustomTransitionView::paintEvent(QPaintEvent* e) {
   try {
     // Each rectangle of the invalid region on its own: composing the region's
     // bounding rectangle would change buffer pixels the paint cannot show.
-    for (const QRect& r : e->region())
-      Paint({r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    for (const QRect& r : e->region()) Paint(DeviceRect(r));
   } catch (...) {
     // Nothing may escape into the event loop; the frame event below still
     // releases a worker waiting for this paint.
@@ -112,11 +116,17 @@ void TCustomTransitionView::paintEvent(QPaintEvent* e) {
 }
 
 void TCustomTransitionView::SyncBufferSize() {
-  if (FBuffer.Width() == width() && FBuffer.Height() == height()) return;
-  CanvasLock lock(FBuffer);
-  FBuffer.SetSize(width(), height());
+  const TRect client = ClientRect();
+  if (FBuffer.Width() == client.Width() && FBuffer.Height() == client.Height()) return;
+  {
+    CanvasLock lock(FBuffer);
+    FBuffer.SetSize(client.Width(), client.Height());
+  }
   // Nothing of the resized buffer is on screen until a paint covers it all.
   FNeedBackground = true;
+  // The device size also changes without a resize, when the window moves to
+  // a screen of another scale: the centred place follows it.
+  if (!FPicture.Empty()) CalcPicRect();
 }
 
 void TCustomTransitionView::resizeEvent(QResizeEvent* e) {

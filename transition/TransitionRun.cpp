@@ -312,7 +312,7 @@ TRect TCustomTransitionView::ClientFrameRect(const TRect& R) const {
 void TCustomTransitionView::ShowFrame(const TRect& R, std::uint64_t Generation) {
   const TRect r = ClientFrameRect(R);
   const int paints = FPaintCount;
-  if (isVisible() && !r.IsEmpty()) repaint(r.Left, r.Top, r.Width(), r.Height());
+  if (isVisible() && !r.IsEmpty()) UpdateDevice(r, true);
   // No paint came (hidden, or nothing of the frame inside the client area):
   // release the waiting thread here. A request of a worker that was stopped
   // since must not release the next one early (generation 0: no worker).
@@ -391,7 +391,7 @@ bool TCustomTransitionView::StopThread() {
     QCoreApplication::removePostedEvents(this, type);
   if (!FDestroying) {
     const TRect r = PlacedFrameRect();
-    if (!r.IsEmpty()) update(r.Left, r.Top, r.Width(), r.Height());
+    if (!r.IsEmpty()) UpdateDevice(r);
   }
   ThreadDone(FThread->Generation());
   return true;

@@ -5,6 +5,8 @@
 #include <QEnterEvent>
 #include <QMouseEvent>
 
+#include "platform/DevicePixels.h"
+
 namespace vantora {
 
 TCustomTransitionView::TCustomTransitionView(QWidget* parent) : QWidget(parent) {
@@ -134,8 +136,12 @@ void TCustomTransitionView::BgPictureChanged() {
 
 void TCustomTransitionView::AdjustClientSize() {
   if (FPicture.Empty() || FAlign == alClient) return;
-  const int w = (FAlign == alTop || FAlign == alBottom) ? width() : FPicture.Width();
-  const int h = (FAlign == alLeft || FAlign == alRight) ? height() : FPicture.Height();
+  // The picture's pixels are device pixels: on a scaled screen the widget
+  // needs fewer logical units for them.
+  const QRect logical =
+      LogicalRect(QRect(0, 0, FPicture.Width(), FPicture.Height()), devicePixelRatioF());
+  const int w = (FAlign == alTop || FAlign == alBottom) ? width() : logical.width();
+  const int h = (FAlign == alLeft || FAlign == alRight) ? height() : logical.height();
   resize(w, h);
 }
 
@@ -144,11 +150,31 @@ void TCustomTransitionView::CalcPicRect() {
   FPicRect = FScreen.BoundsRect();
   // C++ division truncates toward zero: a picture larger than the client
   // area gets a negative offset (-5 / 2 = -2), so its middle is shown.
+  const TRect client = ClientRect();
   if (FCenter)
-    FPicRect = FPicRect.offset((width() - FScreen.Width()) / 2, (height() - FScreen.Height()) / 2);
+    FPicRect = FPicRect.offset((client.Width() - FScreen.Width()) / 2,
+                               (client.Height() - FScreen.Height()) / 2);
 }
 
 void TCustomTransitionView::Invalidate() { update(); }
+
+TRect TCustomTransitionView::ClientRect() const {
+  const QSize device = DevicePixels(size(), devicePixelRatioF());
+  return {0, 0, device.width(), device.height()};
+}
+
+TRect TCustomTransitionView::DeviceRect(const QRect& logical) const {
+  const QRect r = vantora::DeviceRect(logical, devicePixelRatioF());
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+void TCustomTransitionView::UpdateDevice(const TRect& R, bool now) {
+  const QRect r = LogicalRect(QRect(R.Left, R.Top, R.Width(), R.Height()), devicePixelRatioF());
+  if (now)
+    repaint(r);
+  else
+    update(r);
+}
 
 // Events: each operation raises its event when one is assigned.
 

@@ -223,7 +223,15 @@ class TCustomTransitionView : public QWidget {
  private:
   friend class TAnimateThread;
 
-  TRect ClientRect() const { return {0, 0, width(), height()}; }
+  // The client area in device pixels. The frame, the buffer and every
+  // placement are in device pixels, so a picture at its own size covers one
+  // screen pixel per pixel and fitting fills the screen's real pixels on a
+  // scaled screen too; only the widget's geometry and paint requests are in
+  // logical units, converted by the two below.
+  TRect ClientRect() const;
+  TRect DeviceRect(const QRect& logical) const;
+  // Asks for a repaint of the widget's logical area that covers R.
+  void UpdateDevice(const TRect& R, bool now = false);
   void PictureChanged();
   void BgPictureChanged();
   void AdjustClientSize();
