@@ -6,6 +6,7 @@
 #include <QSize>
 
 #include "platform/ErrorReport.h"
+#include "platform/WindowFrame.h"
 #include "raster/Rounding.h"
 
 class QPushButton;
@@ -27,9 +28,6 @@ QSize ScreenSize();
 // pixel size to every control under root whose own font names that family.
 void UseCaptionFont(QWidget* root);
 
-// A dialog's frame: a tool window with a small title bar and a close box
-// only (no minimise or maximise button).
-void UseToolWindowFrame(QWidget* dialog);
 // The standard cancel and OK glyphs on a dialog's two bottom buttons.
 void UseStandardGlyphs(QPushButton* cancel, QPushButton* ok);
 // Makes sure folder icons come from an icon theme that has them: the

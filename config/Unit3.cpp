@@ -231,6 +231,7 @@ void TForm3::ListBox1KeyDown() { ListBox1MouseDown(); }
 QString TForm3::RunOpenDialog() {
   UseFolderIconTheme();
   QFileDialog dialog(this);
+  UseToolWindowFrame(&dialog);  // a close box only, like the dialog it opens from
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setNameFilters(OpenDialog1Filters);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();

@@ -8,6 +8,7 @@
 
 #include "platform/Cursor.h"
 #include "platform/ProgramWindow.h"
+#include "platform/WindowFrame.h"
 
 namespace vantora {
 
@@ -47,6 +48,8 @@ void ShowMessageBox(const QString& text) {
   // sees the mouse; over the full-screen, always-on-top show the box must
   // stay visible, and usable with the mouse there.
   box->setWindowModality(Qt::NonModal);
+  // Framed like the program's dialogs: a close box only.
+  UseToolWindowFrame(box);
   box->setWindowFlag(Qt::WindowStaysOnTopHint);
   KeepCursorShown(true);
   QObject::connect(box, &QObject::destroyed, [] { KeepCursorShown(false); });

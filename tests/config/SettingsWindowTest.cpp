@@ -3,8 +3,11 @@
 
 #include <functional>
 
+#include <QApplication>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -174,14 +177,46 @@ TEST_F(SettingsWindow, TheKeyboardAndTheWheelPageLikeTheBar) {
   }
 }
 
+void ExpectToolFrame(const QWidget* dialog, const char* name) {
+  const Qt::WindowFlags flags = dialog->windowFlags();
+  EXPECT_EQ(dialog->windowType(), Qt::Tool) << name;
+  EXPECT_TRUE(flags & Qt::WindowCloseButtonHint) << name;
+  EXPECT_TRUE(flags & Qt::CustomizeWindowHint) << name;  // the buttons exactly as asked
+  EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)) << name;
+}
+
 TEST_F(SettingsWindow, DialogsHaveAToolFrameWithACloseBoxOnly) {
-  for (QWidget* dialog : {static_cast<QWidget*>(Form3.get()), static_cast<QWidget*>(Form4.get())}) {
-    const Qt::WindowFlags flags = dialog->windowFlags();
-    EXPECT_EQ(dialog->windowType(), Qt::Tool) << dialog->windowTitle().toStdString();
-    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
-    EXPECT_TRUE(flags & Qt::CustomizeWindowHint);  // the buttons exactly as asked
-    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-  }
+  ExpectToolFrame(Form3.get(), "user settings");
+  ExpectToolFrame(Form4.get(), "folder chooser");
+}
+
+TEST_F(SettingsWindow, TheErrorBoxAndTheFileDialogHaveTheDialogsFrame) {
+  const TErrorReporter recorder = SetErrorReporter({});  // the real box
+  Form2->show();
+  ReportError(QStringLiteral("Unable to write to /x/scr.ini"));
+  QWidget* box = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == QLatin1String("ErrorReportBox") && w->isVisible()) box = w;
+  ASSERT_NE(box, nullptr);
+  ExpectToolFrame(box, "error box");
+  EXPECT_TRUE(box->windowFlags() & Qt::WindowStaysOnTopHint);  // also over the show
+  box->close();
+  SetErrorReporter(recorder);
+
+  // The insert button's file dialog, looked at while it runs.
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      seen = true;
+      ExpectToolFrame(dialog, "file dialog");
+      dialog->reject();
+    }
+  });
+  QTimer::singleShot(5000, [] {  // never hang
+    if (QWidget* w = QApplication::activeModalWidget()) w->close();
+  });
+  EXPECT_EQ(Form3->OpenDialog1(), QString());
+  EXPECT_TRUE(seen);
 }
 
 TEST_F(SettingsWindow, ThumbReleasedShowsThePageOfItsPosition) {
