@@ -479,6 +479,29 @@ TEST_F(ShowScreen, TheTimersHandOverThroughTheEventLoop) {
     EXPECT_GT(FStarted[i].Style, FStarted[i - 1].Style);
 }
 
+// Between transitions the show does nothing until the interval ends: no
+// timer of its own ticks, neither after a picture nor after the exit guard
+// was armed by a single mouse move and went idle again.
+TEST_F(ShowScreen, BetweenTransitionsOnlyTheIntervalTimerRuns) {
+  ThreePictures();
+  TForm1& form = Make();
+  form.show();
+  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled(); }));
+  const auto onlyTheInterval = [&] {
+    return !form.Timer1.Running() && form.Timer2.Running() && !form.Guard.Timer3.Running() &&
+           !form.Guard.Timer5.Running() && !form.Music.Timer4.Running() &&
+           !form.TransitionView1->Busy();
+  };
+  PictureTick(form);
+  ASSERT_TRUE(test::WaitFor([&] { return form.UnfinishedDecodes() == 0; }));  // b decoded ahead
+  EXPECT_TRUE(onlyTheInterval());
+  test::TimerClock clock({&form.Guard.Timer3, &form.Guard.Timer5});
+  clock.At(0, [&] { MoveMouse(form.TransitionView1); });
+  clock.Run(1000);
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_TRUE(onlyTheInterval());
+}
+
 TEST_F(ShowScreen, ClearingStillStartsEachTransitionFromThePreviousPicture) {
   ThreePictures();
   Order(false, true);  // random order: the tick's picture is decoded after it
