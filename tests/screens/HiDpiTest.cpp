@@ -113,3 +113,22 @@ TEST_F(HiDpi, TheHostsWindowShowsAPictureAtItsOwnSizePixelForPixel) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HiDpiControl, AutoSizeCoversThePicturesDevicePixels) {
+  const double ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
+  TTransitionView view;
+  Bitmap b(640, 480);
+  Picture p;
+  p.Assign(b);
+  view.SetPicture(&p);
+  // Fewer logical units than pixels, just enough to hold them all.
+  const QSize device = DevicePixels(view.size(), ratio);
+  EXPECT_GE(device.width(), 640);
+  EXPECT_GE(device.height(), 480);
+  EXPECT_LT(DevicePixels(view.width() - 1, ratio), 640);
+  EXPECT_LT(DevicePixels(view.height() - 1, ratio), 480);
+}
+
+}  // namespace
