@@ -38,6 +38,7 @@ constexpr std::int64_t kJpegWorkingBytes = std::int64_t(16) << 20;
 struct JpegProgress {
   jpeg_progress_mgr pub;  // first, so libjpeg's pointer is ours
   Clock::time_point Deadline;
+  const std::atomic<bool>* Cancel = nullptr;
 };
 
 // Called by libjpeg for every row of MCUs it reads or every call for rows.
@@ -45,8 +46,10 @@ void MonitorProgress(j_common_ptr cinfo) {
   if (cinfo->is_decompressor &&
       reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans)
     JumpWithMessage(cinfo, "too many scans in a progressive JPEG");
-  if (Clock::now() > reinterpret_cast<JpegProgress*>(cinfo->progress)->Deadline)
-    JumpWithMessage(cinfo, "decoding took too long");
+  const JpegProgress* progress = reinterpret_cast<JpegProgress*>(cinfo->progress);
+  if (progress->Cancel != nullptr && progress->Cancel->load(std::memory_order_relaxed))
+    JumpWithMessage(cinfo, "decoding was cancelled");
+  if (Clock::now() > progress->Deadline) JumpWithMessage(cinfo, "decoding took too long");
 }
 
 struct JpegDecoder {
@@ -66,6 +69,7 @@ struct JpegDecoder {
     cinfo.client_data = this;
     progress.pub.progress_monitor = MonitorProgress;
     progress.Deadline = Clock::now() + limits.MaxTime;
+    progress.Cancel = limits.Cancel;
   }
   ~JpegDecoder() { jpeg_destroy_decompress(&cinfo); }  // safe when never created
   JpegDecoder(const JpegDecoder&) = delete;

@@ -113,14 +113,15 @@ void Picture::LoadFromFile(const std::string& fileName, TJpegScale scale) {
   FBitmap = jpeg ? DecodeJpeg(bytes, fileName, scale) : DecodeBmp(bytes, fileName);
 }
 
-TPictureSize Picture::LoadFromFile(const std::string& fileName, const TWantedSize& wanted) {
+TPictureSize Picture::LoadFromFile(const std::string& fileName, const TWantedSize& wanted,
+                                   const TDecodeLimits& limits) {
   const bool jpeg = IsJpegName(fileName);
   const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, {});
   if (!jpeg) {
-    FBitmap = DecodeBmp(bytes, fileName);
+    FBitmap = DecodeBmp(bytes, fileName, limits);
     return {FBitmap.Width(), FBitmap.Height()};
   }
-  codec::TDecodedJpeg decoded = codec::DecodeJpegCovering(bytes, fileName, wanted, {});
+  codec::TDecodedJpeg decoded = codec::DecodeJpegCovering(bytes, fileName, wanted, limits);
   FBitmap = std::move(decoded.Pixels);
   return decoded.FullSize;
 }

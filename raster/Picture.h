@@ -12,6 +12,7 @@
 // claims is refused before the pixels are allocated, and one decode keeps
 // within TDecodeLimits.
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -36,9 +37,13 @@ enum class TJpegScale { Full = 1, Half = 2, Quarter = 4, Eighth = 8 };
 // What one decode may take. The memory counts the file's bytes, the bitmap
 // and libjpeg's own buffers; the time is checked as libjpeg works through
 // the picture. A decode that would go past either is a PictureError.
+// Cancel, when given, is watched at the same points: once another thread
+// sets it, a JPEG decode under way gives up with a PictureError, so a
+// program that ends does not wait for a picture nobody will show.
 struct TDecodeLimits {
   std::int64_t MaxBytes = std::int64_t(1) << 30;
   std::chrono::milliseconds MaxTime{10000};
+  const std::atomic<bool>* Cancel = nullptr;
 };
 
 struct TPictureSize {
@@ -64,7 +69,8 @@ class Picture {
   // the file once and decodes a JPEG at the smallest DCT scale whose upright
   // size still covers wanted(full size); other pictures load whole. Returns
   // the picture's upright full size, whatever scale it was decoded at.
-  TPictureSize LoadFromFile(const std::string& fileName, const TWantedSize& wanted);
+  TPictureSize LoadFromFile(const std::string& fileName, const TWantedSize& wanted,
+                            const TDecodeLimits& limits = {});
   // Loads a JPEG or BMP from memory, told apart by its signature. name is
   // used in error messages.
   void LoadFromMemory(std::span<const std::uint8_t> data, const std::string& name,

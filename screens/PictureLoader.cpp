@@ -41,19 +41,23 @@ TPictureLoader::TPictureLoader(QObject* context) : FContext(context) {
 }
 
 TPictureLoader::~TPictureLoader() {
-  // Queued decodes are dropped; one under way finishes.
+  // Queued decodes are dropped and one under way gives up at its next row:
+  // the show ends at once, not after a camera photo nobody will see.
+  FCancel = true;
   FWorker.clear();
   FWorker.waitForDone();
 }
 
-void TPictureLoader::Decode(TDecodeJob& job) {
+void TPictureLoader::Decode(TDecodeJob& job, const std::atomic<bool>* cancel) {
   try {
     TWantedSize wanted;
     if (job.Shrinks && job.Screen.width() > 0 && job.Screen.height() > 0) {
       const TPictureSize screen{job.Screen.width(), job.Screen.height()};
       wanted = [screen](TPictureSize) { return screen; };
     }
-    job.Picture.LoadFromFile(job.Path.toStdString(), wanted);
+    TDecodeLimits limits;
+    limits.Cancel = cancel;
+    job.Picture.LoadFromFile(job.Path.toStdString(), wanted, limits);
   } catch (const std::exception& e) {
     job.Error = e.what();
     if (job.Error.empty()) job.Error = "cannot decode " + job.Path.toStdString();
@@ -88,7 +92,7 @@ void TPictureLoader::Run(const std::shared_ptr<TDecodeJob>& job) {
     return;
   }
   LowerDecoderPriority();  // only this pool's threads run here
-  Decode(*job);
+  Decode(*job, &FCancel);
   QPointer<QObject> context(FContext);
   QMetaObject::invokeMethod(
       FContext,

@@ -57,8 +57,9 @@ class TPictureLoader {
   // Jobs queued or being decoded, including ones nobody waits for.
   int Unfinished() const { return FUnfinished.load(); }
 
-  // Decodes one job's file (also used by the worker).
-  static void Decode(TDecodeJob& job);
+  // Decodes one job's file (also used by the worker); a decode under way
+  // gives up once cancel is set.
+  static void Decode(TDecodeJob& job, const std::atomic<bool>* cancel = nullptr);
 
  private:
   void Run(const std::shared_ptr<TDecodeJob>& job);
@@ -66,6 +67,7 @@ class TPictureLoader {
   QObject* FContext;
   std::deque<std::shared_ptr<TDecodeJob>> FRecent;  // window thread only
   std::atomic<int> FUnfinished{0};
+  std::atomic<bool> FCancel{false};  // set when the loader goes
   // One worker, so pictures are decoded in the order they were asked for.
   QThreadPool FWorker;
 };

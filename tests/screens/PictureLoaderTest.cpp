@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -80,4 +82,39 @@ TEST(PictureLoader, DecodesBelowThePriorityOfTheWindowsThread) {
   ASSERT_FALSE(decoders.empty());
   EXPECT_EQ(*std::max_element(decoders.begin(), decoders.end()), std::min(19, windowNice + 10));
   EXPECT_EQ(getpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid))), windowNice);
+}
+
+// The show's window goes while a camera photo is being decoded ahead (a key
+// press, or the screen-saver host's SIGTERM): the decode gives up at once
+// instead of holding the program for the rest of the picture.
+TEST(PictureLoader, ALoaderThatGoesEndsTheDecodeUnderWay) {
+  test::TempFolder dir;
+  Bitmap photo(4000, 3000);
+  for (int y = 0; y < photo.Height(); ++y)
+    for (int x = 0; x < photo.Width(); ++x) photo.SetPixel(x, y, TPixel(x * 7919 ^ y * 104729));
+  const QString path = QString::fromStdString(dir.Write("photo.jpg", EncodeJpeg(photo, 90, true)));
+
+  {
+    SCOPED_TRACE("cancelled before it starts");
+    const std::atomic<bool> cancelled{true};
+    TDecodeJob job;
+    job.Path = path;
+    TPictureLoader::Decode(job, &cancelled);
+    EXPECT_NE(job.Error.find("cancelled"), std::string::npos) << job.Error;
+    EXPECT_TRUE(job.Picture.Empty());
+  }
+
+  test::QtApp();
+  const int windowNice = getpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)));
+  QObject context;
+  auto loader = std::make_unique<TPictureLoader>(&context);
+  const auto job = loader->Request(path, QSize(4000, 3000), false);
+  // The pool thread lowers its priority right before it decodes.
+  ASSERT_TRUE(test::WaitFor([&] {
+    const std::vector<int> decoders = NiceOfThreads("Thread (pooled)");
+    return std::count(decoders.begin(), decoders.end(), std::min(19, windowNice + 10)) > 0;
+  }));
+  loader.reset();
+  EXPECT_TRUE(job->Picture.Empty()) << "the decode ran to its end";
+  EXPECT_NE(job->Error.find("cancelled"), std::string::npos) << job->Error;
 }
