@@ -19,7 +19,8 @@
 namespace vantora {
 
 int RunHostMode(int& argc, char** argv, std::uint32_t window, const std::string& display) {
-  TQuitOnSignals quitOnSignals;
+  // The host waits about half a second for its saver to go.
+  TQuitOnSignals quitOnSignals(std::chrono::milliseconds(300));
   THostWindow host;
   // Qt takes the same -display option from argv, so both connections reach
   // the one X server.

@@ -1,10 +1,13 @@
 #include "app/Signals.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <semaphore.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <thread>
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -15,21 +18,45 @@ namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 int gPipe[2] = {-1, -1};
+// Posted by the handler when a deadline watches the end; sem_post is one of
+// the few calls a signal handler may make.
+sem_t gDeadlineStarts;
+bool gDeadlineWatched = false;
 
 void OnSignal(int) {
   const int saved = errno;
   const char byte = 1;
   [[maybe_unused]] const ssize_t n = ::write(gPipe[1], &byte, 1);  // a full pipe is fine
+  if (gDeadlineWatched) ::sem_post(&gDeadlineStarts);
   errno = saved;
+}
+
+// A thread that waits for the first signal, gives the clean end the deadline
+// and then ends the process. It is never joined: a process that ends in time
+// takes it along.
+void WatchDeadline(std::chrono::milliseconds deadline) {
+  if (gDeadlineWatched || ::sem_init(&gDeadlineStarts, 0, 0) != 0) return;
+  gDeadlineWatched = true;
+  std::thread([deadline] {
+    // The handlers run on the other threads, so this wait is not cut short.
+    sigset_t all;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_BLOCK, &all, nullptr);
+    while (::sem_wait(&gDeadlineStarts) != 0 && errno == EINTR) {
+    }
+    std::this_thread::sleep_for(deadline);
+    ::_exit(0);
+  }).detach();
 }
 
 }  // namespace
 
-TQuitOnSignals::TQuitOnSignals() {
+TQuitOnSignals::TQuitOnSignals(std::chrono::milliseconds deadline) {
   if (::pipe2(gPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     gPipe[0] = gPipe[1] = -1;
     return;  // the default handlers stay: the process still ends
   }
+  if (deadline > std::chrono::milliseconds::zero()) WatchDeadline(deadline);
   struct sigaction action = {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);

@@ -7,7 +7,13 @@
 // The signal handler only writes one byte into a pipe; the event loop reads
 // it and quits. A signal that arrives before the application object exists
 // waits in the pipe and is acted on as soon as the loop runs.
+//
+// With a deadline, a process that has not ended that long after the first
+// signal ends at once with status 0. The screen-saver host expects its
+// saver gone within half a second, and a window thread busy with a camera
+// photo, or a decoder starved on a loaded machine, must not hold it longer.
 
+#include <chrono>
 #include <memory>
 
 class QSocketNotifier;
@@ -17,7 +23,7 @@ namespace vantora {
 class TQuitOnSignals {
  public:
   // Installs the handlers; at most one object at a time.
-  TQuitOnSignals();
+  explicit TQuitOnSignals(std::chrono::milliseconds deadline = std::chrono::milliseconds::zero());
   ~TQuitOnSignals();  // puts the default handlers back
   TQuitOnSignals(const TQuitOnSignals&) = delete;
   TQuitOnSignals& operator=(const TQuitOnSignals&) = delete;
