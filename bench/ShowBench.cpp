@@ -303,7 +303,9 @@ void BM_ShowMinute(benchmark::State& state) {
     state.counters["cpu_%"] = 100.0 * cpuMs / wallMs;
     state.counters["decoding_%_of_cpu"] =
         cpuMs > 0 ? 100.0 * (after.DecoderCpuMs - before.DecoderCpuMs) / cpuMs : 0;
-    state.counters["pictures"] = double(show.Frames - frames0) / 17.0;  // 17 frames each at Step 6
+    // Each transition shows a frame for every step up to 100.
+    const double framesPerPicture = std::ceil(100.0 / show.Form.TransitionView1->Step());
+    state.counters["pictures"] = double(show.Frames - frames0) / framesPerPicture;
   }
 }
 BENCHMARK(BM_ShowMinute)

@@ -51,8 +51,8 @@ TImage::TImage(QWidget* parent) : QWidget(parent) {}
 
 void TImage::SetPicture(const QImage& image) {
   FImage = image;
+  FImage.setDevicePixelRatio(1);  // one image pixel per logical unit
   FDrawn = {0, 0, image.width(), image.height()};
-  FDevicePixels = false;
   update();
 }
 
@@ -62,7 +62,6 @@ void TImage::SetThumbnail(const QImage& image, int pictureWidth, int pictureHeig
   FImage.setDevicePixelRatio(ratio);
   FDrawn = FitThumbnail(DevicePixels(width(), ratio), DevicePixels(height(), ratio), pictureWidth,
                         pictureHeight);
-  FDevicePixels = true;
   update();
 }
 
@@ -74,24 +73,15 @@ void TImage::Clear() {
 
 void TImage::paintEvent(QPaintEvent*) {
   if (FImage.isNull() || FDrawn.IsEmpty()) return;
+  // FDrawn is in the image's pixels, which its ratio turns into logical
+  // units: an image drawn at its own size is copied pixel for pixel.
   QPainter painter(this);
-  if (FDevicePixels) {
-    // An image whose ratio is the screen's is copied pixel for pixel when
-    // its size is the drawn one.
-    const double ratio = FImage.devicePixelRatio();
-    const QPointF at(FDrawn.Left / ratio, FDrawn.Top / ratio);
-    if (FDrawn.Width() == FImage.width() && FDrawn.Height() == FImage.height())
-      painter.drawImage(at, FImage);
-    else
-      painter.drawImage(QRectF(at, QSizeF(FDrawn.Width() / ratio, FDrawn.Height() / ratio)),
-                        FImage);
-    return;
-  }
-  const QRect target(FDrawn.Left, FDrawn.Top, FDrawn.Width(), FDrawn.Height());
-  if (target.size() == FImage.size())
-    painter.drawImage(target.topLeft(), FImage);
+  const double ratio = FImage.devicePixelRatio();
+  const QPointF at(FDrawn.Left / ratio, FDrawn.Top / ratio);
+  if (FDrawn.Width() == FImage.width() && FDrawn.Height() == FImage.height())
+    painter.drawImage(at, FImage);
   else
-    painter.drawImage(target, FImage);
+    painter.drawImage(QRectF(at, QSizeF(FDrawn.Width() / ratio, FDrawn.Height() / ratio)), FImage);
 }
 
 }  // namespace vantora

@@ -51,7 +51,6 @@ class TImage : public QWidget {
  private:
   QImage FImage;
   TRect FDrawn;
-  bool FDevicePixels = false;  // FImage and FDrawn are in device pixels (a thumbnail)
 };
 
 }  // namespace vantora

@@ -28,10 +28,7 @@ class HiDpi : public ShowFixture {
         const int g = shade(x, y) ? kDark : kLight;
         b.SetPixel(x, y, Rgb(g, g, g));
       }
-    const auto bytes = EncodeJpeg(b, 100, false);
-    QFile f(Pics(name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    WriteBitmap(Pics(name), b, 100);
   }
   // One pixel squares: doubled pixels, a half-pixel scaling or a decode
   // below the screen's resolution turn them into another pattern or grey.

@@ -21,8 +21,8 @@
 #include "raster/Picture.h"
 #include "screens/Unit1.h"
 #include "screens/Unit6.h"
-#include "tests/support/QtApp.h"
 #include "tests/screens/StubPlayer.h"
+#include "tests/support/QtApp.h"
 
 namespace vantora::test {
 
@@ -71,8 +71,12 @@ class ShowFixture : public ::testing::Test {
     Bitmap b(width, height);
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x) b.SetPixel(x, y, Rgb(width, x * 7, y * 9));
+    WriteBitmap(path, b, 90);
+  }
+  // b as a picture file, a BMP or a JPEG of the given quality by its name.
+  static void WriteBitmap(const QString& path, const Bitmap& b, int quality) {
     const auto bytes =
-        path.endsWith(".bmp", Qt::CaseInsensitive) ? EncodeBmp24(b) : EncodeJpeg(b, 90, false);
+        path.endsWith(".bmp", Qt::CaseInsensitive) ? EncodeBmp24(b) : EncodeJpeg(b, quality, false);
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
