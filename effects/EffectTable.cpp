@@ -11,6 +11,7 @@ struct TEffectRow {
   int No;
   const char* Name;  // the display name the control's StyleName matches, spelling included
   TEffectFamily* Family;
+  TWholeFrameFamily* WholeFrame = nullptr;  // the family's one-pass composition, if it has one
 };
 
 // The 150 effects in number order.
@@ -142,14 +143,14 @@ constexpr TEffectRow kEffects[] = {
     {125, "Speckle appear from bottom", SpeckleEffect},
     {126, "Speckle appear from top", SpeckleEffect},
     {127, "Random squares appear", SpeckleEffect},
-    {128, "Push right", PushEffect},
-    {129, "Push left", PushEffect},
-    {130, "Push and squeeze right", PushEffect},
-    {131, "Push and squeeze left", PushEffect},
-    {132, "Push down", PushEffect},
-    {133, "Push up", PushEffect},
-    {134, "Push and sqeeze down", PushEffect},
-    {135, "Push and sqeeze up", PushEffect},
+    {128, "Push right", PushEffect, PushWholeFrame},
+    {129, "Push left", PushEffect, PushWholeFrame},
+    {130, "Push and squeeze right", PushEffect, PushWholeFrame},
+    {131, "Push and squeeze left", PushEffect, PushWholeFrame},
+    {132, "Push down", PushEffect, PushWholeFrame},
+    {133, "Push up", PushEffect, PushWholeFrame},
+    {134, "Push and sqeeze down", PushEffect, PushWholeFrame},
+    {135, "Push and sqeeze up", PushEffect, PushWholeFrame},
     {136, "Blind vertically", BlindEffect},
     {137, "Blind horizontally", BlindEffect},
     {138, "Uneven blind from left", BlindEffect},
@@ -190,5 +191,12 @@ constexpr std::array<TEffectEntry, kEffectCount + 1> MakeEffectTable(std::index_
 
 constinit const std::array<TEffectEntry, kEffectCount + 1> EffectTable =
     MakeEffectTable(std::make_index_sequence<kEffectCount>());
+
+bool DrawWholeFrame(int n, Bitmap& Screen, const Bitmap& OldScreen, const Bitmap& Image,
+                    const TRect& Rect, int Step, int Progress) {
+  if (n < 1 || n > kEffectCount) return false;
+  TWholeFrameFamily* family = kEffects[n - 1].WholeFrame;
+  return family && family(n, Screen, OldScreen, Image, Rect, Step, Progress);
+}
 
 }  // namespace vantora

@@ -27,4 +27,10 @@ TEffectFamily BlindEffect;  // Blinds.cpp
 TEffectFamily SweepEffect;  // Sweep.cpp
 TEffectFamily ShapeEffect;  // Shapes.cpp
 
+// A family's whole-frame procedure (DrawWholeFrame), the number in front.
+using TWholeFrameFamily = bool(int No, Bitmap& Screen, const Bitmap& OldScreen, const Bitmap& Image,
+                               const TRect& Rect, int Step, int Progress);
+
+TWholeFrameFamily PushWholeFrame;  // Push.cpp
+
 }  // namespace vantora

@@ -13,6 +13,19 @@
 //   - it reads only its arguments (and the shared random generator), keeps no
 //     state between frames and never writes outside Screen, so two controls
 //     can animate at once.
+//
+// Some effects also offer a whole-frame procedure (DrawWholeFrame), which
+// composes the frame in one pass from the old picture and the new one instead
+// of the caller first resetting Screen to the old picture. It keeps the
+// contract above except the first point: Screen may hold anything on entry
+// (the frame before, say), and it promises that
+//   - when it returns true, every pixel of Screen holds exactly what the reset
+//     followed by the effect procedure would have left there;
+//   - when it returns false (an effect without one, or a geometry it cannot
+//     cover whole), it has not touched Screen, and the caller takes the reset
+//     path.
+// A caller that lets anyone draw on Screen between the reset and the effect
+// must not use it: what was drawn there would be lost.
 
 #include <array>
 #include <atomic>
@@ -42,6 +55,12 @@ extern const std::array<TEffectEntry, kEffectCount + 1> EffectTable;
 
 // The procedure of effect n, 1..150.
 TEffectProc ProcOf(int n);
+// Frame Progress of style n composed in one pass from OldScreen (the old
+// picture) and Image onto Screen, all three the size of Rect; false, with
+// Screen untouched, for the styles without a whole-frame procedure (style 0
+// and most effects) and for a geometry it cannot cover.
+bool DrawWholeFrame(int n, Bitmap& Screen, const Bitmap& OldScreen, const Bitmap& Image,
+                    const TRect& Rect, int Step, int Progress);
 // "Custom" for 0, otherwise the name of entry n.
 std::string NameOf(int n);
 // The style whose name matches text without regard to case: 0 for "Custom",

@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <typeinfo>
+
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -277,7 +279,13 @@ void TCustomTransitionView::RenderFrame() {
   CanvasLock lockImage(*FImage);
   CanvasLock lockScreen(FScreen);
   TFrameHooks hooks;
-  hooks.BeforeNewFrame = [this] { DoBeforeNewFrame(*FImage, FScreen); };
+  // Without a BeforeNewFrame hook the push effects compose the frame in one
+  // pass and FScreen is never reset to the old content, so the hook is passed
+  // whenever someone may look: a handler is assigned, or the control is a
+  // descendant, whose DoBeforeNewFrame may be overridden. Only the plain
+  // control without a handler (the show's) takes the one pass.
+  if (OnBeforeNewFrame || typeid(*this) != typeid(TTransitionView))
+    hooks.BeforeNewFrame = [this] { DoBeforeNewFrame(*FImage, FScreen); };
   hooks.CustomDraw = [this] { DoCustomDraw(*FImage, FScreen); };
   {
     // Nobody else draws on FOldScreen during a run; its lock is held for the

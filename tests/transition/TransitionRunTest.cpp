@@ -139,18 +139,67 @@ class FrameWatcher : public TTransitionView {
 };
 
 TEST(TransitionRun, FrameOperationsOverriddenByADescendantAreCalledForEachFrame) {
+  struct Case {
+    int Style, Step;
+    std::vector<std::string> Seen;
+  };
+  const Case cases[] = {
+      // Frames before the last show the old content.
+      {0, 50, {"Before 50 blue", "After 50 blue", "Before 100 blue", "After 100 blue shows blue"}},
+      // Push and squeeze right brings the new picture in at the left; every
+      // frame still starts from the old content, also after one that showed
+      // blue at (0, 0).
+      {130,
+       25,
+       {"Before 25 blue", "After 25 blue shows blue", "Before 50 blue", "After 50 blue shows blue",
+        "Before 75 blue", "After 75 blue shows blue", "Before 100 blue",
+        "After 100 blue shows blue"}},
+  };
+  // With handlers assigned they stay unraised; without any, the overrides
+  // alone must still be called.
+  for (const Mode m : kModes)
+    for (const Case& c : cases)
+      for (const bool handlers : {true, false}) {
+        auto v = MakeView<FrameWatcher>(m);
+        v->Seen.clear();  // the frame that put the red picture up
+        EventLog log;
+        if (handlers) log.Attach(*v);
+        v->SetStyle(c.Style);
+        v->SetStep(c.Step);
+        RunToEnd(*v);
+        EXPECT_EQ(v->Seen, c.Seen) << Name(m) << ", style " << c.Style << ", handlers " << handlers;
+        EXPECT_EQ(log.Count("Before") + log.Count("After"), 0) << Name(m);
+      }
+}
+
+TEST(TransitionRun, APushFrameSqueezesWhatTheBeforeFrameHandlerDrewOnTheOldContent) {
+  constexpr TPixel kGreen = Rgb(0, 255, 0);
   for (const Mode m : kModes) {
-    auto v = MakeView<FrameWatcher>(m);
-    v->Seen.clear();  // the frame that put the red picture up
-    EventLog log;
-    log.Attach(*v);
-    v->SetStyle(0);  // frames before the last show the old content
+    auto v = MakeView(m);
+    v->SetStyle(130);  // push and squeeze right
     v->SetStep(50);
+    const TPixel old = OldContent(m);
+    std::vector<int> notOld;  // per frame, the pixels the handler found not old
+    v->OnBeforeNewFrame = [&](QObject*, Bitmap&, Bitmap& screen) {
+      int n = 0;
+      for (int y = 0; y < screen.Height(); ++y)
+        for (int x = 0; x < screen.Width(); ++x) n += screen.Pixel(x, y) != old;
+      notOld.push_back(n);
+      FillRect(screen, {0, 0, 20, 30}, kGreen);  // the left half of the old content
+    };
+    std::vector<TPixel> row;
+    v->OnAfterNewFrame = [&](QObject*, Bitmap&, Bitmap& screen) {
+      if (v->Progress() != 50) return;
+      for (int x = 0; x < screen.Width(); ++x) row.push_back(screen.Pixel(x, 15));
+    };
     RunToEnd(*v);
-    EXPECT_EQ(v->Seen, (std::vector<std::string>{"Before 50 blue", "After 50 blue",
-                                                 "Before 100 blue", "After 100 blue shows blue"}))
-        << Name(m);
-    EXPECT_EQ(log.Count("Before") + log.Count("After"), 0) << Name(m);
+    EXPECT_EQ(notOld, (std::vector<int>{0, 0})) << Name(m);
+    // At 50 the new picture fills columns 0..19, and the old content with
+    // the green half, squeezed to half its width, columns 20..39.
+    std::vector<TPixel> expected(40, old);
+    std::fill(expected.begin(), expected.begin() + 20, kBlue);
+    std::fill(expected.begin() + 20, expected.begin() + 30, kGreen);
+    EXPECT_EQ(row, expected) << Name(m);
   }
 }
 
