@@ -6,7 +6,8 @@
 // "x_copy" is the time of one frame divided by that of a plain memcpy of a
 // whole frame of the same size (BM_FullFrameCopy). Composition includes one
 // such copy (the reset to the old picture), so an effect that draws nothing
-// costs about 1.
+// costs about 1; the push effects (128..135) skip it, writing each pixel of
+// the frame once from the two pictures.
 //
 // "Peer/pixman_fade/..." follows each fade (118) line: the same frame made by
 // a plain copy and pixman's crossfade (the new picture OVER the frame through
