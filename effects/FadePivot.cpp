@@ -148,8 +148,20 @@ VANTORA_AVX2 VANTORA_INLINE __m256i SourceIndices(__m256i a, __m256i b, __m256i 
 // The same eight pixels at a time: the eight sums of each kind in one
 // register, the source pixels fetched by one gather. The clamped look-ahead
 // indices go through memory to the prefetches, two per eight pixels.
+// Streamed, the pixels before the first 32-byte boundary of the row's part go
+// one by one, so that every eight are one aligned store.
 VANTORA_AVX2 void PivotRowAvx2(TPixel* row, int first, int last, std::uint32_t a, std::uint32_t b,
-                               const TPivotSource& p) {
+                               const TPivotSource& p, TStores stores) {
+  const bool streamed = stores == tsStreamed;
+  if (streamed) {
+    const int head = std::min(
+        last + 1 - first,
+        int((32 - reinterpret_cast<std::uintptr_t>(row + first) % 32) % 32 / sizeof(TPixel)));
+    PivotRowPlain(row, first, first + head - 1, a, b, p);
+    a += std::uint32_t(head) * std::uint32_t(p.CosQ);
+    b += std::uint32_t(head) * std::uint32_t(p.SinQ);
+    first += head;
+  }
   const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   __m256i va = _mm256_add_epi32(_mm256_set1_epi32(std::int32_t(a)),
                                 _mm256_mullo_epi32(lane, _mm256_set1_epi32(p.CosQ)));
@@ -170,8 +182,11 @@ VANTORA_AVX2 void PivotRowAvx2(TPixel* row, int first, int last, std::uint32_t a
                        _mm256_min_epi32(_mm256_max_epi32(later, zero), lastIndex));
     __builtin_prefetch(p.Pixels + ahead[0]);
     __builtin_prefetch(p.Pixels + ahead[4]);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + j),
-                        _mm256_i32gather_epi32(pixels, SourceIndices(va, vb, offset, width), 4));
+    const __m256i out = _mm256_i32gather_epi32(pixels, SourceIndices(va, vb, offset, width), 4);
+    if (streamed)
+      _mm256_stream_si256(reinterpret_cast<__m256i*>(row + j), out);
+    else
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + j), out);
     va = _mm256_add_epi32(va, stepA);
     vb = _mm256_add_epi32(vb, stepB);
   }
@@ -242,6 +257,7 @@ void PivotCopy(Bitmap& Screen, const Bitmap& Image, int CX, int CY, long double 
                             std::int32_t(std::uint32_t(sinQ) * std::uint32_t(kAhead)),
                             std::int32_t(0u - std::uint32_t(cosQ) * std::uint32_t(kAhead))};
   const bool avx2 = UseAvx2(loop);
+  const TStores stores = StoresFor(Screen);
   for (int i = 0; i < H; ++i) {
     const std::int64_t a0 = sumA(u0, rowV(i)), b0 = sumB(u0, rowV(i));  // at column 0
     std::int64_t first = 0, last = W - 1;
@@ -254,12 +270,13 @@ void PivotCopy(Bitmap& Screen, const Bitmap& Image, int CX, int CY, long double 
     const auto a = std::uint32_t(a0 + first * cosQ), b = std::uint32_t(b0 + first * sinQ);
 #if VANTORA_AVX2_BUILD
     if (avx2) {
-      PivotRowAvx2(row, int(first), int(last), a, b, source);
+      PivotRowAvx2(row, int(first), int(last), a, b, source, stores);
       continue;
     }
 #endif
     PivotRowPlain(row, int(first), int(last), a, b, source);
   }
+  if (stores == tsStreamed) EndStreamedStores();
 }
 
 namespace {

@@ -104,9 +104,9 @@ void ForEachClippedRun(int xa, int xb, int y1, int y2, const Region* clip, RowFn
 // Copies n > 0 pixels. Regions of many small shapes draw spans of a few
 // pixels, where a library call costs more than the copy: those are moved in
 // 16-byte pieces, the last one overlapping the one before.
-inline void CopyPixels(TPixel* d, const TPixel* s, int n) {
+inline void CopyPixels(TPixel* d, const TPixel* s, int n, TStores stores) {
   if (n > 32) {
-    std::memcpy(d, s, std::size_t(n) * sizeof(TPixel));
+    CopyPixelRun(d, s, std::size_t(n), stores);
   } else if (n >= 4) {
     for (int i = 0; i + 4 < n; i += 4) std::memcpy(d + i, s + i, 4 * sizeof(TPixel));
     std::memcpy(d + n - 4, s + n - 4, 4 * sizeof(TPixel));
@@ -129,18 +129,19 @@ std::vector<int> ColumnMap(const AxisMap& xs, int offset) {
 // that the mapping reads. xs and ys are already cut to dst and the source.
 void CopyMapped(Bitmap& dst, const Bitmap& from, const AxisMap& xs, const AxisMap& ys, int sxOff,
                 int syOff, const Region* clip) {
+  const TStores stores = StoresFor(dst);
   if (xs.Identity()) {
     const int shiftX = xs.Src(xs.First) - xs.First - sxOff;
     if (!clip && ys.Identity() && shiftX == 0 && xs.First == 0 && xs.Last == dst.Width() &&
         from.Width() == dst.Width()) {
       // Whole rows of equal bitmaps lie back to back: one copy of the block.
-      std::memcpy(dst.ScanLine(ys.First), from.ScanLine(ys.Src(ys.First) - syOff),
-                  std::size_t(ys.Last - ys.First) * std::size_t(dst.Width()) * sizeof(TPixel));
+      CopyPixelRun(dst.ScanLine(ys.First), from.ScanLine(ys.Src(ys.First) - syOff),
+                   std::size_t(ys.Last - ys.First) * std::size_t(dst.Width()), stores);
       return;
     }
     ForEachClippedRun(xs.First, xs.Last, ys.First, ys.Last, clip, [&](int y, int x1, int x2) {
-      std::memcpy(dst.ScanLine(y) + x1, from.ScanLine(ys.Src(y) - syOff) + x1 + shiftX,
-                  std::size_t(x2 - x1) * sizeof(TPixel));
+      CopyPixelRun(dst.ScanLine(y) + x1, from.ScanLine(ys.Src(y) - syOff) + x1 + shiftX,
+                   std::size_t(x2 - x1), stores);
     });
     return;
   }
@@ -160,15 +161,15 @@ void CopyMapped(Bitmap& dst, const Bitmap& from, const AxisMap& xs, const AxisMa
       if (y + 1 < ys.Last && ys.Src(y + 1) != ys.Src(y))
         PrefetchPixels(from.ScanLine(ys.Src(y + 1) - syOff) + readFrom, readCount);
       if (y > ys.First && ys.Src(y) == ys.Src(y - 1))
-        std::memcpy(d, dst.ScanLine(y - 1) + xs.First, std::size_t(n) * sizeof(TPixel));
+        CopyPixelRun(d, dst.ScanLine(y - 1) + xs.First, std::size_t(n), stores);
       else
-        GatherPixels(d, from.ScanLine(ys.Src(y) - syOff), from.Width(), cols.data(), n);
+        GatherPixels(d, from.ScanLine(ys.Src(y) - syOff), from.Width(), cols.data(), n, stores);
     }
     return;
   }
   ForEachClippedRun(xs.First, xs.Last, ys.First, ys.Last, clip, [&](int y, int x1, int x2) {
     GatherPixels(dst.ScanLine(y) + x1, from.ScanLine(ys.Src(y) - syOff), from.Width(),
-                 cols.data() + (x1 - xs.First), x2 - x1);
+                 cols.data() + (x1 - xs.First), x2 - x1, stores);
   });
 }
 
@@ -193,7 +194,7 @@ void CopyInPlaceOrdered(Bitmap& dst, const AxisMap& xs, const AxisMap& ys, int y
       std::memmove(d + xs.First, s + xs.Src(xs.First), std::size_t(n) * sizeof(TPixel));
     } else {
       std::memcpy(source.data(), s + xs.SrcMin(), source.size() * sizeof(TPixel));
-      GatherPixels(d + xs.First, source.data(), int(source.size()), cols.data(), n);
+      GatherPixels(d + xs.First, source.data(), int(source.size()), cols.data(), n, StoresFor(dst));
     }
   }
 }
@@ -247,6 +248,7 @@ void StretchCopy(Bitmap& dst, const TRect& a, const Bitmap& src, const TRect& b,
     CopyWithinBitmap(dst, xs, ys, clip);
   else
     CopyMapped(dst, src, xs, ys, 0, 0, clip);
+  if (StoresFor(dst) == tsStreamed) EndStreamedStores();
 }
 
 void DrawAt(Bitmap& dst, int x, int y, const Bitmap& src, const Region* clip) {
@@ -258,13 +260,13 @@ void ClippedDraw(Bitmap& dst, const Bitmap& src, const Region& g) {
   const int w = std::min(dst.Width(), src.Width()), h = std::min(dst.Height(), src.Height());
   if (w <= 0 || h <= 0) return;
   const bool sameWidth = dst.Width() == src.Width();
+  const TStores stores = StoresFor(dst);
   g.ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
     const int t = std::max(top, 0), b = std::min(bottom, h);
     if (t >= b) return;
     if (sameWidth && spans.size() == 1 && spans[0].Left <= 0 && spans[0].Right >= w) {
       // The band covers whole rows, which lie back to back: one copy.
-      std::memcpy(dst.ScanLine(t), src.ScanLine(t),
-                  std::size_t(b - t) * std::size_t(w) * sizeof(TPixel));
+      CopyPixelRun(dst.ScanLine(t), src.ScanLine(t), std::size_t(b - t) * std::size_t(w), stores);
       return;
     }
     // Row by row, so that both bitmaps are read and written in memory order.
@@ -273,10 +275,11 @@ void ClippedDraw(Bitmap& dst, const Bitmap& src, const Region& g) {
       const TPixel* from = src.ScanLine(y);
       for (const TSpan& s : spans) {
         const int l = std::max(s.Left, 0), r = std::min(s.Right, w);
-        if (l < r) CopyPixels(d + l, from + l, r - l);
+        if (l < r) CopyPixels(d + l, from + l, r - l, stores);
       }
     }
   });
+  if (stores == tsStreamed) EndStreamedStores();
 }
 
 void FillRect(Bitmap& dst, const TRect& r, TPixel color, const Region* clip) {

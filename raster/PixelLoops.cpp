@@ -1,6 +1,8 @@
 #include "raster/PixelLoops.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace vantora {
 
@@ -11,6 +13,39 @@ bool HasAvx2() {
 #else
   return false;
 #endif
+}
+
+TStores StoresFor(const Bitmap& b) {
+  constexpr std::size_t kStreamFrom = std::size_t(16) << 20;
+  const std::size_t bytes = std::size_t(b.Width()) * std::size_t(b.Height()) * sizeof(TPixel);
+  return bytes >= kStreamFrom ? tsStreamed : tsCached;
+}
+
+void EndStreamedStores() {
+#if defined(__x86_64__)
+  _mm_sfence();
+#endif
+}
+
+void CopyPixelRun(TPixel* d, const TPixel* s, std::size_t n, TStores stores) {
+#if defined(__x86_64__)
+  // Whole 64-byte lines only (a partly streamed line costs more than a
+  // cached one): the pixels before the first line boundary of d and after the
+  // last one go through the cache.
+  if (stores == tsStreamed && n >= 64) {
+    const std::size_t head =
+        ((64 - reinterpret_cast<std::uintptr_t>(d) % 64) % 64) / sizeof(TPixel);
+    std::memcpy(d, s, head * sizeof(TPixel));
+    std::size_t k = head;
+    for (; k + 16 <= n; k += 16)
+      for (std::size_t q = 0; q < 16; q += 4)
+        _mm_stream_si128(reinterpret_cast<__m128i*>(d + k + q),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k + q)));
+    std::memcpy(d + k, s + k, (n - k) * sizeof(TPixel));
+    return;
+  }
+#endif
+  std::memcpy(d, s, n * sizeof(TPixel));
 }
 
 namespace {
@@ -27,39 +62,52 @@ void GatherPlain(TPixel* __restrict d, const TPixel* __restrict s, const int* __
 // and each destination pixel picks its own with a permutation, which is far
 // cheaper than a gather. Eight pixels whose sources spread wider, or whose
 // window would pass the end of the source, go one by one.
-VANTORA_AVX2 void GatherAvx2(TPixel* d, const TPixel* s, const int* map, int n, int sourceSize) {
-  const __m256i seven = _mm256_set1_epi32(7);
-  int k = 0;
-  for (; k + 8 <= n; k += 8) {
-    const int lo = std::min(map[k], map[k + 7]), hi = std::max(map[k], map[k + 7]);
-    const __m256i index = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(map + k));
-    const __m256i at = _mm256_sub_epi32(index, _mm256_set1_epi32(lo));
-    const auto* window = reinterpret_cast<const __m256i*>(s + lo);
-    __m256i out;
-    if (hi - lo < 8 && lo + 8 <= sourceSize) {
-      out = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(window), at);
-    } else if (hi - lo < 16 && lo + 16 <= sourceSize) {
-      // The permutation reads the low three bits of each index only, so
-      // both halves take the same indices; the high bit picks the half.
-      const __m256i low = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(window), at);
-      const __m256i high = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(window + 1), at);
-      out = _mm256_blendv_epi8(low, high, _mm256_cmpgt_epi32(at, seven));
-    } else {
-      GatherPlain(d + k, s, map + k, 8);
-      continue;
-    }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + k), out);
+VANTORA_AVX2 VANTORA_INLINE __m256i GatherEight(const TPixel* s, const int* map, int sourceSize) {
+  const int lo = std::min(map[0], map[7]), hi = std::max(map[0], map[7]);
+  const __m256i index = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(map));
+  const __m256i at = _mm256_sub_epi32(index, _mm256_set1_epi32(lo));
+  const auto* window = reinterpret_cast<const __m256i*>(s + lo);
+  if (hi - lo < 8 && lo + 8 <= sourceSize)
+    return _mm256_permutevar8x32_epi32(_mm256_loadu_si256(window), at);
+  if (hi - lo < 16 && lo + 16 <= sourceSize) {
+    // The permutation reads the low three bits of each index only, so both
+    // halves take the same indices; the high bit picks the half.
+    const __m256i low = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(window), at);
+    const __m256i high = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(window + 1), at);
+    return _mm256_blendv_epi8(low, high, _mm256_cmpgt_epi32(at, _mm256_set1_epi32(7)));
   }
+  alignas(32) TPixel one[8];
+  GatherPlain(one, s, map, 8);
+  return _mm256_load_si256(reinterpret_cast<const __m256i*>(one));
+}
+
+// Streamed, only whole 64-byte lines of d are streamed (a partly streamed
+// line costs more than a cached one): the pixels before the first line
+// boundary and after the last one go through the cache.
+VANTORA_AVX2 void GatherAvx2(TPixel* d, const TPixel* s, const int* map, int n, int sourceSize,
+                             TStores stores) {
+  int k = 0;
+  if (stores == tsStreamed) {
+    k = std::min(n, int((64 - reinterpret_cast<std::uintptr_t>(d) % 64) % 64 / sizeof(TPixel)));
+    GatherPlain(d, s, map, k);
+    for (; k + 16 <= n; k += 16) {
+      _mm256_stream_si256(reinterpret_cast<__m256i*>(d + k), GatherEight(s, map + k, sourceSize));
+      _mm256_stream_si256(reinterpret_cast<__m256i*>(d + k + 8),
+                          GatherEight(s, map + k + 8, sourceSize));
+    }
+  }
+  for (; k + 8 <= n; k += 8)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + k), GatherEight(s, map + k, sourceSize));
   GatherPlain(d + k, s, map + k, n - k);
 }
 #endif
 
 }  // namespace
 
-void GatherPixels(TPixel* d, const TPixel* s, int sourceSize, const int* map, int n,
+void GatherPixels(TPixel* d, const TPixel* s, int sourceSize, const int* map, int n, TStores stores,
                   TPixelLoop loop) {
 #if VANTORA_AVX2_BUILD
-  if (UseAvx2(loop)) return GatherAvx2(d, s, map, n, sourceSize);
+  if (UseAvx2(loop)) return GatherAvx2(d, s, map, n, sourceSize, stores);
 #endif
   GatherPlain(d, s, map, n);
 }

@@ -9,6 +9,8 @@
 // (VANTORA_INLINE) called from a plain function and from one marked
 // VANTORA_AVX2, so each compiles it with its own instruction set.
 
+#include <cstddef>
+
 #include "raster/Bitmap.h"
 
 #if defined(__x86_64__)
@@ -24,6 +26,29 @@ namespace vantora {
 
 enum TPixelLoop { plBest, plPlain };
 
+// How a loop writes its pixels: through the cache, or streamed past it.
+// A frame larger than the cache is evicted long before anyone reads it
+// again, and a cached store first fetches every line it writes from memory;
+// a streamed store writes whole lines without reading them, which makes a
+// frame-sized copy about a quarter cheaper. Streamed stores must be followed
+// by EndStreamedStores before the drawing returns.
+enum TStores { tsCached, tsStreamed };
+
+// tsStreamed for a bitmap too large to stay in the cache from one frame to
+// the next (16 MiB and more: a 3840 x 2160 frame, a camera photo), else
+// tsCached. Streaming a small bitmap would only push it out of the cache.
+TStores StoresFor(const Bitmap& b);
+
+// Orders the streamed stores before every later store of this thread, so
+// that a thread handed the pixels afterwards (through a lock or an event)
+// sees them.
+void EndStreamedStores();
+
+// d[k] := s[k] for k in [0, n), d and s not overlapping, written as stores
+// tells; the pieces of d that do not fill a 16-byte block go through the
+// cache.
+void CopyPixelRun(TPixel* d, const TPixel* s, std::size_t n, TStores stores);
+
 // Whether this processor runs the AVX2 builds.
 bool HasAvx2();
 // Whether a routine told loop takes its AVX2 build.
@@ -31,9 +56,10 @@ inline bool UseAvx2(TPixelLoop loop) { return loop != plPlain && HasAvx2(); }
 
 // d[k] := s[map[k]] for k in [0, n): one row of a scaled copy, map being
 // monotonic (either way) and every map[k] in [0, sourceSize), the pixels
-// that s may be read at. d and s do not overlap.
+// that s may be read at. d and s do not overlap. The AVX2 build streams its
+// stores when told tsStreamed.
 void GatherPixels(TPixel* d, const TPixel* s, int sourceSize, const int* map, int n,
-                  TPixelLoop loop = plBest);
+                  TStores stores = tsCached, TPixelLoop loop = plBest);
 
 // Asks for the cache lines of n pixels from p on, which will be read soon.
 inline void PrefetchPixels(const TPixel* p, int n) {

@@ -167,6 +167,25 @@ TEST(PixelLoops, BothBuildsFollowTheFormulasOnRandomSizes) {
   }
 }
 
+TEST(PivotCopy, AFrameLargeEnoughToStreamFollowsTheFormula) {
+  // 16 MiB and more: the AVX2 rows stream their stores. An odd width puts
+  // the start of every row at another offset within a cache line.
+  const int w = 4101, h = 1024;
+  ASSERT_EQ(StoresFor(Bitmap(w, h)), tsStreamed);
+  const Bitmap oldPicture = Noise(w, h, 5), newPicture = Noise(w, h, 6);
+  for (int style = 119; style <= 122; ++style) {
+    const TPivotMember m{style};
+    const int p = 20 * (style - 118);
+    Bitmap expected = oldPicture;
+    ReferencePivot(expected, newPicture, m.CX(w), m.CY(h), m.Theta(p));
+    for (TPixelLoop loop : kLoops) {
+      Bitmap screen = oldPicture;
+      PivotCopy(screen, newPicture, m.CX(w), m.CY(h), m.Theta(p), loop);
+      EXPECT_TRUE(screen == expected) << LoopName(loop) << " effect " << style << " P " << p;
+    }
+  }
+}
+
 TEST(PivotCopy, WrapsAroundLikeThirtyTwoBitSumsOnHugePictures) {
   // Width plus height past 2^15: the sums leave 32 bits and wrap, so the copy
   // must follow the formula pixel by pixel rather than by intervals.

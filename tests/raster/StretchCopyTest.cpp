@@ -20,6 +20,19 @@ Bitmap Numbered(int w, int h) {
   return b;
 }
 
+// The pixels of a run written at `shift` into a buffer filled with kGuard:
+// true when the run shows `expected` and every pixel around it is kGuard.
+constexpr TPixel kGuard = 0xBADu;
+bool ShowsBetweenGuards(const std::vector<TPixel>& buffer, int shift,
+                        const std::vector<TPixel>& expected) {
+  for (std::size_t k = 0; k < buffer.size(); ++k) {
+    const std::size_t at = k - std::size_t(shift);
+    const bool inside = k >= std::size_t(shift) && at < expected.size();
+    if (buffer[k] != (inside ? expected[at] : kGuard)) return false;
+  }
+  return true;
+}
+
 int SrcX(TPixel p) { return int(p - 1) % 1000; }
 int SrcY(TPixel p) { return int(p - 1) / 1000; }
 
@@ -308,10 +321,81 @@ TEST(GatherPixels, BothBuildsMatchThePlainLoop) {
     if (falling) std::reverse(map.begin(), map.end());
     std::vector<TPixel> expected(static_cast<std::size_t>(n));
     for (int k = 0; k < n; ++k) expected[std::size_t(k)] = source[std::size_t(map[std::size_t(k)])];
-    for (TPixelLoop loop : {plPlain, plBest}) {
-      std::vector<TPixel> got(static_cast<std::size_t>(n), 0);
-      GatherPixels(got.data(), source.data(), size, map.data(), n, loop);
-      ASSERT_EQ(got, expected) << (loop == plPlain ? "plain" : "best") << " round " << round;
-    }
+    for (TPixelLoop loop : {plPlain, plBest})
+      for (TStores stores : {tsCached, tsStreamed}) {
+        // The destination starts anywhere within a cache line; the pixels
+        // around it must stay as they are.
+        const int shift = next(16);
+        std::vector<TPixel> got(std::size_t(n) + 32, kGuard);
+        GatherPixels(got.data() + shift, source.data(), size, map.data(), n, stores, loop);
+        EndStreamedStores();
+        ASSERT_TRUE(ShowsBetweenGuards(got, shift, expected))
+            << (loop == plPlain ? "plain" : "best") << (stores == tsStreamed ? " streamed" : "")
+            << " round " << round << " shift " << shift;
+      }
   }
+}
+
+TEST(CopyPixelRun, StreamedAndCachedRunsCopyExactlyTheirPixels) {
+  // Every start within a cache line for both ends, lengths around the
+  // streaming threshold and the 64-byte lines, and a long run.
+  std::vector<TPixel> source(6000);
+  for (std::size_t k = 0; k < source.size(); ++k) source[k] = TPixel(k * 2654435761u + 1);
+  std::vector<std::size_t> lengths{0, 1, 15, 16, 17, 63, 64, 65, 79, 80, 81, 200, 5000};
+  for (std::size_t n : lengths)
+    for (int from = 0; from < 16; from += 3)
+      for (int shift = 0; shift < 16; ++shift)
+        for (TStores stores : {tsCached, tsStreamed}) {
+          std::vector<TPixel> got(n + 32, kGuard);
+          CopyPixelRun(got.data() + shift, source.data() + from, n, stores);
+          EndStreamedStores();
+          const std::vector<TPixel> expected(source.begin() + from, source.begin() + from + n);
+          ASSERT_TRUE(ShowsBetweenGuards(got, shift, expected))
+              << n << " pixels from " << from << " to " << shift
+              << (stores == tsStreamed ? " streamed" : "");
+        }
+}
+
+TEST(StretchCopy, TargetsLargeEnoughToStreamGiveThePixelsOfTheDefinition) {
+  // A 16 MiB target takes the streamed stores in every path: the whole-block
+  // copy, unscaled rows at any offset, scaled rows (repeated, mirrored,
+  // clipped), a squeeze onto itself, and a region of spans of every length.
+  const int W = 4096, H = 1024;
+  ASSERT_EQ(StoresFor(Bitmap(W, H)), tsStreamed);
+  ASSERT_EQ(StoresFor(Bitmap(W, H - 1)), tsCached);
+  const Bitmap src = Numbered(W, H);
+  Region clip = Region::Rectangle(3, 5, 3001, 900);
+  clip.Xor(Region::Rectangle(101, 40, 4000, 47));
+  struct TCase {
+    TRect A, B;
+    bool Self;
+    const Region* Clip;
+  };
+  const TCase cases[] = {
+      {{0, 0, W, H}, {0, 0, W, H}, false, nullptr},
+      {{7, 3, 3001, 1000}, {1, 2, 2995, 999}, false, nullptr},
+      {{5, 1, 3000, 1020}, {4000, 10, 11, 500}, false, nullptr},  // mirrored, magnified down
+      {{1000, 0, 10, H}, {0, 0, W, H}, false, &clip},
+      {{W / 3, 0, W, H}, {0, 0, W, H}, true, nullptr},  // squeezed onto itself
+  };
+  for (const TCase& c : cases) {
+    Bitmap dst = Numbered(W, H);
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) dst.SetPixel(x, y, ~dst.Pixel(x, y));
+    Bitmap expected = dst;
+    ReferenceStretchCopy(expected, c.A, c.Self ? dst : src, c.B, c.Clip);
+    StretchCopy(dst, c.A, c.Self ? dst : src, c.B, c.Clip);
+    ASSERT_TRUE(dst == expected) << c.A.Left << "," << c.A.Top << "," << c.A.Right << ","
+                                 << c.A.Bottom << (c.Self ? " self" : "");
+  }
+  // A grid of triangles gives spans of every length from 1 to 150 pixels.
+  RegionBuilder triangle;
+  triangle.AddTriangle(0, 0, 150, 0, 0, 90);
+  Region shapes = Region::Repeated(Region::Repeated(triangle.Build(), 157, 0, 26), 0, 97, 11);
+  shapes.Unite(clip);
+  Bitmap dst(W, H);
+  ClippedDraw(dst, src, shapes);
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x)
+      ASSERT_EQ(dst.Pixel(x, y), shapes.Contains(x, y) ? src.Pixel(x, y) : 0u) << x << ", " << y;
 }
