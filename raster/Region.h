@@ -111,9 +111,9 @@ class Region {
 // Collects many pieces and makes their union in one pass.
 class RegionBuilder {
  public:
-  // A builder takes over the list memory that the last builder of its
-  // thread left behind, so building a region per frame does not fetch fresh
-  // pages from the system on every frame.
+  // A builder takes over the list memory that a builder of its thread gave
+  // back, so building a region per frame does not fetch fresh pages from the
+  // system on every frame.
   RegionBuilder();
   ~RegionBuilder();
 
@@ -140,12 +140,12 @@ class RegionBuilder {
   bool FShapeKnown = false;
   std::int64_t FShape[4] = {};
   std::vector<TPiece> FShapePieces;
-  // A builder takes over the memory of these lists that the last builder of
-  // its thread left behind.
+  // A builder takes over the memory of these lists that a builder of its
+  // thread gave back.
   struct TSpare;
-  static TSpare& Spare();
+  static std::vector<TSpare>& Spares();
   template <class F>
-  void ForEachList(F f);
+  void ForEachList(TSpare& spare, F f);
 };
 
 }  // namespace vantora

@@ -9,40 +9,33 @@
 
 namespace vantora {
 
-namespace {
-
-// Swaps a list with its spare: in (emptied), or out keeping the larger.
-template <class T>
-void SwapIn(std::vector<T>& list, std::vector<T>& spare) {
-  list.swap(spare);
-  list.clear();
-}
-template <class T>
-void SwapOut(std::vector<T>& list, std::vector<T>& spare) {
-  if (list.capacity() <= spare.capacity()) return;
-  list.clear();
-  spare.swap(list);
-}
-
-}  // namespace
-
-// The memory of the lists that the last builder of this thread left behind,
-// so building a region per frame does not fetch fresh pages from the system
-// on every frame.
+// The memory of the lists that builders of this thread gave back, the last
+// given back on top, so building a region per frame does not fetch fresh
+// pages from the system on every frame. Builders alive at the same time (a
+// region repeated by a builder while the builder of the piece repeated is
+// still alive) each take a set of their own; a single set would leave the
+// inner one to grow its lists afresh on every frame.
 struct RegionBuilder::TSpare {
   std::vector<TPiece> Pieces, Group, Active, Merged, ShapePieces;
   std::vector<std::uint32_t> Head, Link;
 };
 
-RegionBuilder::TSpare& RegionBuilder::Spare() {
-  thread_local TSpare spare;
-  return spare;
+namespace {
+constexpr std::size_t kMaxSpares = 4;
+}  // namespace
+
+std::vector<RegionBuilder::TSpare>& RegionBuilder::Spares() {
+  thread_local std::vector<TSpare> spares = [] {
+    std::vector<TSpare> v;
+    v.reserve(kMaxSpares);  // giving back never allocates
+    return v;
+  }();
+  return spares;
 }
 
 // Calls f(list, spare) for each of the builder's lists and its spare.
 template <class F>
-void RegionBuilder::ForEachList(F f) {
-  TSpare& spare = Spare();
+void RegionBuilder::ForEachList(TSpare& spare, F f) {
   f(FPieces, spare.Pieces);
   f(FGroup, spare.Group);
   f(FActive, spare.Active);
@@ -53,11 +46,23 @@ void RegionBuilder::ForEachList(F f) {
 }
 
 RegionBuilder::RegionBuilder() {
-  ForEachList([](auto& list, auto& spare) { SwapIn(list, spare); });
+  std::vector<TSpare>& spares = Spares();
+  if (spares.empty()) return;
+  ForEachList(spares.back(), [](auto& list, auto& spare) {
+    list.swap(spare);
+    list.clear();
+  });
+  spares.pop_back();
 }
 
 RegionBuilder::~RegionBuilder() {
-  ForEachList([](auto& list, auto& spare) { SwapOut(list, spare); });
+  std::vector<TSpare>& spares = Spares();
+  if (spares.size() == kMaxSpares) return;
+  spares.emplace_back();
+  ForEachList(spares.back(), [](auto& list, auto& spare) {
+    list.clear();
+    spare.swap(list);
+  });
 }
 
 void RegionBuilder::AddRect(int x1, int y1, int x2, int y2) {
