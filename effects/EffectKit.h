@@ -33,15 +33,18 @@ class TCopies {
   }
   constexpr const TCopy* begin() const { return FItems.data(); }
   constexpr const TCopy* end() const { return FItems.data() + FCount; }
+  constexpr int size() const { return FCount; }
 
  private:
   std::array<TCopy, 4> FItems{};
   int FCount = 0;
 };
 
-inline void DrawCopies(Bitmap& Screen, const Bitmap& Image, const TCopies& copies) {
-  for (const TCopy& c : copies) StretchCopy(Screen, c.Dst, Image, c.Src);
-}
+// Draws the copies in their order. Plain copies that overlap (the four
+// strips of a frame closing in from its edges) all put the new picture's own
+// pixels where they meet, so they are drawn as one region instead: each pixel
+// is written once, not up to twice.
+void DrawCopies(Bitmap& Screen, const Bitmap& Image, const TCopies& copies);
 
 // The rectangle-copy families are all drawn the same way: FrameGeometry, then
 // the copies of the member's row, which Row finds by the effect number.
