@@ -282,6 +282,57 @@ void ClippedDraw(Bitmap& dst, const Bitmap& src, const Region& g) {
   if (stores == tsStreamed) EndStreamedStores();
 }
 
+void MergedDraw(Bitmap& dst, const Bitmap& old, const Bitmap& src, const Region& g) {
+  const int w = dst.Width(), h = dst.Height();
+  if (old.Width() != w || old.Height() != h || src.Width() != w || src.Height() != h) {
+    DrawAt(dst, 0, 0, old);
+    ClippedDraw(dst, src, g);
+    return;
+  }
+  const TStores stores = StoresFor(dst);
+  // Streamed, a row of many short pieces is put together in a scratch row
+  // that stays in the cache and then streamed whole: written straight, each
+  // piece would first fetch the lines it only partly covers.
+  std::vector<TPixel> scratch(stores == tsStreamed ? std::size_t(w) : 0);
+  int done = 0;  // the rows above are made
+  auto oldRows = [&](int to) {
+    if (to > done)
+      CopyPixelRun(dst.ScanLine(done), old.ScanLine(done), std::size_t(to - done) * std::size_t(w),
+                   stores);
+    done = std::max(done, to);
+  };
+  g.ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
+    const int t = std::clamp(top, 0, h), b = std::clamp(bottom, 0, h);
+    if (t >= b) return;
+    oldRows(t);
+    if (spans.size() == 1 && spans[0].Left <= 0 && spans[0].Right >= w) {
+      // The band covers whole rows, which lie back to back: one copy.
+      CopyPixelRun(dst.ScanLine(t), src.ScanLine(t), std::size_t(b - t) * std::size_t(w), stores);
+    } else {
+      const bool assemble = !scratch.empty() && spans.size() > 2;
+      for (int y = t; y < b; ++y) {
+        TPixel* d = assemble ? scratch.data() : dst.ScanLine(y);
+        const TPixel* from = old.ScanLine(y);
+        const TPixel* inside = src.ScanLine(y);
+        const TStores direct = assemble ? tsCached : stores;
+        int x = 0;
+        for (const TSpan& s : spans) {
+          const int l = std::clamp(s.Left, x, w), r = std::clamp(s.Right, l, w);
+          if (l == r) continue;
+          if (l > x) CopyPixels(d + x, from + x, l - x, direct);
+          CopyPixels(d + l, inside + l, r - l, direct);
+          x = r;
+        }
+        if (x < w) CopyPixels(d + x, from + x, w - x, direct);
+        if (assemble) CopyPixelRun(dst.ScanLine(y), d, std::size_t(w), stores);
+      }
+    }
+    done = b;
+  });
+  oldRows(h);
+  if (stores == tsStreamed) EndStreamedStores();
+}
+
 void FillRect(Bitmap& dst, const TRect& r, TPixel color, const Region* clip) {
   const TRect c = intersected(r, dst.BoundsRect());
   if (c.IsEmpty()) return;

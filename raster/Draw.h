@@ -33,6 +33,12 @@ void DrawAt(Bitmap& dst, int x, int y, const Bitmap& src, const Region* clip = n
 // The whole of src drawn at (0, 0) through region g, copying whole spans.
 void ClippedDraw(Bitmap& dst, const Bitmap& src, const Region& g);
 
+// The whole of dst made in one pass: the pixels inside region g from src, all
+// others from old. The same pixels as drawing old at (0, 0) and then src
+// through g (ClippedDraw), with every pixel written once instead of up to
+// twice. dst, old and src have one size (otherwise it does just that).
+void MergedDraw(Bitmap& dst, const Bitmap& old, const Bitmap& src, const Region& g);
+
 // Solid fill of rectangle r.
 void FillRect(Bitmap& dst, const TRect& r, TPixel color, const Region* clip = nullptr);
 

@@ -582,6 +582,47 @@ TEST(RegionDraw, ClippedDrawWritesExactlyTheRegion) {
   }
 }
 
+// The one-pass merge of two pictures through a region gives the pixels of
+// the old picture drawn whole and the new one drawn through the region, on
+// small bitmaps and on one large enough for the stores to stream (odd width:
+// each row starts at another offset within a cache line), for regions of few
+// and of many pieces per row, bands of whole rows, and bands outside.
+TEST(RegionDraw, MergedDrawEqualsOldPictureThenClippedDraw) {
+  std::mt19937 rng(8);
+  auto filled = [](int w, int h, TPixel base) {
+    Bitmap b(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) b.SetPixel(x, y, base + TPixel(x * 7 + y * 131));
+    return b;
+  };
+  struct TSize {
+    int W, H, Rounds, Scale;
+  };
+  for (const TSize size : {TSize{37, 29, 200, 1}, TSize{4101, 1024, 6, 120}}) {
+    const Bitmap old = filled(size.W, size.H, 0x10000000u);
+    const Bitmap picture = filled(size.W, size.H, 0x20000000u);
+    for (int round = 0; round < size.Rounds; ++round) {
+      RandomShape s = MakeRandomShape(rng, 40);
+      Region g = Region::Repeated(Region::Repeated(s.R, 41, 0, size.Scale), 0, 41, size.Scale);
+      if (round % 2) g.Unite(Region::Rectangle(-5, 3 + round, size.W + 5, 9 + 2 * round));
+      Bitmap expected = old;
+      ClippedDraw(expected, picture, g);
+      Bitmap merged = filled(size.W, size.H, 0x30000000u);  // overwritten everywhere
+      MergedDraw(merged, old, picture, g);
+      ASSERT_TRUE(merged == expected) << size.W << "x" << size.H << " round " << round;
+    }
+  }
+  // Bitmaps of other sizes: the old picture drawn, then the common part.
+  const Bitmap old = filled(20, 10, 1), picture = filled(15, 12, 2);
+  const Region g = Region::Rectangle(3, 2, 18, 11);
+  Bitmap expected = filled(20, 10, 3);
+  DrawAt(expected, 0, 0, old);
+  ClippedDraw(expected, picture, g);
+  Bitmap merged = filled(20, 10, 3);
+  MergedDraw(merged, old, picture, g);
+  EXPECT_TRUE(merged == expected);
+}
+
 TEST(RegionDraw, PlainCopyOfWholeRowsCopiesExactlyThoseRows) {
   const int W = 23, H = 17;
   Bitmap image(W, H);
