@@ -1,6 +1,5 @@
 #include "effects/Families.h"
 #include "effects/RegionKit.h"
-#include "raster/Draw.h"
 
 namespace vantora {
 
@@ -101,18 +100,14 @@ Region BarsRegion(int A, int V, int W, int H, int D, int HorzMode, int VertMode)
   return b.Build();
 }
 
-void BarsEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
-                int Progress) {
+Region BarsShown(int No, const TRect& Rect, int Step, int Progress) {
   const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
-  if (No == 99) {
-    // Only what both the pattern from the bottom right (86) and the one from
-    // the top left (89) have uncovered shows the new picture.
-    Region G = BarsOf(BarsRow(86), g);
-    G.Intersect(BarsOf(BarsRow(89), g));
-    ClippedDraw(Screen, Image, G);
-  } else {
-    ClippedDraw(Screen, Image, BarsOf(BarsRow(No), g));
-  }
+  if (No != 99) return BarsOf(BarsRow(No), g);
+  // Only what both the pattern from the bottom right (86) and the one from
+  // the top left (89) have uncovered shows the new picture.
+  Region G = BarsOf(BarsRow(86), g);
+  G.Intersect(BarsOf(BarsRow(89), g));
+  return G;
 }
 
 }  // namespace vantora

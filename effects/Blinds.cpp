@@ -3,7 +3,6 @@
 
 #include "effects/Families.h"
 #include "effects/RegionKit.h"
-#include "raster/Draw.h"
 #include "raster/Region.h"
 
 namespace vantora {
@@ -65,12 +64,11 @@ void AddBlindBands(RegionBuilder& rb, int No, const TFrameGeometry& g, int Progr
   }
 }
 
-void BlindEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
-                 int Progress) {
+Region BlindShown(int No, const TRect& Rect, int Step, int Progress) {
   const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
   RegionBuilder rb;
   AddBlindBands(rb, No, g, Progress);
-  ClippedDraw(Screen, Image, rb.Build());
+  return rb.Build();
 }
 
 }  // namespace vantora

@@ -24,7 +24,8 @@ bool ComposeInOnePass(Bitmap& Screen, const Bitmap& OldScreen, const Bitmap& Ima
 void ComposeFrame(Bitmap& Screen, const Bitmap& OldScreen, const Bitmap& Image, int Style, int Step,
                   int Progress, const TFrameHooks& hooks) {
   // BeforeNewFrame must see Screen reset to the old content, and a push
-  // effect moves whatever the hook drew there: with a hook, the reset path.
+  // effect moves whatever the hook drew there (a region effect would cover
+  // it with old pixels): with a hook, the reset path.
   if (!hooks.BeforeNewFrame && ComposeInOnePass(Screen, OldScreen, Image, Style, Step, Progress))
     return;
   DrawAt(Screen, 0, 0, OldScreen);

@@ -2,7 +2,6 @@
 #include <utility>
 
 #include "effects/Families.h"
-#include "raster/Draw.h"
 #include "raster/Region.h"
 
 namespace vantora {
@@ -46,8 +45,7 @@ TRoundRect CurvedFront(int No, const TFrameGeometry& g) {
 
 }  // namespace
 
-void CurvedEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
-                  int Progress) {
+Region CurvedShown(int No, const TRect& Rect, int Step, int Progress) {
   const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
   const TRoundRect f = CurvedFront(No, g);
   Region G = Region::RoundRect(f.x1, f.y1, f.x2, f.y2, f.w, f.h);
@@ -56,7 +54,7 @@ void CurvedEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect
     frame.Xor(G);
     G = std::move(frame);
   }
-  ClippedDraw(Screen, Image, G);
+  return G;
 }
 
 }  // namespace vantora

@@ -1,6 +1,5 @@
 #include "effects/Families.h"
 #include "effects/RegionKit.h"
-#include "raster/Draw.h"
 
 namespace vantora {
 
@@ -74,10 +73,9 @@ Region ShredGridRegion(const TFrameGeometry& g) {
 
 }  // namespace
 
-void DiagonalEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
-                    int Progress) {
+Region DiagonalShown(int No, const TRect& Rect, int Step, int Progress) {
   const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
-  ClippedDraw(Screen, Image, No == 117 ? ShredGridRegion(g) : WedgeRegion(No, g));
+  return No == 117 ? ShredGridRegion(g) : WedgeRegion(No, g);
 }
 
 }  // namespace vantora

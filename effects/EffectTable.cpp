@@ -3,15 +3,24 @@
 #include <utility>
 
 #include "effects/Families.h"
+#include "raster/Draw.h"
 
 namespace vantora {
 namespace {
 
+// A row names either the family that draws the effect or, for a region
+// effect, the family that gives its region.
 struct TEffectRow {
+  constexpr TEffectRow(int no, const char* name, TEffectFamily* family,
+                       TWholeFrameFamily* wholeFrame = nullptr)
+      : No(no), Name(name), Family(family), WholeFrame(wholeFrame) {}
+  constexpr TEffectRow(int no, const char* name, TRegionFamily* shown)
+      : No(no), Name(name), Shown(shown) {}
   int No;
   const char* Name;  // the display name the control's StyleName matches, spelling included
-  TEffectFamily* Family;
+  TEffectFamily* Family = nullptr;
   TWholeFrameFamily* WholeFrame = nullptr;  // the family's one-pass composition, if it has one
+  TRegionFamily* Shown = nullptr;
 };
 
 // The 150 effects in number order.
@@ -73,76 +82,76 @@ constexpr TEffectRow kEffects[] = {
     {55, "Quarters Reveal in to middle", CornerEffect},
     {56, "Quarters Expand to middle", CornerEffect},
     {57, "Quarters Slide in to middle", CornerEffect},
-    {58, "Curved Reveal from left", CurvedEffect},
-    {59, "Curved Reveal from right", CurvedEffect},
-    {60, "Bars in from right", BarsEffect},
-    {61, "Bars in from left", BarsEffect},
-    {62, "Bars left then right", BarsEffect},
-    {63, "Bars right then left", BarsEffect},
-    {64, "Bars from both sides", BarsEffect},
-    {65, "Uneven shred from right", ShredEffect},
-    {66, "Uneven shred from left", ShredEffect},
-    {67, "Uneven shred out from middle (horiz)", ShredEffect},
-    {68, "Uneven shred in to middle (horiz)", ShredEffect},
-    {69, "Curved Reveal from top", CurvedEffect},
-    {70, "Curved Reveal from bottom", CurvedEffect},
-    {71, "Bars from bottom", BarsEffect},
-    {72, "Bars from top", BarsEffect},
-    {73, "Bars top then bottom", BarsEffect},
-    {74, "Bars bottom then top", BarsEffect},
-    {75, "Bars from top and bottom", BarsEffect},
-    {76, "Unven shred from bottom", ShredEffect},
-    {77, "Uneven shred from top", ShredEffect},
-    {78, "Uneven shred from horizon", ShredEffect},
-    {79, "Uneven shred in to horizon", ShredEffect},
-    {80, "Curved reveal from top left", CurvedEffect},
-    {81, "Curved reveal from top right", CurvedEffect},
-    {82, "Curved reveal from bottom left", CurvedEffect},
-    {83, "Curved reveal from bottom right", CurvedEffect},
-    {84, "Circular reveal from centre", CurvedEffect},
-    {85, "Circular reveal to centre", CurvedEffect},
-    {86, "Criss Cross reveal from bottom right", BarsEffect},
-    {87, "Criss Cross reveal from top right", BarsEffect},
-    {88, "Criss Cross reveal from bottom left", BarsEffect},
-    {89, "Criss Cross reveal from top left", BarsEffect},
-    {90, "Criss Cross reveal bounce from top left", BarsEffect},
-    {91, "Criss Cross reveal bounce from bottom left", BarsEffect},
-    {92, "Criss Cross reveal bounce from top right", BarsEffect},
-    {93, "Criss Cross reveal bounce from bottom right", BarsEffect},
-    {94, "Criss Cross reveal from right top and bottom", BarsEffect},
-    {95, "Criss Cross reveal from left top and bottom", BarsEffect},
-    {96, "Criss Cross reveal from left right and bottom", BarsEffect},
-    {97, "Criss Cross reveal from left right and top", BarsEffect},
-    {98, "Criss Cross reveal from top left right and bottom", BarsEffect},
-    {99, "Criss Cross reveal from bottom left top right", BarsEffect},
-    {100, "Uneven shred from bottom and right", ShredEffect},
-    {101, "Uneven shred from top and right", ShredEffect},
-    {102, "Uneven shred from bottom and left", ShredEffect},
-    {103, "Uneven shred from top and left", ShredEffect},
-    {104, "Uneven shred from horiz and right", ShredEffect},
-    {105, "Uneven shred from horiz and left", ShredEffect},
-    {106, "Uneven shred from bottom and vert middle", ShredEffect},
-    {107, "Uneven shred from top and vert middle", ShredEffect},
-    {108, "Uneven shred from centre", ShredEffect},
-    {109, "Uneven shred to centre", ShredEffect},
-    {110, "Reveal diagonal from top left", DiagonalEffect},
-    {111, "Reveal diagonal from top right", DiagonalEffect},
-    {112, "Reveal diagonal from bottom left", DiagonalEffect},
-    {113, "Reveal diagonal from bottom right", DiagonalEffect},
-    {114, "Diagonal sweep from top left bottom right anticlockwise", DiagonalEffect},
-    {115, "Diagonal sweep from top left bottom right clockwise", DiagonalEffect},
-    {116, "Starburst clockwise from center", DiagonalEffect},
-    {117, "Triangular shred to top left", DiagonalEffect},
+    {58, "Curved Reveal from left", CurvedShown},
+    {59, "Curved Reveal from right", CurvedShown},
+    {60, "Bars in from right", BarsShown},
+    {61, "Bars in from left", BarsShown},
+    {62, "Bars left then right", BarsShown},
+    {63, "Bars right then left", BarsShown},
+    {64, "Bars from both sides", BarsShown},
+    {65, "Uneven shred from right", ShredShown},
+    {66, "Uneven shred from left", ShredShown},
+    {67, "Uneven shred out from middle (horiz)", ShredShown},
+    {68, "Uneven shred in to middle (horiz)", ShredShown},
+    {69, "Curved Reveal from top", CurvedShown},
+    {70, "Curved Reveal from bottom", CurvedShown},
+    {71, "Bars from bottom", BarsShown},
+    {72, "Bars from top", BarsShown},
+    {73, "Bars top then bottom", BarsShown},
+    {74, "Bars bottom then top", BarsShown},
+    {75, "Bars from top and bottom", BarsShown},
+    {76, "Unven shred from bottom", ShredShown},
+    {77, "Uneven shred from top", ShredShown},
+    {78, "Uneven shred from horizon", ShredShown},
+    {79, "Uneven shred in to horizon", ShredShown},
+    {80, "Curved reveal from top left", CurvedShown},
+    {81, "Curved reveal from top right", CurvedShown},
+    {82, "Curved reveal from bottom left", CurvedShown},
+    {83, "Curved reveal from bottom right", CurvedShown},
+    {84, "Circular reveal from centre", CurvedShown},
+    {85, "Circular reveal to centre", CurvedShown},
+    {86, "Criss Cross reveal from bottom right", BarsShown},
+    {87, "Criss Cross reveal from top right", BarsShown},
+    {88, "Criss Cross reveal from bottom left", BarsShown},
+    {89, "Criss Cross reveal from top left", BarsShown},
+    {90, "Criss Cross reveal bounce from top left", BarsShown},
+    {91, "Criss Cross reveal bounce from bottom left", BarsShown},
+    {92, "Criss Cross reveal bounce from top right", BarsShown},
+    {93, "Criss Cross reveal bounce from bottom right", BarsShown},
+    {94, "Criss Cross reveal from right top and bottom", BarsShown},
+    {95, "Criss Cross reveal from left top and bottom", BarsShown},
+    {96, "Criss Cross reveal from left right and bottom", BarsShown},
+    {97, "Criss Cross reveal from left right and top", BarsShown},
+    {98, "Criss Cross reveal from top left right and bottom", BarsShown},
+    {99, "Criss Cross reveal from bottom left top right", BarsShown},
+    {100, "Uneven shred from bottom and right", ShredShown},
+    {101, "Uneven shred from top and right", ShredShown},
+    {102, "Uneven shred from bottom and left", ShredShown},
+    {103, "Uneven shred from top and left", ShredShown},
+    {104, "Uneven shred from horiz and right", ShredShown},
+    {105, "Uneven shred from horiz and left", ShredShown},
+    {106, "Uneven shred from bottom and vert middle", ShredShown},
+    {107, "Uneven shred from top and vert middle", ShredShown},
+    {108, "Uneven shred from centre", ShredShown},
+    {109, "Uneven shred to centre", ShredShown},
+    {110, "Reveal diagonal from top left", DiagonalShown},
+    {111, "Reveal diagonal from top right", DiagonalShown},
+    {112, "Reveal diagonal from bottom left", DiagonalShown},
+    {113, "Reveal diagonal from bottom right", DiagonalShown},
+    {114, "Diagonal sweep from top left bottom right anticlockwise", DiagonalShown},
+    {115, "Diagonal sweep from top left bottom right clockwise", DiagonalShown},
+    {116, "Starburst clockwise from center", DiagonalShown},
+    {117, "Triangular shred to top left", DiagonalShown},
     {118, "Fade", FadePivotEffect},
     {119, "Pivot from top left", FadePivotEffect},
     {120, "Pivot from bottom left", FadePivotEffect},
     {121, "Pivot from top right", FadePivotEffect},
     {122, "Pivot from bottom right", FadePivotEffect},
-    {123, "Speckle appear from right", SpeckleEffect},
-    {124, "Speckle appear from left", SpeckleEffect},
-    {125, "Speckle appear from bottom", SpeckleEffect},
-    {126, "Speckle appear from top", SpeckleEffect},
-    {127, "Random squares appear", SpeckleEffect},
+    {123, "Speckle appear from right", SpeckleShown},
+    {124, "Speckle appear from left", SpeckleShown},
+    {125, "Speckle appear from bottom", SpeckleShown},
+    {126, "Speckle appear from top", SpeckleShown},
+    {127, "Random squares appear", SpeckleShown},
     {128, "Push right", PushEffect, PushWholeFrame},
     {129, "Push left", PushEffect, PushWholeFrame},
     {130, "Push and squeeze right", PushEffect, PushWholeFrame},
@@ -151,21 +160,21 @@ constexpr TEffectRow kEffects[] = {
     {133, "Push up", PushEffect, PushWholeFrame},
     {134, "Push and sqeeze down", PushEffect, PushWholeFrame},
     {135, "Push and sqeeze up", PushEffect, PushWholeFrame},
-    {136, "Blind vertically", BlindEffect},
-    {137, "Blind horizontally", BlindEffect},
-    {138, "Uneven blind from left", BlindEffect},
-    {139, "Uneven blind from right", BlindEffect},
-    {140, "Uneven blind from top", BlindEffect},
-    {141, "Uneven blind from bottom", BlindEffect},
-    {142, "Rectangular shred", SweepEffect},
-    {143, "Sweep clockwise", SweepEffect},
-    {144, "Sweep anticlockwise", SweepEffect},
-    {145, "Rectangles apear from left and disapear to right", ShapeEffect},
-    {146, "Rectangles apear from right and disapear to left", ShapeEffect},
-    {147, "Rectangles apear from up and disapear to bottom", ShapeEffect},
-    {148, "Rectangles apear from bottom and disapear to up", ShapeEffect},
-    {149, "Rotational rectangle", ShapeEffect},
-    {150, "Rotational star", ShapeEffect},
+    {136, "Blind vertically", BlindShown},
+    {137, "Blind horizontally", BlindShown},
+    {138, "Uneven blind from left", BlindShown},
+    {139, "Uneven blind from right", BlindShown},
+    {140, "Uneven blind from top", BlindShown},
+    {141, "Uneven blind from bottom", BlindShown},
+    {142, "Rectangular shred", SweepShown},
+    {143, "Sweep clockwise", SweepShown},
+    {144, "Sweep anticlockwise", SweepShown},
+    {145, "Rectangles apear from left and disapear to right", ShapeShown},
+    {146, "Rectangles apear from right and disapear to left", ShapeShown},
+    {147, "Rectangles apear from up and disapear to bottom", ShapeShown},
+    {148, "Rectangles apear from bottom and disapear to up", ShapeShown},
+    {149, "Rotational rectangle", ShapeShown},
+    {150, "Rotational star", ShapeShown},
 };
 
 constexpr bool RowsInNumberOrder() {
@@ -175,10 +184,15 @@ constexpr bool RowsInNumberOrder() {
 }
 static_assert(RowsInNumberOrder(), "row N of kEffects holds effect N, for N = 1..150");
 
-// The procedure of effect No: its family, told the number.
+// The procedure of effect No: its family, told the number, or the new
+// picture drawn through the region of a region effect.
 template <int No>
 void EffectProc(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
-  kEffects[No - 1].Family(No, Screen, Image, Rect, Step, Progress);
+  const TEffectRow& row = kEffects[No - 1];
+  if (row.Family)
+    row.Family(No, Screen, Image, Rect, Step, Progress);
+  else
+    ClippedDraw(Screen, Image, row.Shown(No, Rect, Step, Progress));
 }
 
 template <std::size_t... I>
@@ -195,8 +209,12 @@ constinit const std::array<TEffectEntry, kEffectCount + 1> EffectTable =
 bool DrawWholeFrame(int n, Bitmap& Screen, const Bitmap& OldScreen, const Bitmap& Image,
                     const TRect& Rect, int Step, int Progress) {
   if (n < 1 || n > kEffectCount) return false;
-  TWholeFrameFamily* family = kEffects[n - 1].WholeFrame;
-  return family && family(n, Screen, OldScreen, Image, Rect, Step, Progress);
+  const TEffectRow& row = kEffects[n - 1];
+  if (row.WholeFrame) return row.WholeFrame(n, Screen, OldScreen, Image, Rect, Step, Progress);
+  // A region effect's frame: each pixel from the old or the new picture.
+  if (!row.Shown) return false;
+  MergedDraw(Screen, OldScreen, Image, row.Shown(n, Rect, Step, Progress));
+  return true;
 }
 
 }  // namespace vantora

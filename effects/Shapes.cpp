@@ -6,7 +6,6 @@
 
 #include "effects/Families.h"
 #include "effects/RegionKit.h"
-#include "raster/Draw.h"
 #include "raster/Region.h"
 #include "raster/Rounding.h"
 
@@ -83,9 +82,8 @@ Region ShapeRegion(int No, const TFrameGeometry& g, int Progress) {
 
 }  // namespace
 
-void ShapeEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
-                 int Progress) {
-  ClippedDraw(Screen, Image, ShapeRegion(No, FrameGeometry(Rect, Step, Progress), Progress));
+Region ShapeShown(int No, const TRect& Rect, int Step, int Progress) {
+  return ShapeRegion(No, FrameGeometry(Rect, Step, Progress), Progress);
 }
 
 }  // namespace vantora

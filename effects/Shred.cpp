@@ -1,6 +1,5 @@
 #include "effects/Families.h"
 #include "effects/RegionKit.h"
-#include "raster/Draw.h"
 
 namespace vantora {
 
@@ -95,13 +94,10 @@ Region ShredRegion(int A, int V, int W, int H, int RowMode, int ColMode) {
   return b.Build();
 }
 
-void ShredEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
-                 int Progress) {
+Region ShredShown(int No, const TRect& Rect, int Step, int Progress) {
   const TShredRow row = ShredRow(No);
   const TFrameGeometry g = FrameGeometry(Rect, Step, Progress);
-  ClippedDraw(
-      Screen, Image,
-      ShredRegion(row.UsesX ? g.X : 0, row.UsesY ? g.Y : 0, g.W, g.H, row.RowMode, row.ColMode));
+  return ShredRegion(row.UsesX ? g.X : 0, row.UsesY ? g.Y : 0, g.W, g.H, row.RowMode, row.ColMode);
 }
 
 }  // namespace vantora

@@ -2,7 +2,6 @@
 #include <cstdint>
 
 #include "effects/Families.h"
-#include "raster/Draw.h"
 #include "raster/Region.h"
 
 namespace vantora {
@@ -85,10 +84,8 @@ Region SpeckleFamilyRegion(int No, const TFrameGeometry& g, int Progress) {
 
 }  // namespace
 
-void SpeckleEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
-                   int Progress) {
-  ClippedDraw(Screen, Image,
-              SpeckleFamilyRegion(No, FrameGeometry(Rect, Step, Progress), Progress));
+Region SpeckleShown(int No, const TRect& Rect, int Step, int Progress) {
+  return SpeckleFamilyRegion(No, FrameGeometry(Rect, Step, Progress), Progress);
 }
 
 }  // namespace vantora

@@ -5,7 +5,6 @@
 
 #include "effects/Families.h"
 #include "effects/RegionKit.h"
-#include "raster/Draw.h"
 #include "raster/Region.h"
 #include "raster/Rounding.h"
 
@@ -79,9 +78,8 @@ Region SweepFamilyRegion(int No, const TFrameGeometry& g, int Progress) {
 
 }  // namespace
 
-void SweepEffect(int No, Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step,
-                 int Progress) {
-  ClippedDraw(Screen, Image, SweepFamilyRegion(No, FrameGeometry(Rect, Step, Progress), Progress));
+Region SweepShown(int No, const TRect& Rect, int Step, int Progress) {
+  return SweepFamilyRegion(No, FrameGeometry(Rect, Step, Progress), Progress);
 }
 
 }  // namespace vantora

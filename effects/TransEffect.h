@@ -14,7 +14,7 @@
 //     state between frames and never writes outside Screen, so two controls
 //     can animate at once.
 //
-// Some effects also offer a whole-frame procedure (DrawWholeFrame), which
+// Many effects also offer a whole-frame procedure (DrawWholeFrame), which
 // composes the frame in one pass from the old picture and the new one instead
 // of the caller first resetting Screen to the old picture. It keeps the
 // contract above except the first point: Screen may hold anything on entry
@@ -58,7 +58,12 @@ TEffectProc ProcOf(int n);
 // Frame Progress of style n composed in one pass from OldScreen (the old
 // picture) and Image onto Screen, all three the size of Rect; false, with
 // Screen untouched, for the styles without a whole-frame procedure (style 0
-// and most effects) and for a geometry it cannot cover.
+// and the effects that stretch, turn or blend) and for a geometry it cannot
+// cover. The push effects have one, and so have the region effects, which
+// draw nothing but the new picture through one region: their frame takes
+// each pixel from the old or the new picture (MergedDraw). A region effect
+// that draws random numbers draws them while it makes its region, so both
+// ways use the generator alike.
 bool DrawWholeFrame(int n, Bitmap& Screen, const Bitmap& OldScreen, const Bitmap& Image,
                     const TRect& Rect, int Step, int Progress);
 // "Custom" for 0, otherwise the name of entry n.
