@@ -282,6 +282,25 @@ void ClippedDraw(Bitmap& dst, const Bitmap& src, const Region& g) {
   if (stores == tsStreamed) EndStreamedStores();
 }
 
+namespace {
+
+// Cuts [0, w) at the ends of the spans (sorted, apart) and calls
+// piece(x1, x2, inside) for each non-empty piece from left to right.
+template <class PieceFn>
+void ForEachPiece(std::span<const TSpan> spans, int w, PieceFn&& piece) {
+  int x = 0;
+  for (const TSpan& s : spans) {
+    const int l = std::clamp(s.Left, x, w), r = std::clamp(s.Right, l, w);
+    if (l == r) continue;
+    if (l > x) piece(x, l, false);
+    piece(l, r, true);
+    x = r;
+  }
+  if (x < w) piece(x, w, false);
+}
+
+}  // namespace
+
 void MergedDraw(Bitmap& dst, const Bitmap& old, const Bitmap& src, const Region& g) {
   const int w = dst.Width(), h = dst.Height();
   if (old.Width() != w || old.Height() != h || src.Width() != w || src.Height() != h) {
@@ -290,46 +309,64 @@ void MergedDraw(Bitmap& dst, const Bitmap& old, const Bitmap& src, const Region&
     return;
   }
   const TStores stores = StoresFor(dst);
-  // Streamed, a row of many short pieces is put together in a scratch row
-  // that stays in the cache and then streamed whole: written straight, each
-  // piece would first fetch the lines it only partly covers.
-  std::vector<TPixel> scratch(stores == tsStreamed ? std::size_t(w) : 0);
-  int done = 0;  // the rows above are made
+  // Bands are of three kinds. A band of whole rows takes them from src. A
+  // band of several rows with many pieces per row picks each pixel from
+  // either picture by a mask made once for the band: copying short pieces
+  // one by one costs more than the memory they move. Any other band (few
+  // pieces, or one row: the rows of a slanted shape all differ) takes its
+  // rows from old and then its pieces from src. The old rows are copied
+  // first, in runs as long as the bands of the first two kinds allow: taking
+  // a row's pieces from both pictures in turn measured slower, as each piece
+  // starts a stream of reads that the processor's prefetching must find
+  // again.
+  enum TKind { kWhole, kMasked, kOverOld };
+  auto kindOf = [w](int t, int b, std::span<const TSpan> spans) {
+    if (spans.size() == 1 && spans[0].Left <= 0 && spans[0].Right >= w) return kWhole;
+    return spans.size() > 2 && b - t > 1 ? kMasked : kOverOld;
+  };
+  auto clampedBand = [h, &g](auto&& f) {
+    g.ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
+      const int t = std::clamp(top, 0, h), b = std::clamp(bottom, 0, h);
+      if (t < b) f(t, b, spans);
+    });
+  };
+  int done = 0;  // the old rows above are copied or left to a band of the first two kinds
   auto oldRows = [&](int to) {
     if (to > done)
       CopyPixelRun(dst.ScanLine(done), old.ScanLine(done), std::size_t(to - done) * std::size_t(w),
                    stores);
     done = std::max(done, to);
   };
-  g.ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
-    const int t = std::clamp(top, 0, h), b = std::clamp(bottom, 0, h);
-    if (t >= b) return;
+  clampedBand([&](int t, int b, std::span<const TSpan> spans) {
+    if (kindOf(t, b, spans) == kOverOld) return;
     oldRows(t);
-    if (spans.size() == 1 && spans[0].Left <= 0 && spans[0].Right >= w) {
-      // The band covers whole rows, which lie back to back: one copy.
-      CopyPixelRun(dst.ScanLine(t), src.ScanLine(t), std::size_t(b - t) * std::size_t(w), stores);
-    } else {
-      const bool assemble = !scratch.empty() && spans.size() > 2;
-      for (int y = t; y < b; ++y) {
-        TPixel* d = assemble ? scratch.data() : dst.ScanLine(y);
-        const TPixel* from = old.ScanLine(y);
-        const TPixel* inside = src.ScanLine(y);
-        const TStores direct = assemble ? tsCached : stores;
-        int x = 0;
-        for (const TSpan& s : spans) {
-          const int l = std::clamp(s.Left, x, w), r = std::clamp(s.Right, l, w);
-          if (l == r) continue;
-          if (l > x) CopyPixels(d + x, from + x, l - x, direct);
-          CopyPixels(d + l, inside + l, r - l, direct);
-          x = r;
-        }
-        if (x < w) CopyPixels(d + x, from + x, w - x, direct);
-        if (assemble) CopyPixelRun(dst.ScanLine(y), d, std::size_t(w), stores);
-      }
-    }
     done = b;
   });
   oldRows(h);
+  std::vector<std::uint32_t> mask;
+  clampedBand([&](int t, int b, std::span<const TSpan> spans) {
+    switch (kindOf(t, b, spans)) {
+      case kWhole:  // whole rows lie back to back: one copy
+        CopyPixelRun(dst.ScanLine(t), src.ScanLine(t), std::size_t(b - t) * std::size_t(w), stores);
+        break;
+      case kMasked:
+        mask.resize(std::size_t(w));
+        ForEachPiece(spans, w, [&](int x1, int x2, bool inside) {
+          std::fill(mask.begin() + x1, mask.begin() + x2, inside ? ~0u : 0u);
+        });
+        for (int y = t; y < b; ++y)
+          SelectPixels(dst.ScanLine(y), old.ScanLine(y), src.ScanLine(y), mask.data(),
+                       std::size_t(w), stores);
+        break;
+      case kOverOld:
+        for (int y = t; y < b; ++y)
+          for (const TSpan& s : spans) {
+            const int l = std::max(s.Left, 0), r = std::min(s.Right, w);
+            if (l < r) CopyPixels(dst.ScanLine(y) + l, src.ScanLine(y) + l, r - l, stores);
+          }
+        break;
+    }
+  });
   if (stores == tsStreamed) EndStreamedStores();
 }
 

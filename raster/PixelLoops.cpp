@@ -48,6 +48,29 @@ void CopyPixelRun(TPixel* d, const TPixel* s, std::size_t n, TStores stores) {
   std::memcpy(d, s, n * sizeof(TPixel));
 }
 
+void SelectPixels(TPixel* d, const TPixel* a, const TPixel* b, const std::uint32_t* mask,
+                  std::size_t n, TStores stores) {
+  std::size_t k = 0;
+#if defined(__x86_64__)
+  // Four pixels at a time; streamed, from the first 16-byte boundary of d on.
+  const bool streamed = stores == tsStreamed;
+  if (streamed)
+    for (; k < n && reinterpret_cast<std::uintptr_t>(d + k) % 16 != 0; ++k)
+      d[k] = mask[k] ? b[k] : a[k];
+  for (; k + 4 <= n; k += 4) {
+    const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + k));
+    const __m128i out =
+        _mm_or_si128(_mm_and_si128(m, _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + k))),
+                     _mm_andnot_si128(m, _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + k))));
+    if (streamed)
+      _mm_stream_si128(reinterpret_cast<__m128i*>(d + k), out);
+    else
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + k), out);
+  }
+#endif
+  for (; k < n; ++k) d[k] = mask[k] ? b[k] : a[k];
+}
+
 namespace {
 
 void GatherPlain(TPixel* __restrict d, const TPixel* __restrict s, const int* __restrict map,

@@ -10,6 +10,7 @@
 // VANTORA_AVX2, so each compiles it with its own instruction set.
 
 #include <cstddef>
+#include <cstdint>
 
 #include "raster/Bitmap.h"
 
@@ -53,6 +54,11 @@ void CopyPixelRun(TPixel* d, const TPixel* s, std::size_t n, TStores stores);
 bool HasAvx2();
 // Whether a routine told loop takes its AVX2 build.
 inline bool UseAvx2(TPixelLoop loop) { return loop != plPlain && HasAvx2(); }
+
+// d[k] := mask[k] ? b[k] : a[k] for k in [0, n), every mask[k] being 0 or
+// all ones. d may be a or b; the others do not overlap d.
+void SelectPixels(TPixel* d, const TPixel* a, const TPixel* b, const std::uint32_t* mask,
+                  std::size_t n, TStores stores);
 
 // d[k] := s[map[k]] for k in [0, n): one row of a scaled copy, map being
 // monotonic (either way) and every map[k] in [0, sourceSize), the pixels
