@@ -32,6 +32,9 @@ inline Bitmap Numbered(int w, int h, TWhich which) {
   return b;
 }
 
+// A BeforeNewFrame hook that draws nothing: the frame takes the reset path.
+inline const TFrameHooks kResetPath{[] {}, {}};
+
 // One frame of Style from the numbered old picture to the numbered new one,
 // composed the way the transition control composes it.
 inline Bitmap NumberedFrame(int style, int w, int h, int step, int progress) {

@@ -18,9 +18,6 @@ namespace {
 // write keeps it and shows.
 constexpr TPixel kStale = 0xDEADBEEFu;
 
-// A BeforeNewFrame hook that draws nothing: the frame takes the reset path.
-const TFrameHooks kResetPath{[] {}, {}};
-
 struct TFrames {
   Bitmap Old, New, OnePass, Reset;
   TFrames(int w, int h)
@@ -87,27 +84,37 @@ TEST(PushOnePass, ComposeFrameWithoutAHookGivesTheResetFrame) {
 }
 
 TEST(PushOnePass, AFrameItCannotComposeWholeIsLeftAlone) {
-  // Every other effect draws over the reset old picture and has no one pass;
-  // a push geometry outside 1..99 puts X past the frame's sides, where the
-  // copies would not cover it.
-  struct Case {
-    int Style, Progress;
-  };
-  std::vector<Case> cases;
-  for (int style = 0; style <= kEffectCount + 1; ++style)
-    if (style < 128 || style > 135) cases.push_back({style, 50});
-  for (int style = 128; style <= 135; ++style) {
-    cases.push_back({style, -5});
-    cases.push_back({style, 120});
-  }
+  // A style without a one pass (no effect, or one that stretches, turns or
+  // blends over the reset old picture) says so and leaves Screen alone; one
+  // with a one pass gives the reset frame (whatever Screen held). A push
+  // geometry outside 1..99 puts X past the frame's sides, where the copies
+  // would not cover it.
   TFrames f(40, 30);
   Bitmap stale(40, 30);
   FillRect(stale, stale.BoundsRect(), kStale);
-  for (const Case& c : cases) {
+  int onePass = 0;
+  for (int style = 0; style <= kEffectCount + 1; ++style) {
     f.OnePass = stale;
-    EXPECT_FALSE(
-        DrawWholeFrame(c.Style, f.OnePass, f.Old, f.New, f.New.BoundsRect(), 4, c.Progress))
-        << c.Style << " at " << c.Progress;
-    EXPECT_TRUE(f.OnePass == stale) << c.Style << " at " << c.Progress;
+    SetRandSeed(7);
+    const bool whole = DrawWholeFrame(style, f.OnePass, f.Old, f.New, f.New.BoundsRect(), 4, 50);
+    if (!whole) {
+      EXPECT_TRUE(f.OnePass == stale) << style;
+      continue;
+    }
+    ++onePass;
+    SetRandSeed(7);
+    ComposeFrame(f.Reset, f.Old, f.New, style, 4, 50, kResetPath);
+    EXPECT_TRUE(f.OnePass == f.Reset) << style;
   }
+  EXPECT_GE(onePass, 8);
+  EXPECT_FALSE(DrawWholeFrame(0, f.OnePass, f.Old, f.New, f.New.BoundsRect(), 4, 50));
+  EXPECT_FALSE(
+      DrawWholeFrame(kEffectCount + 1, f.OnePass, f.Old, f.New, f.New.BoundsRect(), 4, 50));
+  for (int style = 128; style <= 135; ++style)
+    for (int progress : {-5, 120}) {
+      f.OnePass = stale;
+      EXPECT_FALSE(DrawWholeFrame(style, f.OnePass, f.Old, f.New, f.New.BoundsRect(), 4, progress))
+          << style << " at " << progress;
+      EXPECT_TRUE(f.OnePass == stale) << style << " at " << progress;
+    }
 }
