@@ -1,13 +1,15 @@
-// Frame composition per effect: the old picture copied onto the frame and
-// the effect drawn over it, exactly as the transition control composes a
-// frame. Every effect at 1920 x 1080 and 3840 x 2160, Step 4, progress 25,
-// 50 and 75; the two effects whose cost grows with Step also at Step 20.
+// Frame composition per effect, exactly as the transition control composes a
+// frame (ComposeFrame, no hook): the old picture copied onto the frame and
+// the effect drawn over it, or, for the effects with a one pass (the push
+// and the region effects), each pixel of the frame written once from the two
+// pictures. Every effect at 1920 x 1080 and 3840 x 2160, Step 4, progress
+// 25, 50 and 75; the two effects whose cost grows with Step also at Step 20.
 //
 // "x_copy" is the time of one frame divided by that of a plain memcpy of a
-// whole frame of the same size (BM_FullFrameCopy). Composition includes one
-// such copy (the reset to the old picture), so an effect that draws nothing
-// costs about 1; the push effects (128..135) skip it, writing each pixel of
-// the frame once from the two pictures.
+// whole frame of the same size (BM_FullFrameCopy), between the same bitmaps.
+// A frame of 16 MiB and more is written with streamed stores, which the
+// library's memcpy of this machine does not use at that size: the reset copy
+// alone then costs less than 1.
 //
 // "Peer/pixman_fade/..." follows each fade (118) line: the same frame made by
 // a plain copy and pixman's crossfade (the new picture OVER the frame through
