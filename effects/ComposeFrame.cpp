@@ -28,6 +28,11 @@ void ComposeFrame(Bitmap& Screen, const Bitmap& OldScreen, const Bitmap& Image, 
   // it with old pixels): with a hook, the reset path.
   if (!hooks.BeforeNewFrame && ComposeInOnePass(Screen, OldScreen, Image, Style, Step, Progress))
     return;
+  if (!hooks.BeforeNewFrame && Progress >= 100 && SameSize(Screen, Image)) {
+    // The last frame is the new picture whole: a reset would be overwritten.
+    DrawAt(Screen, 0, 0, Image);
+    return;
+  }
   DrawAt(Screen, 0, 0, OldScreen);
   if (hooks.BeforeNewFrame) hooks.BeforeNewFrame();
   if (Progress >= 100) {

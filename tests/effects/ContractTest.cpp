@@ -132,8 +132,9 @@ TEST_P(EffectContract, LargePicturesAtSampledProgresses) {
 }
 
 // Without a hook between the reset and the effect, the frame may be made in
-// one pass (a region effect's frame straight from both pictures); it must
-// equal the frame drawn the long way, which a hook that does nothing forces.
+// one pass (a region effect's frame straight from both pictures, the last
+// frame straight from the new one); it must equal the frame drawn the long
+// way, which a hook that does nothing forces.
 // The large picture is big enough for the stores to stream, and its odd
 // width starts every row at another offset within a cache line.
 TEST_P(EffectContract, OnePassFrameEqualsTheFrameDrawnOverTheOldPicture) {
@@ -142,8 +143,8 @@ TEST_P(EffectContract, OnePassFrameEqualsTheFrameDrawnOverTheOldPicture) {
     TSize Size;
     std::vector<int> Steps, Progresses;
   };
-  std::vector<int> every(99);
-  for (int p = 1; p <= 99; ++p) every[std::size_t(p - 1)] = p;
+  std::vector<int> every(101);  // 0 and 100 too: the first and the last frame
+  for (int p = 0; p <= 100; ++p) every[std::size_t(p)] = p;
   const Case cases[] = {{{1, 1}, {1, 4, 100}, every}, {{2, 3}, {1, 4, 100}, every},
                         {{7, 5}, {1, 4, 100}, every}, {{45, 44}, {1, 4, 100}, every},
                         {{61, 33}, {4}, every},       {{801, 600}, {4}, {1, 50, 99}},
