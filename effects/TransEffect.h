@@ -60,8 +60,9 @@ TEffectProc ProcOf(int n);
 // Screen untouched, for the styles without a whole-frame procedure (style 0
 // and the effects that stretch, turn or blend) and for a geometry it cannot
 // cover. The push effects have one, and so have the region effects, which
-// draw nothing but the new picture through one region: their frame takes
-// each pixel from the old or the new picture (MergedDraw). A region effect
+// draw nothing but the new picture through one region: a frame of 16 MiB
+// and more takes each pixel from the old or the new picture (MergedDraw),
+// and a smaller one is left to the reset path. A region effect
 // that draws random numbers draws them while it makes its region, so both
 // ways use the generator alike.
 bool DrawWholeFrame(int n, Bitmap& Screen, const Bitmap& OldScreen, const Bitmap& Image,
