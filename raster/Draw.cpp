@@ -256,50 +256,45 @@ void DrawAt(Bitmap& dst, int x, int y, const Bitmap& src, const Region* clip) {
   StretchCopy(dst, r, src, src.BoundsRect(), clip);
 }
 
-void ClippedDraw(Bitmap& dst, const Bitmap& src, const Region& g) {
-  const int w = std::min(dst.Width(), src.Width()), h = std::min(dst.Height(), src.Height());
-  if (w <= 0 || h <= 0) return;
-  const bool sameWidth = dst.Width() == src.Width();
-  const TStores stores = StoresFor(dst);
-  g.ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
-    const int t = std::max(top, 0), b = std::min(bottom, h);
-    if (t >= b) return;
-    if (sameWidth && spans.size() == 1 && spans[0].Left <= 0 && spans[0].Right >= w) {
-      // The band covers whole rows, which lie back to back: one copy.
-      CopyPixelRun(dst.ScanLine(t), src.ScanLine(t), std::size_t(b - t) * std::size_t(w), stores);
-      return;
-    }
-    // Row by row, so that both bitmaps are read and written in memory order.
-    for (int y = t; y < b; ++y) {
-      TPixel* d = dst.ScanLine(y);
-      const TPixel* from = src.ScanLine(y);
-      for (const TSpan& s : spans) {
-        const int l = std::max(s.Left, 0), r = std::min(s.Right, w);
-        if (l < r) CopyPixels(d + l, from + l, r - l, stores);
-      }
-    }
-  });
-  if (stores == tsStreamed) EndStreamedStores();
-}
-
 namespace {
 
-// Cuts [0, w) at the ends of the spans (sorted, apart) and calls
-// piece(x1, x2, inside) for each non-empty piece from left to right.
-template <class PieceFn>
-void ForEachPiece(std::span<const TSpan> spans, int w, PieceFn&& piece) {
-  int x = 0;
-  for (const TSpan& s : spans) {
-    const int l = std::clamp(s.Left, x, w), r = std::clamp(s.Right, l, w);
-    if (l == r) continue;
-    if (l > x) piece(x, l, false);
-    piece(l, r, true);
-    x = r;
+// Whether a band's spans cover whole rows w pixels wide.
+bool WholeRows(std::span<const TSpan> spans, int w) {
+  return spans.size() == 1 && spans[0].Left <= 0 && spans[0].Right >= w;
+}
+
+// Draws rows [t, b) of src onto dst through the spans of one band; w is the
+// width both bitmaps have (the narrower one's), t and b lie inside both.
+void DrawBand(Bitmap& dst, const Bitmap& src, int t, int b, std::span<const TSpan> spans, int w,
+              TStores stores) {
+  if (dst.Width() == src.Width() && WholeRows(spans, w)) {
+    // The band covers whole rows, which lie back to back: one copy.
+    CopyPixelRun(dst.ScanLine(t), src.ScanLine(t), std::size_t(b - t) * std::size_t(w), stores);
+    return;
   }
-  if (x < w) piece(x, w, false);
+  // Row by row, so that both bitmaps are read and written in memory order.
+  for (int y = t; y < b; ++y) {
+    TPixel* d = dst.ScanLine(y);
+    const TPixel* from = src.ScanLine(y);
+    for (const TSpan& s : spans) {
+      const int l = std::max(s.Left, 0), r = std::min(s.Right, w);
+      if (l < r) CopyPixels(d + l, from + l, r - l, stores);
+    }
+  }
 }
 
 }  // namespace
+
+void ClippedDraw(Bitmap& dst, const Bitmap& src, const Region& g) {
+  const int w = std::min(dst.Width(), src.Width()), h = std::min(dst.Height(), src.Height());
+  if (w <= 0 || h <= 0) return;
+  const TStores stores = StoresFor(dst);
+  g.ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
+    const int t = std::max(top, 0), b = std::min(bottom, h);
+    if (t < b) DrawBand(dst, src, t, b, spans, w, stores);
+  });
+  if (stores == tsStreamed) EndStreamedStores();
+}
 
 void MergedDraw(Bitmap& dst, const Bitmap& old, const Bitmap& src, const Region& g) {
   const int w = dst.Width(), h = dst.Height();
@@ -309,20 +304,17 @@ void MergedDraw(Bitmap& dst, const Bitmap& old, const Bitmap& src, const Region&
     return;
   }
   const TStores stores = StoresFor(dst);
-  // Bands are of three kinds. A band of whole rows takes them from src. A
-  // band of several rows with many pieces per row picks each pixel from
+  // A band of several rows with many pieces per row picks each pixel from
   // either picture by a mask made once for the band: copying short pieces
-  // one by one costs more than the memory they move. Any other band (few
-  // pieces, or one row: the rows of a slanted shape all differ) takes its
-  // rows from old and then its pieces from src. The old rows are copied
-  // first, in runs as long as the bands of the first two kinds allow: taking
-  // a row's pieces from both pictures in turn measured slower, as each piece
-  // starts a stream of reads that the processor's prefetching must find
-  // again.
-  enum TKind { kWhole, kMasked, kOverOld };
-  auto kindOf = [w](int t, int b, std::span<const TSpan> spans) {
-    if (spans.size() == 1 && spans[0].Left <= 0 && spans[0].Right >= w) return kWhole;
-    return spans.size() > 2 && b - t > 1 ? kMasked : kOverOld;
+  // one by one costs more than the memory they move. A band of whole rows
+  // takes them from src. Any other band (few pieces, or one row: the rows of
+  // a slanted shape all differ) is drawn through its spans over the old
+  // rows. The old rows are copied first, in runs as long as the first two
+  // kinds allow: taking a row's pieces from both pictures in turn measured
+  // slower, as each piece starts a stream of reads that the processor's
+  // prefetching must find again.
+  auto masked = [](int t, int b, std::span<const TSpan> spans) {
+    return spans.size() > 2 && b - t > 1;
   };
   auto clampedBand = [h, &g](auto&& f) {
     g.ForEachBand([&](int top, int bottom, std::span<const TSpan> spans) {
@@ -330,7 +322,7 @@ void MergedDraw(Bitmap& dst, const Bitmap& old, const Bitmap& src, const Region&
       if (t < b) f(t, b, spans);
     });
   };
-  int done = 0;  // the old rows above are copied or left to a band of the first two kinds
+  int done = 0;  // the old rows above are copied or left to a masked or whole band
   auto oldRows = [&](int to) {
     if (to > done)
       CopyPixelRun(dst.ScanLine(done), old.ScanLine(done), std::size_t(to - done) * std::size_t(w),
@@ -338,34 +330,25 @@ void MergedDraw(Bitmap& dst, const Bitmap& old, const Bitmap& src, const Region&
     done = std::max(done, to);
   };
   clampedBand([&](int t, int b, std::span<const TSpan> spans) {
-    if (kindOf(t, b, spans) == kOverOld) return;
+    if (!masked(t, b, spans) && !WholeRows(spans, w)) return;
     oldRows(t);
     done = b;
   });
   oldRows(h);
   std::vector<std::uint32_t> mask;
   clampedBand([&](int t, int b, std::span<const TSpan> spans) {
-    switch (kindOf(t, b, spans)) {
-      case kWhole:  // whole rows lie back to back: one copy
-        CopyPixelRun(dst.ScanLine(t), src.ScanLine(t), std::size_t(b - t) * std::size_t(w), stores);
-        break;
-      case kMasked:
-        mask.resize(std::size_t(w));
-        ForEachPiece(spans, w, [&](int x1, int x2, bool inside) {
-          std::fill(mask.begin() + x1, mask.begin() + x2, inside ? ~0u : 0u);
-        });
-        for (int y = t; y < b; ++y)
-          SelectPixels(dst.ScanLine(y), old.ScanLine(y), src.ScanLine(y), mask.data(),
-                       std::size_t(w), stores);
-        break;
-      case kOverOld:
-        for (int y = t; y < b; ++y)
-          for (const TSpan& s : spans) {
-            const int l = std::max(s.Left, 0), r = std::min(s.Right, w);
-            if (l < r) CopyPixels(dst.ScanLine(y) + l, src.ScanLine(y) + l, r - l, stores);
-          }
-        break;
+    if (!masked(t, b, spans)) {
+      DrawBand(dst, src, t, b, spans, w, stores);
+      return;
     }
+    mask.assign(std::size_t(w), 0u);
+    for (const TSpan& s : spans) {
+      const int l = std::clamp(s.Left, 0, w), r = std::clamp(s.Right, l, w);
+      std::fill(mask.begin() + l, mask.begin() + r, ~0u);
+    }
+    for (int y = t; y < b; ++y)
+      SelectPixels(dst.ScanLine(y), old.ScanLine(y), src.ScanLine(y), mask.data(), std::size_t(w),
+                   stores);
   });
   if (stores == tsStreamed) EndStreamedStores();
 }
