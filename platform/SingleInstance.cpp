@@ -163,11 +163,32 @@ SingleInstance::TAcquireResult SingleInstance::Acquire() {
   }
   FError.clear();
   FFd = fd;
+  // Whoever held the file before may have left a longer number in it.
+  const std::string pid = std::to_string(::getpid()) + "\n";
+  if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.data(), pid.size(), 0) != ssize_t(pid.size()))
+    FError = FLockPath + ": the process id could not be written: " + std::strerror(errno);
   return arAcquired;
+}
+
+int SingleInstance::HolderPid() const {
+  if (!Find()) return 0;
+  const int fd = OpenLockFile(FLockPath, false);
+  if (fd < 0) return 0;
+  char text[24] = {};
+  const ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
+  ::close(fd);
+  if (n <= 0) return 0;
+  char* end = nullptr;
+  const long pid = std::strtol(text, &end, 10);
+  // A holder that has not written its number yet reads as none.
+  if (end == text || (*end != '\n' && *end != '\0') || pid <= 0 || pid > 0x3fffffff) return 0;
+  return int(pid);
 }
 
 void SingleInstance::Release() {
   if (!Held()) return;
+  // No process id stays behind for the next holder's readers to act on.
+  [[maybe_unused]] const int cleared = ::ftruncate(FFd, 0);
   ::flock(FFd, LOCK_UN);
   ::close(FFd);
   FFd = -1;

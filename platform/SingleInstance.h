@@ -16,6 +16,9 @@
 // used only when it is a real folder (no link), owned by the user and not
 // writable by others; folders made here are private (0700). When none
 // qualifies there is no marker, and Acquire says why.
+//
+// The holder writes its process id into the file, so that others can ask it
+// to end (the resident daemon is ended that way).
 // Plain POSIX, no Qt.
 
 #include <string>
@@ -43,6 +46,10 @@ class SingleInstance {
   // Gives the marker back; does nothing when it is not held.
   void Release();
   bool Held() const { return FFd >= 0; }
+  // The process that holds the marker, as it wrote it into the lock file
+  // when it took it; 0 when the marker is not held by another process or
+  // the file names none.
+  int HolderPid() const;
 
   // The lock file; empty when no safe folder was found.
   const std::string& LockPath() const { return FLockPath; }
