@@ -1,6 +1,7 @@
 #include "app/RunModes.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 
 namespace vantora {
@@ -71,6 +72,85 @@ THostSwitches HostSwitchesOf(const std::vector<std::string>& arguments) {
   return result;
 }
 
+// The program's own options: one entry each. Apply gets the option's value
+// (empty when it takes none) and returns why it cannot be followed, or empty.
+struct TOption {
+  const char* Name;
+  bool TakesValue;
+  std::string (*Apply)(TRunRequest& request, const std::string& value);
+};
+
+// The wait is given in seconds for trials and tests; one day at most.
+constexpr int kMaxWaitSeconds = 24 * 60 * 60;
+
+const TOption kOptions[] = {
+    {"--daemon", false,
+     [](TRunRequest& r, const std::string&) {
+       r.Mode = rmDaemon;
+       return std::string();
+     }},
+    {"--wait", true,
+     [](TRunRequest& r, const std::string& value) {
+       int seconds = 0;
+       const char* end = value.data() + value.size();
+       const auto [stop, error] = std::from_chars(value.data(), end, seconds);
+       if (value.empty() || error != std::errc() || stop != end || seconds < 1 ||
+           seconds > kMaxWaitSeconds)
+         return "--wait needs a number of seconds from 1 to " + std::to_string(kMaxWaitSeconds) +
+                ", not \"" + value + "\"";
+       r.WaitSeconds = seconds;
+       return std::string();
+     }},
+    {"--verbose", false,
+     [](TRunRequest& r, const std::string&) {
+       r.Verbose = true;
+       return std::string();
+     }},
+};
+
+const TOption* OptionNamed(const std::string& argument) {
+  for (const TOption& option : kOptions)
+    if (argument == option.Name) return &option;
+  return nullptr;
+}
+
+TRunRequest BadOption(const std::string& problem) {
+  TRunRequest request;
+  request.Problem = problem;
+  request.BadOption = true;
+  return request;
+}
+
+// The whole line as the program's own options. "--name=value" is accepted
+// for options that take a value.
+TRunRequest OptionsRequestOf(const std::vector<std::string>& arguments) {
+  TRunRequest request;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    std::string name = arguments[i], value;
+    bool inlineValue = false;
+    if (const auto equals = name.find('='); equals != std::string::npos) {
+      value = name.substr(equals + 1);
+      name.resize(equals);
+      inlineValue = true;
+    }
+    const TOption* option = OptionNamed(name);
+    std::string problem;
+    if (option == nullptr)
+      problem = "unknown option \"" + arguments[i] + "\"";
+    else if (option->TakesValue && !inlineValue && i + 1 == arguments.size())
+      problem = name + " needs a value";
+    else if (!option->TakesValue && inlineValue)
+      problem = name + " takes no value";
+    else
+      problem = option->Apply(request, option->TakesValue && !inlineValue ? arguments[++i] : value);
+    if (!problem.empty()) return BadOption(problem);
+  }
+  // Options that only tune a mode select none by themselves.
+  if (request.Mode == rmNone)
+    return BadOption("no run mode: give --daemon");
+  return request;
+}
+
 }  // namespace
 
 TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* screensaverWindow) {
@@ -88,6 +168,8 @@ TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* 
     request.Mode = rmConfiguration;
     return request;
   }
+  const std::string& first = arguments.front();
+  if (OptionNamed(first.substr(0, first.find('='))) != nullptr) return OptionsRequestOf(arguments);
   const THostSwitches host = HostSwitchesOf(arguments);
   if (!host.Given) return request;
   // The window the host set in the environment wins over the command line,

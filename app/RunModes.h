@@ -13,6 +13,7 @@ enum TRunMode {
   rmShow,  // the full-screen show
   rmConfiguration,  // the settings window and its dialogs
   rmHost,  // the show inside a window of the desktop's screen-saver host
+  rmDaemon,  // the resident process that starts the show when the session is idle
 };
 
 // The first two characters of the first argument, upper-cased (fewer when
@@ -28,8 +29,16 @@ struct TRunRequest {
   // Host mode: the X display named by "-display NAME" (Qt's own option,
   // which some hosts pass); empty means $DISPLAY.
   std::string HostDisplay;
-  // Why a host request cannot be followed (rmNone then); empty otherwise.
+  // Why a host request or an option cannot be followed (rmNone then);
+  // empty otherwise.
   std::string Problem;
+  // Daemon: the wait in seconds that --wait gives, instead of the stored one.
+  std::optional<int> WaitSeconds;
+  // --verbose: one line per event on standard error.
+  bool Verbose = false;
+  // The program's own options were misused (Problem says how): the program
+  // ends with status 2 instead of doing nothing with success.
+  bool BadOption = false;
 };
 
 // arguments: the command-line arguments after the program name.
@@ -42,6 +51,9 @@ struct TRunRequest {
 // "--window-id=ID"; "-display NAME"/"--display NAME" names the X server the
 // window is on. XSCREENSAVER_WINDOW, when it names a window, takes
 // precedence over both: the host sets it to the window it wants drawn on.
+// A first argument that is one of the program's own "--" options (see
+// kOptions in RunModes.cpp: --daemon, --wait SECONDS, --verbose) reads the
+// whole line as such options; an unknown one or a bad value is a Problem.
 // Anything else (the host's preview "/P" or password "/A" requests, "-s",
 // "") selects nothing.
 TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* screensaverWindow);

@@ -21,6 +21,11 @@ int main(int argc, char** argv) {
   if (request.Mode == rmHost)
     return RunHostMode(argc, argv, request.HostWindow, request.HostDisplay);
   if (!request.Problem.empty()) std::fprintf(stderr, "vantora: %s\n", request.Problem.c_str());
+  if (request.BadOption) return 2;
+  // The daemon keeps a marker of its own: a show or the settings window may
+  // run beside it.
+  if (request.Mode == rmDaemon)
+    return RunDaemonMode(argc, argv, request.WaitSeconds, request.Verbose);
 
   // Another instance runs (a show, or the settings window): end at once,
   // touching nothing.
@@ -38,6 +43,7 @@ int main(int argc, char** argv) {
     case rmShow: RunShowMode(argc, argv); break;
     case rmConfiguration: RunConfigurationMode(argc, argv); break;
     case rmHost:
+    case rmDaemon:
     case rmNone: break;
   }
 

@@ -164,3 +164,45 @@ TEST(RunModes, WindowIdsAreDecimalOrHexadecimalAndFitIn32Bits) {
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(ParseWindowId(text), expected) << text;
 }
+
+TEST(RunModes, DaemonOptions) {
+  struct Case {
+    std::vector<std::string> Arguments;
+    TRunMode Mode;
+    std::optional<int> Wait;
+    bool Verbose;
+    bool Problem;
+  };
+  const Case cases[] = {
+      {{"--daemon"}, rmDaemon, std::nullopt, false, false},
+      {{"--daemon", "--wait", "3", "--verbose"}, rmDaemon, 3, true, false},
+      {{"--verbose", "--daemon", "--wait=86400"}, rmDaemon, 86400, true, false},
+      {{"--wait", "7", "--daemon"}, rmDaemon, 7, false, false},
+      // Values that are no whole number of seconds in range.
+      {{"--daemon", "--wait", "0"}, rmNone, std::nullopt, false, true},
+      {{"--daemon", "--wait", "-3"}, rmNone, std::nullopt, false, true},
+      {{"--daemon", "--wait", "3s"}, rmNone, std::nullopt, false, true},
+      {{"--daemon", "--wait", "0x10"}, rmNone, std::nullopt, false, true},
+      {{"--daemon", "--wait", "86401"}, rmNone, std::nullopt, false, true},
+      {{"--daemon", "--wait", "99999999999"}, rmNone, std::nullopt, false, true},
+      {{"--daemon", "--wait="}, rmNone, std::nullopt, false, true},
+      {{"--daemon", "--wait"}, rmNone, std::nullopt, false, true},
+      {{"--daemon=yes"}, rmNone, std::nullopt, false, true},
+      {{"--daemon", "--frobnicate"}, rmNone, std::nullopt, false, true},
+      {{"--daemon", "/S"}, rmNone, std::nullopt, false, true},
+      // Tuning options alone start nothing.
+      {{"--verbose"}, rmNone, std::nullopt, false, true},
+      {{"--wait", "3"}, rmNone, std::nullopt, false, true},
+      // The classic switches keep their meaning; an option behind them is ignored.
+      {{"/S", "--daemon"}, rmShow, std::nullopt, false, false},
+      {{"-daemon"}, rmNone, std::nullopt, false, false},
+  };
+  for (const Case& c : cases) {
+    const TRunRequest request = RunRequestOf(c.Arguments, nullptr);
+    EXPECT_EQ(request.Mode, c.Mode) << Shown(c.Arguments);
+    EXPECT_EQ(request.WaitSeconds, c.Wait) << Shown(c.Arguments);
+    EXPECT_EQ(request.Verbose, c.Verbose) << Shown(c.Arguments);
+    EXPECT_EQ(!request.Problem.empty(), c.Problem) << Shown(c.Arguments) << request.Problem;
+    EXPECT_EQ(request.BadOption, c.Problem) << Shown(c.Arguments);
+  }
+}
