@@ -20,6 +20,7 @@
 #include "platform/DevicePixels.h"
 #include "platform/ErrorReport.h"
 #include "platform/FileList.h"
+#include "platform/PictureMasks.h"
 #include "platform/ProgramWindow.h"
 #include "ui_Unit2.h"
 
@@ -29,7 +30,6 @@ namespace {
 
 constexpr int kCellWidth = 105;
 constexpr int kCellHeight = 81;
-const QString kPictureMask = QStringLiteral("*.jpg;*.bmp");
 
 }  // namespace
 
@@ -176,7 +176,7 @@ void TForm2::ApplyFilePath(const QString& folder) {
   // different folders, and treating them as one would keep a stale list.
   if (folder == FileListBox1) return;
   FileListBox1 = folder;
-  FileListBox1Items = ListFiles(folder, kPictureMask);
+  FileListBox1Items = ListFiles(folder, kPreviewMask);
 }
 
 QString TForm2::PicturePath(int i) const {

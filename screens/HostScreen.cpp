@@ -5,13 +5,15 @@
 #include <QKeyEvent>
 #include <QWindow>
 
+#include "platform/PictureMasks.h"
+
 namespace vantora {
 
 namespace {
 
 TShowOptions HostOptions() {
   TShowOptions options;
-  options.Mask = QStringLiteral("*.jpg");  // the pictures of the show
+  options.Mask = kShowMask;  // the pictures of the show
   options.ClosingInterval = 800;
   options.InitialStep = 4;
   options.StaysOnTop = false;

@@ -3,13 +3,15 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include "platform/PictureMasks.h"
+
 namespace vantora {
 
 namespace {
 
 TShowOptions ShowOptions() {
   TShowOptions options;
-  options.Mask = QStringLiteral("*.jpg");
+  options.Mask = kShowMask;
   options.ClosingInterval = 800;
   options.InitialStep = 4;  // the control's own default
   options.StaysOnTop = true;

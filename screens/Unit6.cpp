@@ -1,12 +1,14 @@
 #include "screens/Unit6.h"
 
+#include "platform/PictureMasks.h"
+
 namespace vantora {
 
 namespace {
 
 TShowOptions PreviewOptions() {
   TShowOptions options;
-  options.Mask = QStringLiteral("*.jpg;*.bmp");
+  options.Mask = kPreviewMask;
   options.ClosingInterval = 1300;
   options.InitialStep = 6;
   options.StaysOnTop = false;
