@@ -47,6 +47,7 @@
 #include "raster/Picture.h"
 #include "screens/HostScreen.h"
 #include "screens/Unit1.h"
+#include "settings/SettingKeys.h"
 
 namespace vantora {
 namespace {
@@ -153,9 +154,9 @@ struct Show {
   Show(int fitting, int delay, bool listOrder, int interval = 600000)
       : Ini(SettingsFileFor(SharedPhotos().Folder)),
         Form(SharedPhotos().Folder, std::make_unique<TSilentPlayer>()) {
-    Ini.WriteInteger("sys", "3", interval);
-    Ini.WriteInteger("sys", "4", fitting);
-    Ini.WriteBool("sys", "1", listOrder);
+    WriteSetting(Ini, settings::DisplayInterval, interval);
+    WriteSetting(Ini, settings::Fitting, fitting);
+    WriteSetting(Ini, settings::ListOrder, listOrder);
     Form.TransitionView1->SetDelay(delay);
     // OnProgress runs on the worker after each frame was shown.
     Form.TransitionView1->OnProgress = [this](QObject*) {

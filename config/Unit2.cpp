@@ -22,6 +22,7 @@
 #include "platform/FileList.h"
 #include "platform/PictureMasks.h"
 #include "platform/ProgramWindow.h"
+#include "settings/SettingKeys.h"
 #include "ui_Unit2.h"
 
 namespace vantora {
@@ -158,7 +159,7 @@ void TForm2::FormActivate() {
 }
 
 void TForm2::ReadFolderAndFill() {
-  Edit1 = QString::fromStdString(IniFile().ReadString("sys", "dir", ""));
+  Edit1 = QString::fromStdString(ReadSetting(IniFile(), settings::PictureFolder));
   ApplyFilePath(Edit1.isEmpty() ? QString::fromStdString(DefaultPictureFolderFor(FProgramFolder))
                                 : Edit1);
   Memo1 = FileListBox1Items;
@@ -286,7 +287,7 @@ void TForm2::SpeedButton1Click() {
 void TForm2::FolderStored() {
   // The next activation runs the whole activation work again.
   Edit2 = kActivationMarker;
-  Edit1 = QString::fromStdString(IniFile().ReadString("sys", "dir", ""));
+  Edit1 = QString::fromStdString(ReadSetting(IniFile(), settings::PictureFolder));
   ApplyFilePath(Edit1);
   Memo1 = FileListBox1Items;
   // The settings window takes over again; with its marker set, it redoes
@@ -297,7 +298,7 @@ void TForm2::FolderStored() {
 
 void TForm2::SpeedButton2Click() {
   if (!Form3) return;
-  Form3->CheckBox1()->setChecked(IniFile().ReadBool("song", "cyc", true));
+  Form3->CheckBox1()->setChecked(ReadSetting(IniFile(), settings::LoopPlaylist, srConfig));
   Timer1.SetEnabled(true);
 }
 
@@ -312,16 +313,7 @@ void TForm2::Timer1Timer() {
 }
 
 void TForm2::SpeedButton6Click() {
-  TIniFile& ini = IniFile();
-  ini.WriteBool("sys", "1", false);
-  ini.WriteBool("sys", "2", false);
-  ini.WriteInteger("sys", "3", 15000);
-  ini.WriteInteger("sys", "4", 0);
-  ini.WriteBool("sys", "5", false);
-  ini.WriteInteger("sys", "6", 8);
-  ini.WriteBool("sys", "7", false);
-  ini.WriteString("sys", "dir", "");
-  ini.WriteString("song", "play", "no");
+  WriteDefaultSettings(IniFile());
   FIniFile = TIniFile(SettingsFileFor(FProgramFolder));
   ReadFolderAndFill();
 }

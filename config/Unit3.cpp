@@ -21,6 +21,7 @@
 #include "platform/ErrorReport.h"
 #include "platform/ProgramWindow.h"
 #include "settings/IniFile.h"
+#include "settings/SettingKeys.h"
 #include "ui_Unit3.h"
 
 namespace vantora {
@@ -32,8 +33,6 @@ QList<QRadioButton*> RadioItems(const QGroupBox* group) {
 }
 
 bool FileExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
-
-std::string SongKey(int i) { return "song" + std::to_string(i); }
 
 // The saved entry ("song" i) a list entry was loaded from or saved as.
 constexpr int kSavedSlot = Qt::UserRole;
@@ -149,15 +148,15 @@ void TForm3::CloseForm() {
 void TForm3::FormActivate() {
   ListCursor = 0;
   TIniFile& ini = FIni;
-  SetRadioItemIndex(ui->RadioGroup1, ini.ReadBool("sys", "1", false) ? 1 : 0);
-  SetRadioItemIndex(ui->RadioGroup2, ini.ReadBool("sys", "2", false) ? 1 : 0);
-  ui->SpinEdit1->setValue(RoundHalfEven(ini.ReadInteger("sys", "3", 13000) / 1000.0));
+  SetRadioItemIndex(ui->RadioGroup1, ReadSetting(ini, settings::ListOrder, srConfig) ? 1 : 0);
+  SetRadioItemIndex(ui->RadioGroup2, ReadSetting(ini, settings::EffectsInSequence, srConfig) ? 1 : 0);
+  ui->SpinEdit1->setValue(RoundHalfEven(ReadSetting(ini, settings::DisplayInterval, srConfig) / 1000.0));
   SpinEdit1Change();
-  SetRadioItemIndex(ui->RadioGroup3, ini.ReadInteger("sys", "4", 0));
-  ui->CheckBox2->setChecked(ini.ReadBool("sys", "5", false));
-  ui->SpinEdit2->setValue(ini.ReadInteger("sys", "6", 6));
+  SetRadioItemIndex(ui->RadioGroup3, ReadSetting(ini, settings::Fitting, srConfig));
+  ui->CheckBox2->setChecked(ReadSetting(ini, settings::Reverse, srConfig));
+  ui->SpinEdit2->setValue(ReadSetting(ini, settings::Step, srConfig));
   SpinEdit2Change();
-  ui->CheckBox3->setChecked(ini.ReadBool("sys", "7", false));
+  ui->CheckBox3->setChecked(ReadSetting(ini, settings::ClearBefore, srConfig));
 }
 
 void TForm3::SpinEdit1Change() {
@@ -243,19 +242,19 @@ void TForm3::BitBtn2Click() {
   ListCursor = 0;
   TIniFile& ini = FIni;
   const int count = ui->ListBox1->count();
-  ini.WriteBool("song", "cyc", ui->CheckBox1->isChecked());
-  ini.WriteInteger("song", "how", count);
-  ini.WriteString("song", "play", count > 0 ? "yes" : "no");
+  WriteSetting(ini, settings::LoopPlaylist, ui->CheckBox1->isChecked());
+  WriteSetting(ini, settings::SongCount, count);
+  WriteYes(ini, settings::MusicOn, count > 0);
   if (const int order = RadioItemIndex(ui->RadioGroup1); order >= 0)
-    ini.WriteBool("sys", "1", order == 1);
+    WriteSetting(ini, settings::ListOrder, order == 1);
   if (const int order = RadioItemIndex(ui->RadioGroup2); order >= 0)
-    ini.WriteBool("sys", "2", order == 1);
-  ini.WriteInteger("sys", "3", ui->SpinEdit1->value() * 1000);
+    WriteSetting(ini, settings::EffectsInSequence, order == 1);
+  WriteSetting(ini, settings::DisplayInterval, ui->SpinEdit1->value() * 1000);
   if (const int fitting = RadioItemIndex(ui->RadioGroup3); fitting >= 0)
-    ini.WriteInteger("sys", "4", fitting);
-  ini.WriteBool("sys", "5", ui->CheckBox2->isChecked());
-  ini.WriteInteger("sys", "6", ui->SpinEdit2->value());
-  ini.WriteBool("sys", "7", ui->CheckBox3->isChecked());
+    WriteSetting(ini, settings::Fitting, fitting);
+  WriteSetting(ini, settings::Reverse, ui->CheckBox2->isChecked());
+  WriteSetting(ini, settings::Step, ui->SpinEdit2->value());
+  WriteSetting(ini, settings::ClearBefore, ui->CheckBox3->isChecked());
   // From now on entry i is saved as "song" i.
   for (int i = 0; i < count; ++i) ui->ListBox1->item(i)->setData(kSavedSlot, i);
   // The saver starts only when every setting was written: after a write
@@ -275,7 +274,7 @@ void TForm3::FormClose() {
 
 void TForm3::Timer2Timer() {
   if (EraseCursor < Memo1.size()) {
-    FIni.DeleteKey("song", SongKey(EraseCursor));
+    DeleteSongEntry(FIni, EraseCursor);
     ++EraseCursor;
   } else {
     Timer2.SetEnabled(false);
@@ -290,14 +289,14 @@ void TForm3::Timer1Timer() {
     return;
   }
   const QString& path = Memo1[ListCursor];
-  if (FileExists(path)) FIni.WriteString("song", SongKey(ListCursor), path.toStdString());
+  if (FileExists(path)) WriteSongEntry(FIni, ListCursor, path.toStdString());
   ++ListCursor;
 }
 
 bool TForm3::LoadNextEntry() {
-  const int count = FIni.ReadInteger("song", "how", 0);
+  const int count = ReadSetting(FIni, settings::SongCount, srConfig);
   if (ListCursor < count) {
-    const QString path = QString::fromStdString(FIni.ReadString("song", SongKey(ListCursor), ""));
+    const QString path = QString::fromStdString(ReadSongEntry(FIni, ListCursor));
     if (FileExists(path)) PlaceSavedEntry(ListCursor, path);
     ++ListCursor;
     return true;

@@ -10,6 +10,7 @@
 
 #include "config/FormSupport.h"
 #include "settings/IniFile.h"
+#include "settings/SettingKeys.h"
 #include "ui_Unit4.h"
 
 namespace vantora {
@@ -105,7 +106,7 @@ void TForm4::reject() {
 void TForm4::BitBtn1Click() { hide(); }
 
 void TForm4::BitBtn2Click() {
-  FIni.WriteString("sys", "dir", SelectedPath().toStdString());
+  WriteSetting(FIni, settings::PictureFolder, SelectedPath().toStdString());
   hide();
   if (OnFolderStored) OnFolderStored();
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "settings/IniFile.h"
+#include "settings/SettingKeys.h"
 
 namespace {
 
@@ -62,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ofstream(path, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), std::streamsize(size));
   vantora::TIniFile ini(path);
-  ini.ReadInteger("sys", "3", 15000);
-  ini.ReadBool("sys", "1", true);
+  vantora::ReadSetting(ini, vantora::settings::DisplayInterval);
+  vantora::ReadSetting(ini, vantora::settings::ListOrder);
   const std::vector<std::string> before = ReadAll(ini);
 
   const TKey& target = kKeys[size ? data[0] % kKeys.size() : 0];

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 
 #include "platform/ErrorReport.h"
+#include "settings/IniFile.h"
+#include "settings/SettingKeys.h"
 
 namespace vantora {
 
@@ -18,7 +20,7 @@ TMusic::TMusic(TMediaPlayerBase& MediaPlayer1) : FPlayer(MediaPlayer1) {
 }
 
 QString TMusic::Entry(int index) const {
-  return QString::fromStdString(FIni->ReadString("song", "song" + std::to_string(index), ""));
+  return QString::fromStdString(ReadSongEntry(*FIni, index));
 }
 
 void TMusic::PlayFile(const QString& path) {
@@ -29,7 +31,7 @@ void TMusic::PlayFile(const QString& path) {
 
 void TMusic::Start() {
   SongIndex = 0;
-  if (!FIni || FIni->ReadString("song", "play", "no") != "yes") return;
+  if (!FIni || !ReadYes(*FIni, settings::MusicOn)) return;
   const QString song0 = Entry(0);
   if (FileExists(song0)) PlayFile(song0);
 }
@@ -47,9 +49,9 @@ void TMusic::Timer4Timer() {
   if (FPlayer.Mode() == mpPlaying) return;  // looks again a second later
   if (!FIni) return;
   ++SongIndex;
-  const int how = FIni->ReadInteger("song", "how", 0);
+  const int how = ReadSetting(*FIni, settings::SongCount);
   if (SongIndex >= how) {
-    if (FIni->ReadBool("song", "cyc", false)) {
+    if (ReadSetting(*FIni, settings::LoopPlaylist)) {
       SongIndex = 0;
       // A "song0" whose file has gone ends the walk, as any missing entry
       // does; opening it would only raise an error box at every pass.

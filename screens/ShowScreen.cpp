@@ -14,6 +14,7 @@
 #include "platform/FileList.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ProgramWindow.h"
+#include "settings/SettingKeys.h"
 
 namespace vantora {
 
@@ -121,33 +122,33 @@ void TShowScreen::FormActivate() {
   EffectNo = Random(150);
   if (EffectNo == 0) EffectNo = Random(150);
   // The picture folder from the settings file, when it names one.
-  Edit1 = QString::fromStdString(FIni->ReadString("sys", "dir", ""));
+  Edit1 = QString::fromStdString(ReadSetting(*FIni, settings::PictureFolder));
   if (!Edit1.isEmpty()) FileListBox1 = Edit1;
   // The picture list, taken once per activation.
   Memo1 = ListFiles(FileListBox1, FMask);
   PicCount = int(Memo1.size());
   // Display interval, direction and step. The control's step is 16 bits
   // wide; it clamps what arrives.
-  Timer2.SetInterval(FIni->ReadInteger("sys", "3", 15000));
-  TransitionView1->SetReverse(FIni->ReadBool("sys", "5", false));
-  TransitionView1->SetStep(std::uint16_t(FIni->ReadInteger("sys", "6", 6)));
+  Timer2.SetInterval(ReadSetting(*FIni, settings::DisplayInterval));
+  TransitionView1->SetReverse(ReadSetting(*FIni, settings::Reverse));
+  TransitionView1->SetStep(std::uint16_t(ReadSetting(*FIni, settings::Step)));
   // Fitting, the key read afresh for each test; other values keep it.
-  if (FIni->ReadInteger("sys", "4", 0) == 1) {
+  if (ReadSetting(*FIni, settings::Fitting) == 1) {
     TransitionView1->SetStretch(true);
     TransitionView1->SetStretchFine(true);
   }
-  if (FIni->ReadInteger("sys", "4", 0) == 2) {
+  if (ReadSetting(*FIni, settings::Fitting) == 2) {
     TransitionView1->SetStretchFine(false);
     TransitionView1->SetStretch(true);
   }
-  if (FIni->ReadInteger("sys", "4", 0) == 0) {
+  if (ReadSetting(*FIni, settings::Fitting) == 0) {
     TransitionView1->SetStretchFine(false);
     TransitionView1->SetStretch(false);
   }
   // The picture timer shows the first picture as soon as timers run; the
   // pictures ahead start loading now.
   Timer1.SetEnabled(true);
-  FListOrder = FIni->ReadBool("sys", "1", true);
+  FListOrder = ReadSetting(*FIni, settings::ListOrder);
   FetchAhead();
   // A song that cannot be opened is reported, and the activation goes
   // on: the window still covers the screen and hides the cursor.
@@ -169,29 +170,29 @@ void TShowScreen::CoverScreen() {
 }
 
 void TShowScreen::Timer1Timer() {
-  FClearDue = FIni->ReadBool("sys", "7", false);
-  if (FIni->ReadBool("sys", "1", true)) {
+  FClearDue = ReadSetting(*FIni, settings::ClearBefore);
+  if (ReadSetting(*FIni, settings::ListOrder)) {
     FListOrder = true;
-    if (FIni->ReadBool("sys", "2", true) && PicIndex < PicCount) {
+    if (ReadSetting(*FIni, settings::EffectsInSequence) && PicIndex < PicCount) {
       EffectNo = EffectNo + 1;
       TransitionView1->SetStyle(EffectNo);
       ShowAPicture();
     }
-    if (!FIni->ReadBool("sys", "2", true) && PicIndex < PicCount) {
+    if (!ReadSetting(*FIni, settings::EffectsInSequence) && PicIndex < PicCount) {
       EffectNo = Random(150);
       TransitionView1->SetStyle(EffectNo);
       ShowAPicture();
     }
   }
-  if (!FIni->ReadBool("sys", "1", true)) {
+  if (!ReadSetting(*FIni, settings::ListOrder)) {
     FListOrder = false;
-    if (FIni->ReadBool("sys", "2", true)) {
+    if (ReadSetting(*FIni, settings::EffectsInSequence)) {
       PicIndex = Random(PicCount);
       EffectNo = EffectNo + 1;
       TransitionView1->SetStyle(EffectNo);
       ShowAPicture();
     }
-    if (!FIni->ReadBool("sys", "2", true)) {
+    if (!ReadSetting(*FIni, settings::EffectsInSequence)) {
       PicIndex = Random(PicCount);
       EffectNo = Random(150);
       TransitionView1->SetStyle(EffectNo);
@@ -265,7 +266,7 @@ void TShowScreen::FetchAhead() {
 }
 
 void TShowScreen::Timer2Timer() {
-  if (FIni->ReadBool("sys", "1", true) && PicIndex == PicCount) PicIndex = 0;
+  if (ReadSetting(*FIni, settings::ListOrder) && PicIndex == PicCount) PicIndex = 0;
   if (EffectNo == 150) EffectNo = 0;
   Timer2.SetEnabled(false);
   Timer1.SetEnabled(true);

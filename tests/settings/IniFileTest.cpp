@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,16 +20,10 @@
 using namespace vantora;
 namespace fs = std::filesystem;
 using test::InChild;
+using test::FileText;
 using test::TempFolder;
 
 namespace {
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 void Spit(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -155,7 +148,7 @@ TEST(IniFileRead, SectionAndKeyNamesIgnoreCase) {
   // Values keep their case: "YES" is not "yes".
   ini.WriteString("song", "play", "YES");
   EXPECT_EQ(ini.ReadString("song", "play", "no"), "YES");
-  EXPECT_EQ(Slurp(folder.Path("scr.ini")), "[Song]\nPLAY=YES\nCyc=1\n");
+  EXPECT_EQ(FileText(folder.Path("scr.ini")), "[Song]\nPLAY=YES\nCyc=1\n");
 }
 
 TEST(IniFileRead, LongValuesAreCutTo2047Bytes) {
@@ -230,7 +223,7 @@ TEST(IniFileWrite, ValuesReadBackAsWritten) {
     TIniFile ini(path);
     ini.WriteString("sys", "dir", c.Value);
     EXPECT_EQ(ini.ReadString("sys", "dir", "<default>"), c.Value) << '"' << c.Value << '"';
-    EXPECT_EQ(Slurp(path), std::string("[sys]\r\n") + c.Line + "\r\n") << '"' << c.Value << '"';
+    EXPECT_EQ(FileText(path), std::string("[sys]\r\n") + c.Line + "\r\n") << '"' << c.Value << '"';
   }
 }
 
@@ -257,18 +250,18 @@ TEST(IniFileWindows, WritesKeepEveryOtherByte) {
   ini.WriteInteger("SYS", "3", 9000);
   std::string expected = kWindowsFile;
   expected.replace(expected.find("3\t=\t20000"), 9, "3=9000");
-  EXPECT_EQ(Slurp(path), expected);
+  EXPECT_EQ(FileText(path), expected);
 
   // A new key goes after the last non-blank line of the first [sys] section,
   // with the file's CRLF line end.
   ini.WriteBool("sys", "7", true);
   expected.insert(expected.find("3=9000\r\n") + 8, "7=1\r\n");
-  EXPECT_EQ(Slurp(path), expected);
+  EXPECT_EQ(FileText(path), expected);
 
   // A new section goes at the end.
   ini.WriteString("extra", "k", "v");
   expected += "[extra]\r\nk=v\r\n";
-  EXPECT_EQ(Slurp(path), expected);
+  EXPECT_EQ(FileText(path), expected);
   EXPECT_EQ(ini.ReadString("extra", "k", ""), "v");
   EXPECT_TRUE(ini.ReadBool("sys", "7", false));
 }
@@ -297,7 +290,7 @@ TEST(IniFileWrite, NewLinesFollowTheFilesLineEnds) {
     TIniFile ini(path);
     ini.WriteInteger("sys", "6", 8);
     ini.WriteInteger("new", "a", 1);
-    EXPECT_EQ(Slurp(path), c.After) << c.Before;
+    EXPECT_EQ(FileText(path), c.After) << c.Before;
   }
 }
 
@@ -308,7 +301,7 @@ TEST(IniFileWrite, FirstWriteCreatesTheFileAndEveryWriteIsSeenAtOnce) {
   TIniFile reader(path);
   EXPECT_FALSE(fs::exists(path));
   writer.WriteInteger("sys", "3", -42);
-  EXPECT_EQ(Slurp(path), "[sys]\r\n3=-42\r\n");
+  EXPECT_EQ(FileText(path), "[sys]\r\n3=-42\r\n");
   EXPECT_EQ(reader.ReadInteger("sys", "3", 0), -42);
   // A change made behind the object's back is read at once: no caching.
   Spit(path, "[sys]\n3=123\n");
@@ -346,7 +339,7 @@ TEST(IniFileWrite, PlaylistSaveSequences) {
        {true, true, true, true, true});
   save({"/m/a.mp3", "/m/b.mp3"}, {true, true});
   EXPECT_EQ(ini.ReadInteger("song", "how", 0), 2);
-  EXPECT_EQ(Slurp(path),
+  EXPECT_EQ(FileText(path),
             "[song]\r\ncyc=1\r\nhow=2\r\nplay=yes\r\nsong2=/m/3.mp3\r\nsong3=/m/4.mp3\r\n"
             "song4=/m/5.mp3\r\nsong0=/m/a.mp3\r\nsong1=/m/b.mp3\r\n");
 
@@ -367,10 +360,10 @@ TEST(IniFileWrite, DeleteKeyRemovesOnlyThatKey) {
 
   Spit(path, "[song]\r\nsong0=a\r\nSONG1 = b\r\n; c\r\nsong2=c\r\n[other]\r\nsong1=x\r\n");
   ini.DeleteKey("Song", "song1");
-  EXPECT_EQ(Slurp(path), "[song]\r\nsong0=a\r\n; c\r\nsong2=c\r\n[other]\r\nsong1=x\r\n");
+  EXPECT_EQ(FileText(path), "[song]\r\nsong0=a\r\n; c\r\nsong2=c\r\n[other]\r\nsong1=x\r\n");
   ini.DeleteKey("song", "song1");  // already gone
   ini.DeleteKey("nosuch", "song0");
-  EXPECT_EQ(Slurp(path), "[song]\r\nsong0=a\r\n; c\r\nsong2=c\r\n[other]\r\nsong1=x\r\n");
+  EXPECT_EQ(FileText(path), "[song]\r\nsong0=a\r\n; c\r\nsong2=c\r\n[other]\r\nsong1=x\r\n");
   EXPECT_EQ(ini.ReadString("song", "song1", "gone"), "gone");
   EXPECT_EQ(ini.ReadString("other", "song1", ""), "x");
 
@@ -378,7 +371,7 @@ TEST(IniFileWrite, DeleteKeyRemovesOnlyThatKey) {
   // must not take the first one's place.
   Spit(path, "[song]\r\nsong0=a\r\nsong1=b\r\nsong0=c\r\n[other]\r\nsong0=x\r\n");
   ini.DeleteKey("song", "song0");
-  EXPECT_EQ(Slurp(path), "[song]\r\nsong1=b\r\n[other]\r\nsong0=x\r\n");
+  EXPECT_EQ(FileText(path), "[song]\r\nsong1=b\r\n[other]\r\nsong0=x\r\n");
   EXPECT_EQ(ini.ReadString("song", "song0", "gone"), "gone");
 }
 
@@ -402,7 +395,7 @@ TEST(IniFileWrite, RefusedWritesRaiseAndLeaveTheFileAlone) {
             }),
             kRightError);
   fs::permissions(folder.Path(), fs::perms::owner_all, fs::perm_options::add);
-  EXPECT_EQ(Slurp(path), original);
+  EXPECT_EQ(FileText(path), original);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"scr.ini"});
 
   // A disk that fills up in the middle of the write: the temporary file is
@@ -414,7 +407,7 @@ TEST(IniFileWrite, RefusedWritesRaiseAndLeaveTheFileAlone) {
               return AttemptWrite(path, message);
             }),
             kRightError);
-  EXPECT_EQ(Slurp(path), original);
+  EXPECT_EQ(FileText(path), original);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"scr.ini"});
 
   // A line break would plant other keys in the file.
@@ -428,7 +421,7 @@ TEST(IniFileWrite, RefusedWritesRaiseAndLeaveTheFileAlone) {
     }
   }
   EXPECT_THROW(ini.WriteString("sys", "a\nb", "1"), EIniFileException);
-  EXPECT_EQ(Slurp(path), original);
+  EXPECT_EQ(FileText(path), original);
 }
 
 TEST(IniFileWrite, ReplacementKeepsPermissionsLinksAndNoTemporaryFiles) {
@@ -447,6 +440,6 @@ TEST(IniFileWrite, ReplacementKeepsPermissionsLinksAndNoTemporaryFiles) {
   TIniFile linked(folder.Path("link.ini"));
   linked.WriteInteger("sys", "4", 2);
   EXPECT_TRUE(fs::is_symlink(folder.Path("link.ini")));
-  EXPECT_EQ(Slurp(path), "[sys]\n3=19000\n4=2\n");
+  EXPECT_EQ(FileText(path), "[sys]\n3=19000\n4=2\n");
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"link.ini", "scr.ini"}));
 }
