@@ -23,6 +23,7 @@
 #include "platform/SessionState.h"
 #include "platform/SingleInstance.h"
 #include "settings/IniFile.h"
+#include "settings/SettingKeys.h"
 
 namespace vantora {
 
@@ -30,14 +31,16 @@ namespace {
 
 void Say(const std::string& line) { std::fprintf(stderr, "vantora: %s\n", line.c_str()); }
 
-// [saver] wait in minutes, 1..120, default 10; read afresh for each wait.
+// [saver] wait in minutes; read afresh for each wait. A value outside its
+// range reads as the default.
 int StoredWaitSeconds() {
-  int minutes = 10;
+  const TIntSetting& key = settings::SaverWait;
+  int minutes = key.Default;
   try {
-    minutes = TIniFile(SettingsFileFor(ProgramFolder())).ReadInteger("saver", "wait", 10);
+    minutes = ReadSetting(TIniFile(SettingsFileFor(ProgramFolder())), key);
   } catch (const std::exception&) {
   }
-  if (minutes < 1 || minutes > 120) minutes = 10;
+  if (minutes < key.Min || minutes > key.Max) minutes = key.Default;
   return minutes * 60;
 }
 
