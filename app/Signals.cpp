@@ -22,9 +22,22 @@ int gPipe[2] = {-1, -1};
 // the few calls a signal handler may make.
 sem_t gDeadlineStarts;
 bool gDeadlineWatched = false;
+volatile sig_atomic_t gReceived = 0;
 
-void OnSignal(int) {
+// Dies of signal s: its default action is to end the process.
+[[noreturn]] void DieOf(int s) {
+  ::signal(s, SIG_DFL);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, s);
+  ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+  ::raise(s);
+  ::_exit(128 + s);  // not reached
+}
+
+void OnSignal(int s) {
   const int saved = errno;
+  if (gReceived == 0) gReceived = s;
   const char byte = 1;
   [[maybe_unused]] const ssize_t n = ::write(gPipe[1], &byte, 1);  // a full pipe is fine
   if (gDeadlineWatched) ::sem_post(&gDeadlineStarts);
@@ -45,7 +58,7 @@ void WatchDeadline(std::chrono::milliseconds deadline) {
     while (::sem_wait(&gDeadlineStarts) != 0 && errno == EINTR) {
     }
     std::this_thread::sleep_for(deadline);
-    ::_exit(0);
+    DieOf(gReceived != 0 ? gReceived : SIGTERM);
   }).detach();
 }
 
@@ -83,6 +96,12 @@ void TQuitOnSignals::Listen() {
     // exit, not quit: quit asks the windows first, and a window may refuse.
     QCoreApplication::exit(0);
   });
+}
+
+int TQuitOnSignals::Received() { return gReceived; }
+
+void TQuitOnSignals::EndBySignalReceived() {
+  if (gReceived != 0) DieOf(gReceived);
 }
 
 }  // namespace vantora

@@ -9,7 +9,7 @@
 // waits in the pipe and is acted on as soon as the loop runs.
 //
 // With a deadline, a process that has not ended that long after the first
-// signal ends at once with status 0. The screen-saver host expects its
+// signal ends at once, killed by that signal. The screen-saver host expects its
 // saver gone within half a second, and a window thread busy with a camera
 // photo, or a decoder starved on a loaded machine, must not hold it longer.
 
@@ -30,6 +30,15 @@ class TQuitOnSignals {
 
   // Starts listening (the application object must exist).
   void Listen();
+
+  // The first signal that asked the process to end, or 0.
+  static int Received();
+  // When a signal asked the process to end: ends it by that signal, with
+  // the default action, after the clean end has run. A process started by
+  // a screen-saver host must die of the SIGTERM it was sent: the host
+  // logs an exit with a status, even status 0, as a saver that failed.
+  // Returns when no signal came.
+  static void EndBySignalReceived();
 
  private:
   std::unique_ptr<QSocketNotifier> FNotifier;

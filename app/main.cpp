@@ -8,18 +8,25 @@
 #include <vector>
 
 #include "app/RunModes.h"
+#include "app/Signals.h"
 #include "app/Windows.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SessionEnvironment.h"
 #include "platform/SingleInstance.h"
 
 int main(int argc, char** argv) {
   using namespace vantora;
   SetProgramArgument(argc > 0 ? argv[0] : nullptr);
+  // Before anything reads the environment: a host may have stripped it.
+  CompleteSessionEnvironment();
 
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const TRunRequest request = RunRequestOf(arguments, std::getenv("XSCREENSAVER_WINDOW"));
-  if (request.Mode == rmHost)
-    return RunHostMode(argc, argv, request.HostWindow, request.HostDisplay);
+  if (request.Mode == rmHost) {
+    const int status = RunHostMode(argc, argv, request.HostWindow, request.HostDisplay);
+    TQuitOnSignals::EndBySignalReceived();
+    return status;
+  }
   if (!request.Problem.empty()) std::fprintf(stderr, "vantora: %s\n", request.Problem.c_str());
   if (request.BadOption) return 2;
   // The daemon keeps a marker of its own: a show or the settings window may
@@ -48,5 +55,8 @@ int main(int argc, char** argv) {
   }
 
   guard.Release();
+  // Asked to end by a signal: the clean end has run, now die of it, as
+  // whoever sent it (a screen-saver host, a shell) expects.
+  TQuitOnSignals::EndBySignalReceived();
   return 0;
 }

@@ -8,6 +8,8 @@
 #   share/applications/screensavers/vantora.desktop   MATE's screensaver
 #   share/xscreensaver/config/vantora.xml     XScreenSaver's settings dialog
 #   share/icons/hicolor/NxN/apps/vantora.png
+#   libexec/xscreensaver/vantora              a link to bin/vantora, for MATE
+#   lib/systemd/user/vantora-daemon.service   the daemon, for systemd sessions
 #
 # The folders are fixed: the program finds its pictures at
 # ../share/vantora/pics from its own folder. Settings are per user
@@ -19,6 +21,13 @@ install(FILES packaging/vantora.desktop DESTINATION share/applications)
 install(FILES packaging/vantora-screensaver.desktop
         DESTINATION share/applications/screensavers RENAME vantora.desktop)
 install(FILES packaging/vantora.xml DESTINATION share/xscreensaver/config)
+# MATE's screensaver runs only programs that lie in its own folders or in
+# XScreenSaver's: a link there lets it run the program of bin/.
+set(mate_link ${CMAKE_BINARY_DIR}/screensaver-link/vantora)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/screensaver-link)
+file(CREATE_LINK ../../bin/vantora ${mate_link} SYMBOLIC)
+install(FILES ${mate_link} DESTINATION libexec/xscreensaver)
+install(FILES packaging/vantora-daemon.service DESTINATION lib/systemd/user)
 foreach(size IN LISTS VANTORA_ICON_SIZES)
   install(FILES ${VANTORA_ICON_DIR}/${size}x${size}/vantora.png
           DESTINATION share/icons/hicolor/${size}x${size}/apps)

@@ -130,6 +130,14 @@ int TryLock(int fd, int operation) {
 
 }  // namespace
 
+std::string SessionRuntimeFolder(const std::string& runtimeBase) {
+  std::string why;
+  if (const std::string runtime = AbsoluteEnv("XDG_RUNTIME_DIR"); !runtime.empty())
+    return IsPrivateFolder(runtime, why) ? runtime : std::string();
+  const std::string own = runtimeBase + "/" + std::to_string(::geteuid());
+  return IsPrivateFolder(own, why) ? own : std::string();
+}
+
 SingleInstance::SingleInstance(std::string name, std::string folder)
     : FLockPath(folder.empty() ? DefaultLockPath(name, FError)
                                : folder + "/vantora-" + name + ".lock") {}

@@ -9,7 +9,7 @@
 //
 // The file lives in a folder no other user can write to, so no one else can
 // plant, replace or hold it: $XDG_RUNTIME_DIR (private to the user's
-// session); without it the user's cache folder ($XDG_CACHE_HOME or
+// session; see SessionRuntimeFolder); without it the user's cache folder ($XDG_CACHE_HOME or
 // ~/.cache, "vantora" in it, with the host name in the file's name for home
 // folders shared between machines); without a usable home a folder
 // "vantora-<uid>" of the user's own in the temporary folder. A folder is
@@ -24,6 +24,13 @@
 #include <string>
 
 namespace vantora {
+
+// The user's private runtime folder: $XDG_RUNTIME_DIR, or /run/user/UID
+// when that variable is missing (screen-saver hosts start their savers with
+// a stripped environment), provided it is a real folder of this user's that
+// no one else may write. Empty when neither qualifies. runtimeBase stands
+// in for /run/user in tests.
+std::string SessionRuntimeFolder(const std::string& runtimeBase = "/run/user");
 
 class SingleInstance {
  public:

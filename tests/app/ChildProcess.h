@@ -36,11 +36,12 @@ class ChildProcess {
   static constexpr auto kPatience = std::chrono::seconds(20);
 
   // Starts program with arguments, in the test's environment with the
-  // variables of env set (an empty value removes the variable).
+  // variables of env set (an empty value removes the variable); with
+  // inherit false, in the variables of env alone.
   ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-               const TEnvironment& env) {
+               const TEnvironment& env, bool inherit = true) {
     std::vector<std::string> vars;
-    for (char** e = environ; *e != nullptr; ++e) {
+    for (char** e = environ; inherit && *e != nullptr; ++e) {
       bool replaced = false;
       for (const auto& [name, value] : env)
         replaced |= std::strncmp(*e, (name + "=").c_str(), name.size() + 1) == 0;
@@ -65,14 +66,15 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   // Waits up to patience for the process to end; returns its exit status,
-  // or -1 when it did not exit normally (a signal) or is still running.
+  // 128 + the signal's number when a signal ended it (as a shell reports
+  // it), or -1 when it is still running.
   int ExitStatus(Clock::duration patience = kPatience) {
     const auto deadline = Clock::now() + patience;
     do {
       int status = 0;
       if (::waitpid(FPid, &status, WNOHANG) == FPid) {
         FPid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
       }
       Nap(std::chrono::milliseconds(1));
     } while (Clock::now() < deadline);

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QXmlStreamReader>
 
+#include "raster/Picture.h"
 #include "tests/app/ChildProcess.h"
 #include "tests/app/XServer.h"
 
@@ -80,13 +81,16 @@ bool Install::FInstalled = false;
 TEST_F(Install, LaysOutProgramsPicturesEntriesAndIcons) {
   std::set<std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(Prefix()))
-    if (entry.is_regular_file()) files.insert(fs::relative(entry.path(), Prefix()).string());
+    if (entry.is_regular_file() || entry.is_symlink())
+      files.insert(entry.path().lexically_relative(Prefix()).string());
   std::set<std::string> expected = {
       "bin/vantora",
       "bin/vantora-frame",
       "share/applications/vantora.desktop",
       "share/applications/screensavers/vantora.desktop",
       "share/xscreensaver/config/vantora.xml",
+      "libexec/xscreensaver/vantora",
+      "lib/systemd/user/vantora-daemon.service",
   };
   for (const char* name :
        {"01-sunset", "02-meadow", "03-lighthouse", "04-stripes", "05-rings", "06-aurora"})
@@ -98,6 +102,12 @@ TEST_F(Install, LaysOutProgramsPicturesEntriesAndIcons) {
     EXPECT_EQ(PngSize(fs::path(Prefix()) / folder / "vantora.png"), std::make_pair(size, size));
   }
   EXPECT_EQ(files, expected);  // and nothing else: no tests, tools or settings
+  // MATE's screensaver runs only what lies in its folders or XScreenSaver's:
+  // a relative link there to the program, so the package can move it.
+  const fs::path link = fs::path(Prefix()) / "libexec/xscreensaver/vantora";
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::read_symlink(link), "../../bin/vantora");
+  EXPECT_TRUE(fs::equivalent(link, fs::path(Prefix()) / "bin/vantora"));
   EXPECT_TRUE((fs::status(fs::path(Prefix()) / "bin/vantora").permissions() &
                fs::perms::others_exec) != fs::perms::none);
 }
@@ -116,6 +126,13 @@ TEST_F(Install, DesktopEntriesStartTheSettingsAndTheScreenSaver) {
   EXPECT_EQ(saver.at("Exec"), "vantora --root");
   EXPECT_NE(saver.at("Categories").find("Screensaver;"), std::string::npos);
   EXPECT_FALSE(saver.at("Name[zh_CN]").empty());
+
+  // The daemon's user unit belongs to the graphical session.
+  std::ifstream unit(Prefix() + "/lib/systemd/user/vantora-daemon.service");
+  const std::string unitText((std::istreambuf_iterator<char>(unit)), {});
+  EXPECT_NE(unitText.find("\nExecStart=vantora --daemon\n"), std::string::npos) << unitText;
+  EXPECT_NE(unitText.find("\nPartOf=graphical-session.target\n"), std::string::npos);
+  EXPECT_NE(unitText.find("\nWantedBy=graphical-session.target\n"), std::string::npos);
 
   // The desktop's own checker (scripts/setup installs it).
   for (const char* entry :
@@ -170,9 +187,46 @@ TEST_F(Install, TheInstalledProgramShowsItsPicturesWithTheUsersSettings) {
            picture(grab.At(160, 250));
   }));
   program.Signal(SIGTERM);
-  EXPECT_EQ(program.ExitStatus(), 0);
+  EXPECT_EQ(program.ExitStatus(), 128 + SIGTERM);
   // Nothing was written beside the installed program.
   EXPECT_EQ(std::distance(fs::directory_iterator(Prefix() + "/bin"), fs::directory_iterator()), 2);
+}
+
+// A screen-saver host (MATE's) starts its saver through the link in its
+// folders with only HOME, DISPLAY and XAUTHORITY: the program still finds
+// the user's settings in ~/.config/vantora and shows the folder they name.
+TEST_F(Install, StartedByAHostWithAStrippedEnvironmentItShowsTheUsersFolder) {
+  Xvfb server;
+  if (server.Display().empty()) GTEST_SKIP() << "no X server: " << server.Error();
+  XClient client(server.Display());
+  ASSERT_TRUE(client.Connected());
+  TempFolder home("vantora-home");
+  const std::string pics = home.Path() + "/Pictures/holiday";
+  fs::create_directories(pics);
+  vantora::Bitmap green(64, 64);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) green.SetPixel(x, y, vantora::Rgb(30, 200, 40));
+  const auto bytes = vantora::EncodeJpeg(green, 95, false);
+  std::ofstream(pics + "/green.jpg", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  fs::create_directories(home.Path() + "/.config/vantora");
+  std::ofstream(home.Path() + "/.config/vantora/scr.ini")
+      << "[sys]\ndir=" << pics << "\n3=60000\n4=2\n6=100\n";
+
+  const std::uint32_t window = client.CreateWindow(0, 0, 200, 120);
+  ChildProcess program(Prefix() + "/libexec/xscreensaver/vantora", {"--root"},
+                       {{"DISPLAY", server.Display()},
+                        {"HOME", home.Path()},
+                        {"XSCREENSAVER_WINDOW", std::to_string(window)}},
+                       false);
+  // Stretched over the whole window: green, not the demo pictures.
+  const std::uint32_t kGreen = 0x1EC828;
+  EXPECT_TRUE(WaitForPixels(client, program, window, [&](const XGrab& grab) {
+    return Near(grab.At(5, 5), kGreen) && Near(grab.At(100, 60), kGreen) &&
+           Near(grab.At(194, 114), kGreen);
+  }));
+  program.Signal(SIGTERM);
+  EXPECT_EQ(program.ExitStatus(), 128 + SIGTERM);
 }
 
 }  // namespace

@@ -12,14 +12,14 @@ namespace vantora::test {
 // The uid and gid of the unprivileged user "nobody" on Debian.
 constexpr uid_t kNobody = 65534;
 
-// Runs body in a forked child and returns its exit status, or -1 when the
-// child did not exit normally.
+// Runs body in a forked child and returns its exit status, or 128 + the
+// signal's number when a signal ended it.
 inline int InChild(const std::function<int()>& body) {
   const pid_t pid = ::fork();
   if (pid == 0) ::_exit(body());
   int status = 0;
   ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 // In a child of a test run as root: becomes "nobody", so that permissions
