@@ -18,7 +18,8 @@
 
 namespace vantora {
 
-int RunHostMode(int& argc, char** argv, std::uint32_t window, const std::string& display) {
+int RunHostMode(int& argc, char** argv, std::uint32_t window, const std::string& display,
+                const std::string& statsFile) {
   // The host waits about half a second for its saver to go.
   TQuitOnSignals quitOnSignals(std::chrono::milliseconds(300));
   THostWindow host;
@@ -42,7 +43,9 @@ int RunHostMode(int& argc, char** argv, std::uint32_t window, const std::string&
   if (musicMarker.Acquire() != SingleInstance::arAcquired)
     player = std::make_unique<TSilentPlayer>();
 
+  const auto stats = OpenFrameStats(statsFile);
   THostScreen screen(vantora::ProgramFolder(), std::move(player));
+  screen.LogFrames(stats.get(), 0);
   host.OnResize = [&screen](QSize pixels) { screen.FollowSize(pixels); };
   host.OnDestroyed = [] { QCoreApplication::exit(0); };
   screen.PlaceIn(host.Window(), host.IsRoot(), host.Size());

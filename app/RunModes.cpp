@@ -151,9 +151,26 @@ TRunRequest OptionsRequestOf(const std::vector<std::string>& arguments) {
   return request;
 }
 
-}  // namespace
+// "--stats FILE" (or "--stats=FILE") may stand anywhere beside the run
+// switch: it is taken out of the line, which is then read as without it.
+// A "--stats" without a file names none.
+std::vector<std::string> WithoutStats(const std::vector<std::string>& arguments,
+                                      std::string& statsFile) {
+  std::vector<std::string> rest;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    if (arguments[i] == "--stats") {
+      if (i + 1 < arguments.size()) statsFile = arguments[++i];
+    } else if (arguments[i].rfind("--stats=", 0) == 0) {
+      statsFile = arguments[i].substr(8);
+    } else {
+      rest.push_back(arguments[i]);
+    }
+  }
+  return rest;
+}
 
-TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* screensaverWindow) {
+// The run mode and its options, "--stats" aside.
+TRunRequest RunModeOf(const std::vector<std::string>& arguments, const char* screensaverWindow) {
   TRunRequest request;
   if (arguments.empty()) {
     request.Mode = rmConfiguration;
@@ -189,6 +206,18 @@ TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* 
   request.Mode = rmHost;
   request.HostWindow = host.Window.value_or(0);
   request.HostDisplay = host.Display;
+  return request;
+}
+
+}  // namespace
+
+TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* screensaverWindow) {
+  std::string statsFile;
+  const std::vector<std::string> rest = WithoutStats(arguments, statsFile);
+  // "--stats" alone selects nothing (not the settings windows).
+  if (rest.empty() && !arguments.empty()) return {};
+  TRunRequest request = RunModeOf(rest, screensaverWindow);
+  if (request.Mode == rmShow || request.Mode == rmHost) request.StatsFile = statsFile;
   return request;
 }
 

@@ -39,6 +39,9 @@ struct TRunRequest {
   // The program's own options were misused (Problem says how): the program
   // ends with status 2 instead of doing nothing with success.
   bool BadOption = false;
+  // The show and host mode: the file that "--stats FILE" names, which logs
+  // every frame put on screen; empty for none.
+  std::string StatsFile;
 };
 
 // arguments: the command-line arguments after the program name.
@@ -55,7 +58,8 @@ struct TRunRequest {
 // kOptions in RunModes.cpp: --daemon, --wait SECONDS, --verbose) reads the
 // whole line as such options; an unknown one or a bad value is a Problem.
 // Anything else (the host's preview "/P" or password "/A" requests, "-s",
-// "") selects nothing.
+// "") selects nothing. "--stats FILE" (or "--stats=FILE"), anywhere on the
+// line, names the show's frame log.
 TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* screensaverWindow);
 
 // An X window id in decimal or with a 0x/0X prefix in hexadecimal; nothing

@@ -1,5 +1,7 @@
 #include "app/Windows.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QFont>
 #include <QString>
@@ -11,7 +13,7 @@
 #include "config/Unit4.h"
 #include "config/Unit5.h"
 #include "platform/Translations.h"
-#include "screens/Unit1.h"
+#include "screens/ScreenShows.h"
 #include "screens/Unit6.h"
 
 namespace vantora {
@@ -46,13 +48,24 @@ void PrepareApplication(QApplication& app) {
 
 }  // namespace
 
-void RunShowMode(int& argc, char** argv) {
+std::unique_ptr<TFrameStats> OpenFrameStats(const std::string& statsFile) {
+  if (statsFile.empty()) return nullptr;
+  auto stats = std::make_unique<TFrameStats>(statsFile);
+  if (stats->IsOpen()) return stats;
+  std::fprintf(stderr, "vantora: no frame log: %s\n", stats->Error().c_str());
+  return nullptr;
+}
+
+void RunShowMode(int& argc, char** argv, const std::string& statsFile) {
   TQuitOnSignals quitOnSignals;
+  const auto stats = OpenFrameStats(statsFile);
   QApplication app(argc, argv);
   quitOnSignals.Listen();
   PrepareApplication(app);
-  auto form1 = std::make_unique<TForm1>();
-  form1->show();
+  // A show window on every screen; any of them closing ends the show.
+  TScreenShows shows;
+  shows.LogFrames(stats.get());
+  shows.Show();
   app.exec();
 }
 

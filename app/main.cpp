@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const TRunRequest request = RunRequestOf(arguments, std::getenv("XSCREENSAVER_WINDOW"));
   if (request.Mode == rmHost) {
-    const int status = RunHostMode(argc, argv, request.HostWindow, request.HostDisplay);
+    const int status = RunHostMode(argc, argv, request.HostWindow, request.HostDisplay,
+                                    request.StatsFile);
     TQuitOnSignals::EndBySignalReceived();
     return status;
   }
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
                  guard.Error().c_str());
 
   switch (request.Mode) {
-    case rmShow: RunShowMode(argc, argv); break;
+    case rmShow: RunShowMode(argc, argv, request.StatsFile); break;
     case rmConfiguration: RunConfigurationMode(argc, argv); break;
     case rmHost:
     case rmDaemon:

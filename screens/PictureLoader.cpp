@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include <QMetaObject>
+
+#include "raster/Draw.h"
+#include "transition/TransitionView.h"
 #include <QPointer>
 
 #include <sys/resource.h>
@@ -13,8 +16,9 @@ namespace vantora {
 
 namespace {
 
-// Jobs kept for sharing: the picture being shown next and one fetched ahead,
-// with room for one that a quick change of settings left behind.
+// Jobs kept for sharing, per window that requests: the picture being shown
+// next and one fetched ahead, with room for one that a quick change of
+// settings left behind.
 constexpr std::size_t kRecentJobs = 3;
 
 // How much nicer the decoder is than the thread that started it. A picture
@@ -32,6 +36,41 @@ void LowerDecoderPriority() {
   lowered = true;
   const auto tid = id_t(syscall(SYS_gettid));
   setpriority(PRIO_PROCESS, tid, std::min(19, getpriority(PRIO_PROCESS, tid) + kDecoderNicer));
+}
+
+// The picture at the size the fitting gives it on the screen, sampled as
+// the fitting samples (rows and columns that do not fit are dropped). A
+// picture the fitting enlarges stays as it is.
+void ScaleToScreen(TDecodeJob& job) {
+  const Bitmap& picture = job.Picture.AsBitmap();
+  const TRect own = picture.BoundsRect();
+  const TRect screen{0, 0, job.Screen.width(), job.Screen.height()};
+  const TRect target = job.Proportional ? FitRect(own, screen) : screen;
+  if (target.IsEmpty() ||
+      std::int64_t(target.Width()) * target.Height() >= std::int64_t(own.Width()) * own.Height())
+    return;
+  Bitmap scaled(target.Width(), target.Height());
+  StretchCopy(scaled, scaled.BoundsRect(), picture, own);
+  job.Picture.Assign(std::move(scaled));
+}
+
+// At its own size a picture larger than the screen is centred on it and
+// cut by its edges: only the part the screen shows is kept (where the
+// control centres it, with the same rounding), so the control never holds
+// and copies camera-sized bitmaps of which a screen shows a third.
+void CropToScreen(TDecodeJob& job) {
+  const Bitmap& picture = job.Picture.AsBitmap();
+  const int w = picture.Width(), h = picture.Height();
+  const int sw = job.Screen.width(), sh = job.Screen.height();
+  if (sw <= 0 || sh <= 0 || (w <= sw && h <= sh)) return;
+  // The control's offset of a centred picture: (client - picture) div 2,
+  // truncated toward zero.
+  const int left = w > sw ? -((sw - w) / 2) : 0;
+  const int top = h > sh ? -((sh - h) / 2) : 0;
+  const TRect part{left, top, left + std::min(w, sw), top + std::min(h, sh)};
+  Bitmap cropped(part.Width(), part.Height());
+  StretchCopy(cropped, cropped.BoundsRect(), picture, part);
+  job.Picture.Assign(std::move(cropped));
 }
 
 }  // namespace
@@ -58,6 +97,10 @@ void TPictureLoader::Decode(TDecodeJob& job, const std::atomic<bool>* cancel) {
     TDecodeLimits limits;
     limits.Cancel = cancel;
     job.Picture.LoadFromFile(job.Path.toStdString(), wanted, limits);
+    if (wanted)
+      ScaleToScreen(job);
+    else
+      CropToScreen(job);
   } catch (const std::exception& e) {
     job.Error = e.what();
     if (job.Error.empty()) job.Error = "cannot decode " + job.Path.toStdString();
@@ -67,15 +110,18 @@ void TPictureLoader::Decode(TDecodeJob& job, const std::atomic<bool>* cancel) {
 }
 
 std::shared_ptr<TDecodeJob> TPictureLoader::Request(const QString& path, QSize screen,
-                                                    bool shrinks) {
+                                                    bool shrinks, bool proportional) {
   for (const auto& job : FRecent)
-    if (job->Path == path && job->Screen == screen && job->Shrinks == shrinks) return job;
+    if (job->Path == path && job->Screen == screen && job->Shrinks == shrinks &&
+        job->Proportional == proportional)
+      return job;
   auto job = std::make_shared<TDecodeJob>();
   job->Path = path;
   job->Screen = screen;
   job->Shrinks = shrinks;
+  job->Proportional = proportional;
   FRecent.push_back(job);
-  while (FRecent.size() > kRecentJobs) FRecent.pop_front();
+  while (FRecent.size() > kRecentJobs * std::size_t(std::max(FWindows, 1))) FRecent.pop_front();
   ++FUnfinished;
   FWorker.start([this, job] { Run(job); });
   return job;
@@ -92,6 +138,7 @@ void TPictureLoader::Run(const std::shared_ptr<TDecodeJob>& job) {
     return;
   }
   LowerDecoderPriority();  // only this pool's threads run here
+  ++FDecodes;
   Decode(*job, &FCancel);
   QPointer<QObject> context(FContext);
   QMetaObject::invokeMethod(

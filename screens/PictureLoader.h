@@ -7,8 +7,13 @@
 // A request names a file and the size of the screen it will fill. When the
 // fitting shrinks pictures anyway (fit or stretch), a JPEG larger than the
 // screen is decoded through libjpeg's DCT scaling at the smallest scale that
-// still covers the screen; the fitting then scales it as before. Requests
-// for a file already requested (a picture fetched ahead) share one decode.
+// still covers the screen, and then scaled down to the size the fitting
+// gives it on that screen, with the fitting's own sampling: the picture
+// shown is the same, while the control's bitmaps, each transition's copies
+// and every frame's paint deal with screen-sized pictures, not camera-sized
+// ones. At its own size, a picture larger than the screen keeps only the
+// part the screen shows. Requests for a file already requested (a picture fetched ahead, or
+// the same picture on another screen of the same size) share one decode.
 
 #include <atomic>
 #include <deque>
@@ -29,6 +34,7 @@ struct TDecodeJob {
   QString Path;
   QSize Screen;  // the area the picture will fill
   bool Shrinks = false;  // the fitting scales it down to the screen
+  bool Proportional = true;  // fit (keeps the proportions) rather than stretch
   // Written by the worker before Done is set, read after.
   vantora::Picture Picture;
   std::string Error;  // empty when the decode succeeded
@@ -46,7 +52,8 @@ class TPictureLoader {
 
   // The job for path, shared with an earlier request of the same file and
   // size, or queued now.
-  std::shared_ptr<TDecodeJob> Request(const QString& path, QSize screen, bool shrinks);
+  std::shared_ptr<TDecodeJob> Request(const QString& path, QSize screen, bool shrinks,
+                                      bool proportional = true);
   // Forgets one job (its picture is being taken), or every job; decodes
   // under way finish unseen.
   void Forget(const std::shared_ptr<TDecodeJob>& job);
@@ -54,8 +61,14 @@ class TPictureLoader {
 
   std::function<void()> OnDone;
 
+  // How many windows request pictures through this loader (the show
+  // windows of several screens share one), so each keeps its jobs shared.
+  void SetWindows(int windows) { FWindows = windows; }
+
   // Jobs queued or being decoded, including ones nobody waits for.
   int Unfinished() const { return FUnfinished.load(); }
+  // Decodes begun so far (requests that shared one count once).
+  int Decodes() const { return FDecodes.load(); }
 
   // Decodes one job's file (also used by the worker); a decode under way
   // gives up once cancel is set.
@@ -65,8 +78,10 @@ class TPictureLoader {
   void Run(const std::shared_ptr<TDecodeJob>& job);
 
   QObject* FContext;
+  int FWindows = 1;
   std::deque<std::shared_ptr<TDecodeJob>> FRecent;  // window thread only
   std::atomic<int> FUnfinished{0};
+  std::atomic<int> FDecodes{0};
   std::atomic<bool> FCancel{false};  // set when the loader goes
   // One worker, so pictures are decoded in the order they were asked for.
   QThreadPool FWorker;

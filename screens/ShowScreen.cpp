@@ -39,7 +39,10 @@ TShowScreen::TShowScreen(const TShowOptions& options, std::string programFolder,
       FProgramFolder(std::move(programFolder)),
       FMask(options.Mask),
       FOwnsScreen(options.OwnsScreen),
-      FLoader(this) {
+      FPictureOffset(options.PictureOffset),
+      FHome(options.Screen),
+      FLoader(options.Loader),
+      FSharesLoader(options.OneOfSeveral()) {
   setWindowTitle(QStringLiteral("Vantora"));
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
@@ -65,15 +68,45 @@ TShowScreen::TShowScreen(const TShowOptions& options, std::string programFolder,
   Timer1.OnTimer = [this] { RunHandler([this] { Timer1Timer(); }); };
   Timer2.OnTimer = [this] { RunHandler([this] { Timer2Timer(); }); };
   Guard.OnTrip = [this] { GuardTripped(); };
-  if (FOwnsScreen) {
+  if (FOwnsScreen && !options.OneOfSeveral()) {
     FCovers = std::make_unique<TScreenCovers>(this, FlagsOf(options));
     FCovers->OnMouse = [this] { TransitionView1MouseMove(); };
   }
-  FLoader.OnDone = [this] { PumpShows(); };
+  if (!FLoader) {
+    FLoader = std::make_shared<TPictureLoader>(this);
+    FLoader->OnDone = [this] { PumpShows(); };
+  }
+  if (FHome) {
+    setScreen(FHome);
+    // Only the first of several windows takes the focus when they open.
+    if (options.PictureOffset > 0) setAttribute(Qt::WA_ShowWithoutActivating);
+  }
 
   // Without a window manager a full-screen state does not resize the
   // window, so it takes the screen's size from the start.
-  if (QScreen* s = screen(); s && FOwnsScreen) setGeometry(s->geometry());
+  if (QScreen* s = HomeScreen(); s && FOwnsScreen) setGeometry(s->geometry());
+}
+
+void TShowScreen::LogFrames(TFrameStats* stats, int index) {
+  if (stats == nullptr) {
+    TransitionView1->OnProgress = nullptr;
+    return;
+  }
+  // OnProgress follows each frame on screen (on the transition's worker).
+  TTransitionView* view = TransitionView1;
+  TransitionView1->OnProgress = [stats, index, view](QObject*) {
+    stats->Frame(index, view->Style());
+  };
+}
+
+QScreen* TShowScreen::HomeScreen() const { return FHome ? FHome.data() : screen(); }
+
+void TShowScreen::MoveToScreen(QScreen* s) {
+  if (s == nullptr || !FSharesLoader) return;
+  const bool moved = s != FHome;
+  FHome = s;
+  if (moved) setScreen(s);
+  if (isVisible() && FOwnsScreen) CoverScreen();
 }
 
 TShowScreen::~TShowScreen() {
@@ -92,7 +125,7 @@ QSize TShowScreen::ScreenSize() const {
   QSize logical = TransitionView1->size();
   if (!FOwnsScreen)
     logical = size();  // the pictures fill the host's window
-  else if (QScreen* s = screen())
+  else if (QScreen* s = HomeScreen())
     logical = s->size();
   return DevicePixels(logical, devicePixelRatioF());
 }
@@ -111,7 +144,8 @@ void TShowScreen::FormActivate() {
   PicIndex = 0;
   EffectNo = 0;
   FShows.clear();
-  FLoader.Clear();
+  // A shared loader also holds the other screens' pictures.
+  if (!FSharesLoader) FLoader->Clear();
   FFailedInARow = 0;
   // A fresh settings-file object.
   FIni = std::make_unique<TIniFile>(SettingsFileFor(FProgramFolder));
@@ -127,6 +161,8 @@ void TShowScreen::FormActivate() {
   // The picture list, taken once per activation.
   Memo1 = ListFiles(FileListBox1, FMask);
   PicCount = int(Memo1.size());
+  // With several screens, neighbours do not show the same picture at once.
+  if (PicCount > 0) PicIndex = FPictureOffset % PicCount;
   // Display interval, direction and step. The control's step is 16 bits
   // wide; it clamps what arrives.
   Timer2.SetInterval(ReadSetting(*FIni, settings::DisplayInterval));
@@ -165,7 +201,7 @@ void TShowScreen::FormActivate() {
 }
 
 void TShowScreen::CoverScreen() {
-  if (QScreen* s = screen()) setGeometry(s->geometry());
+  if (QScreen* s = HomeScreen()) setGeometry(s->geometry());
   setWindowState(windowState() | Qt::WindowFullScreen);
 }
 
@@ -209,7 +245,8 @@ void TShowScreen::ShowAPicture() {
   // folder itself and so no file.
   const QString path = PicturePath(Memo1.value(PicIndex));
   std::shared_ptr<TDecodeJob> job;
-  if (FileExists(path)) job = FLoader.Request(path, ScreenSize(), FittingShrinks());
+  if (FileExists(path)) job = FLoader->Request(path, ScreenSize(), FittingShrinks(),
+                                                TransitionView1->StretchFine());
   FShows.push_back({job, FClearDue});
   FClearDue = false;
   PicIndex = PicIndex + 1;
@@ -220,6 +257,7 @@ void TShowScreen::ShowAPicture() {
 void TShowScreen::PumpShows() {
   while (!FShows.empty()) {
     if (FShows.front().Job && !FShows.front().Job->Done) return;  // its OnDone comes back here
+    if (MayStart && !MayStart()) return;  // PicturesDecoded comes back here
     std::shared_ptr<TDecodeJob> job = std::move(FShows.front().Job);
     const bool clear = FShows.front().Clear;
     FShows.pop_front();
@@ -244,7 +282,7 @@ bool TShowScreen::StartTransition(std::shared_ptr<TDecodeJob> job, bool clear) {
   // between: the transition still starts from what the screen shows.
   if (clear) TransitionView1->Clear();
   if (job) {
-    FLoader.Forget(job);
+    FLoader->Forget(job);
     if (job.use_count() == 1)
       TransitionView1->SetPicture(std::move(job->Picture));
     else
@@ -262,7 +300,8 @@ void TShowScreen::FetchAhead() {
   if (!FListOrder || PicCount == 0 || !FShows.empty()) return;
   const int next = PicIndex < PicCount ? PicIndex : 0;
   const QString path = PicturePath(Memo1.value(next));
-  if (FileExists(path)) FLoader.Request(path, ScreenSize(), FittingShrinks());
+  if (FileExists(path)) FLoader->Request(path, ScreenSize(), FittingShrinks(),
+                                                TransitionView1->StretchFine());
 }
 
 void TShowScreen::Timer2Timer() {
@@ -276,10 +315,15 @@ void TShowScreen::StopPictures() {
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
   FShows.clear();
-  FLoader.Clear();
+  FLoader->Clear();
 }
 
-void TShowScreen::TransitionView1MouseMove() { Guard.MouseEvent(); }
+void TShowScreen::TransitionView1MouseMove() {
+  if (OnMouseActivity)
+    OnMouseActivity();
+  else
+    Guard.MouseEvent();
+}
 
 void TShowScreen::FormClose() {
   if (FCursorHidden) {
@@ -308,8 +352,12 @@ bool TShowScreen::event(QEvent* e) {
   } else if (e->type() == QEvent::WindowDeactivate) {
     // Coming back from another of our windows is a new activation; coming
     // back from a message box (an error report) or another program is not.
+    // The show windows of several screens pass the focus between them
+    // (the pointer moves to another screen): the show goes on.
     QWidget* now = QApplication::activeWindow();
-    FReactivates = now != this && IsProgramWindow(now);
+    const auto* sibling = dynamic_cast<const TShowScreen*>(now);
+    const bool oneShow = sibling && sibling->FLoader == FLoader;
+    FReactivates = now != this && IsProgramWindow(now) && !oneShow;
     FAbsorbActivate = false;
   }
   return QWidget::event(e);
@@ -319,10 +367,12 @@ void TShowScreen::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   FShowActivationDue = true;
   FReactivates = false;
-  if (FOwnsScreen) {
+  if (FOwnsScreen && !testAttribute(Qt::WA_ShowWithoutActivating)) {
     raise();
     activateWindow();
     setFocus(Qt::ActiveWindowFocusReason);
+  } else if (FOwnsScreen) {
+    raise();
   }
   QMetaObject::invokeMethod(
       this,
@@ -345,6 +395,7 @@ void TShowScreen::hideEvent(QHideEvent* e) {
 void TShowScreen::closeEvent(QCloseEvent* e) {
   RunHandler([this] { FormClose(); });
   e->accept();
+  if (OnClosed) OnClosed();
 }
 
 void TShowScreen::keyPressEvent(QKeyEvent* e) {

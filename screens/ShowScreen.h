@@ -21,15 +21,19 @@
 // two, so the transition still grows out of the previous picture.
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include <QPointer>
+#include <QScreen>
 #include <QStringList>
 #include <QWidget>
 
 #include "platform/MediaPlayer.h"
 #include "platform/Timer.h"
 #include "screens/ExitGuard.h"
+#include "screens/FrameStats.h"
 #include "screens/Music.h"
 #include "screens/PictureLoader.h"
 #include "screens/ScreenCovers.h"
@@ -48,6 +52,15 @@ struct TShowOptions {
   // goes full screen. False for a show inside a window another program owns
   // (the screen-saver host), which keeps all of that to itself.
   bool OwnsScreen = true;
+  // One of several show windows, one per screen (TScreenShows): it covers
+  // Screen and no other, starts PictureOffset pictures further along the
+  // list, and decodes through the Loader all of them share. Otherwise the
+  // window takes the screen it opens on, covers the others in black and
+  // decodes on its own.
+  QPointer<QScreen> Screen;
+  int PictureOffset = 0;
+  std::shared_ptr<TPictureLoader> Loader;
+  bool OneOfSeveral() const { return Loader != nullptr; }
 };
 
 class TShowScreen : public QWidget {
@@ -65,6 +78,31 @@ class TShowScreen : public QWidget {
   void Timer1Timer();
   void Timer2Timer();
   void TransitionView1MouseMove();
+
+  // Runs after the window closed (the windows of other screens close too).
+  std::function<void()> OnClosed;
+  // Mouse activity for the exit guard; the windows of several screens feed
+  // one guard, so movement that goes from one screen to the next counts.
+  std::function<void()> OnMouseActivity;
+  // The shared loader has a decoded picture: the window takes it if it is
+  // the one it waits for.
+  void PicturesDecoded() { PumpShows(); }
+  // When set, a decoded picture's transition starts only once this allows
+  // it; the windows of several screens start theirs together, so their
+  // display times run side by side. PicturesDecoded lets it try again.
+  std::function<bool()> MayStart;
+  // A picture asked for by a tick is decoded (or has no file): its
+  // transition is due to start.
+  bool ReadyToStart() const {
+    return !FShows.empty() && (!FShows.front().Job || FShows.front().Job->Done);
+  }
+  // Logs every transition frame shown to stats (null: none) as screen
+  // index; stats outlives the window.
+  void LogFrames(TFrameStats* stats, int index);
+  // The screen this window covers, and a new one for it (a window of
+  // several screens only).
+  QScreen* HomeScreen() const;
+  void MoveToScreen(QScreen* s);
 
   // Components and state, named as in the window's layout.
   TTransitionView* TransitionView1;
@@ -87,7 +125,7 @@ class TShowScreen : public QWidget {
   // Decodes waiting for their turn (tests wait for this to drop to 0).
   int PendingShows() const { return int(FShows.size()); }
   // Pictures queued or being decoded, also those decoded ahead.
-  int UnfinishedDecodes() const { return FLoader.Unfinished(); }
+  int UnfinishedDecodes() const { return FLoader->Unfinished(); }
 
  protected:
   // A mouse event met an open guard.
@@ -119,9 +157,12 @@ class TShowScreen : public QWidget {
   std::string FProgramFolder;
   QString FMask;
   bool FOwnsScreen;
+  int FPictureOffset;
+  QPointer<QScreen> FHome;  // the screen covered, with several (else screen())
   std::unique_ptr<TScreenCovers> FCovers;  // the other monitors (owning the screen only)
   std::unique_ptr<TIniFile> FIni;
-  TPictureLoader FLoader;
+  std::shared_ptr<TPictureLoader> FLoader;  // own, or shared by the windows of several screens
+  bool FSharesLoader;
   // A picture asked for by a tick: its decode (null = no file to load) and
   // whether the tick asked for the control to be cleared first.
   struct TPendingShow {

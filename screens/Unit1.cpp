@@ -9,8 +9,13 @@ namespace vantora {
 
 namespace {
 
-TShowOptions ShowOptions() {
+TShowOptions ShowOptions(const TScreenPlace* place) {
   TShowOptions options;
+  if (place) {
+    options.Screen = place->Screen;
+    options.PictureOffset = place->Index;
+    options.Loader = place->Loader;
+  }
   options.Mask = kShowMask;
   options.ClosingInterval = 800;
   options.InitialStep = 4;  // the control's own default
@@ -21,8 +26,10 @@ TShowOptions ShowOptions() {
 
 }  // namespace
 
-TForm1::TForm1(std::string programFolder, std::unique_ptr<TMediaPlayerBase> player)
-    : TShowScreen(ShowOptions(), std::move(programFolder), std::move(player)), AppMessage(this) {}
+TForm1::TForm1(std::string programFolder, std::unique_ptr<TMediaPlayerBase> player,
+               const TScreenPlace* place)
+    : TShowScreen(ShowOptions(place), std::move(programFolder), std::move(player)),
+      AppMessage(this) {}
 
 void TForm1::FormClose() {
   TShowScreen::FormClose();

@@ -9,10 +9,22 @@
 
 namespace vantora {
 
+// Where one of the show windows of several screens stands: its screen, its
+// place among them (screen k starts k pictures further along) and the
+// decoder all of them share.
+struct TScreenPlace {
+  QScreen* Screen = nullptr;
+  int Index = 0;
+  std::shared_ptr<TPictureLoader> Loader;
+};
+
 class TForm1 : public TShowScreen {
  public:
+  // place: one of several windows (TScreenShows); null for the only show
+  // window, which covers the other monitors in black.
   explicit TForm1(std::string programFolder = vantora::ProgramFolder(),
-                  std::unique_ptr<TMediaPlayerBase> player = nullptr);
+                  std::unique_ptr<TMediaPlayerBase> player = nullptr,
+                  const TScreenPlace* place = nullptr);
 
   TAppMessage AppMessage;
 

@@ -206,3 +206,26 @@ TEST(RunModes, DaemonOptions) {
     EXPECT_EQ(request.BadOption, c.Problem) << Shown(c.Arguments);
   }
 }
+
+TEST(RunModes, StatsNamesTheFrameLogOfTheShowAndOfHostMode) {
+  struct Case {
+    std::vector<std::string> Arguments;
+    TRunMode Mode;
+    std::string Stats;
+  };
+  const Case cases[] = {
+      {{"/S", "--stats", "/tmp/frames.txt"}, rmShow, "/tmp/frames.txt"},
+      {{"/s", "--stats=f"}, rmShow, "f"},
+      {{"--stats", "f", "--root"}, rmHost, "f"},
+      {{"--root", "--stats=f"}, rmHost, "f"},
+      {{"/S", "--stats"}, rmShow, ""},  // no file named: no log
+      {{"/S"}, rmShow, ""},
+      {{"/C", "--stats", "f"}, rmConfiguration, ""},  // only a show logs frames
+      {{"--stats", "f"}, rmNone, ""},
+  };
+  for (const Case& c : cases) {
+    const TRunRequest request = RunRequestOf(c.Arguments, nullptr);
+    EXPECT_EQ(request.Mode, c.Mode) << Shown(c.Arguments);
+    EXPECT_EQ(request.StatsFile, c.Stats) << Shown(c.Arguments);
+  }
+}

@@ -44,7 +44,8 @@ TEST_F(HostScreen, RunsTheShowButLeavesScreenCursorAndInputToTheHost) {
 }
 
 TEST_F(HostScreen, DecodesLargePicturesForTheHostsWindowNotTheScreen) {
-  // 4 times the window and a little more: a quarter still covers it.
+  // 4 times the window and a little more: decoded at a quarter, which
+  // still covers the window, and fitted to the window's height.
   WritePicture(Pics("big.jpg"), 4 * 320 + 40, 4 * 240 + 40);
   FIni->WriteInteger("sys", "4", 1);
   THostScreen& form = Make<THostScreen>();
@@ -52,7 +53,8 @@ TEST_F(HostScreen, DecodesLargePicturesForTheHostsWindowNotTheScreen) {
   form.FormActivate();
   Cycle(form, 1);
   ASSERT_EQ(FStarted.size(), 1u);
-  EXPECT_EQ(FStarted[0].Width, (4 * 320 + 40) / 4);
+  EXPECT_EQ(FStarted[0].Width, MulDiv(4 * 320 + 40, 240, 4 * 240 + 40));
+  EXPECT_EQ(form.TransitionView1->Picture().Height(), 240);
 }
 
 }  // namespace

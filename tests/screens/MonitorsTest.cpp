@@ -1,7 +1,7 @@
-// The show and the preview with two monitors: the pictures on the primary
-// one, a black cover over the other, all closed together. The offscreen
-// platform is given two screens by its configuration file, which main
-// writes before the application starts.
+// The show and the preview with two monitors: the show puts a window with
+// pictures on each, the preview covers the other in black; all close
+// together. The offscreen platform is given two screens by its
+// configuration file, which main writes before the application starts.
 
 #include <QFile>
 #include <QKeyEvent>
@@ -9,7 +9,10 @@
 #include <QScreen>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 #include "screens/HostScreen.h"
+#include "screens/ScreenShows.h"
 #include "tests/screens/ShowFixture.h"
 
 using namespace vantora;
@@ -18,59 +21,157 @@ using namespace vantora::test;
 namespace {
 
 const QRect kPrimary(0, 0, 800, 600);
-const QRect kSecond(800, 0, 640, 480);
-
-class Monitors : public ShowFixture {};
+const QRect kSecond(800, 0, 800, 600);
 
 QWidget* OnlyCover(const TShowScreen& form) {
   const auto covers = form.Covers()->Covers();
   return covers.size() == 1 ? covers.front() : nullptr;
 }
 
-TEST_F(Monitors, TheShowCoversTheOtherMonitorInBlackAndAKeyThereClosesBoth) {
-  ASSERT_EQ(QGuiApplication::screens().size(), 2);
-  TForm1& form = Make();
-  form.show();
-  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled(); }));
-  EXPECT_EQ(form.screen()->geometry(), kPrimary);
-  QWidget* cover = OnlyCover(form);
-  ASSERT_NE(cover, nullptr);
-  EXPECT_TRUE(cover->isVisible());
-  EXPECT_EQ(cover->geometry(), kSecond);
-  EXPECT_EQ(cover->palette().color(QPalette::Window), QColor(Qt::black));
-  EXPECT_TRUE(cover->windowFlags() & Qt::WindowStaysOnTopHint);
-  EXPECT_TRUE(cover->windowFlags() & Qt::WindowDoesNotAcceptFocus);
-  EXPECT_EQ(form.Covers()->Covers().size(), 1u);
+class Monitors : public ShowFixture {
+ protected:
+  void TearDown() override {
+    if (FShows) FShows->Close();
+    FShows.reset();
+    ShowFixture::TearDown();
+  }
+  // The show of /S, a window per screen, its transitions caller-driven.
+  std::vector<TForm1*> ShowOnEveryScreen() {
+    FShows = std::make_unique<TScreenShows>(FFolder, [this] {
+      auto player = std::make_unique<StubPlayer>();
+      FPlayer = player.get();
+      return player;
+    });
+    FShows->Show();
+    const auto windows = FShows->Windows();
+    for (TForm1* w : windows) w->TransitionView1->SetManual(true);
+    EXPECT_TRUE(test::WaitFor([&] {
+      return std::all_of(windows.begin(), windows.end(),
+                         [](TForm1* w) { return w->Timer1.Enabled(); });
+    }));
+    return windows;
+  }
+  static void PictureTicks(const std::vector<TForm1*>& windows) {
+    for (TForm1* w : windows) w->Timer1.Tick();
+    ASSERT_TRUE(test::WaitFor([&] {
+      return std::all_of(windows.begin(), windows.end(),
+                         [](TForm1* w) { return w->PendingShows() == 0; });
+    }));
+  }
+  static void MoveOver(QWidget* w) {
+    QMouseEvent event(QEvent::MouseMove, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w->childAt(5, 5) ? w->childAt(5, 5) : w, &event);
+  }
+  std::unique_ptr<TScreenShows> FShows;
+};
 
-  QPointer<QWidget> gone(cover);
+TEST_F(Monitors, EveryScreenShowsItsOwnPicturesAndAKeyOnAnyEndsThemAll) {
+  ASSERT_EQ(QGuiApplication::screens().size(), 2);
+  for (auto [name, width] : {std::pair{"a.jpg", 30}, {"b.jpg", 40}, {"c.jpg", 50}})
+    WritePicture(Pics(name), width);
+  FIni->WriteString("sys", "2", "0");  // random effects, drawn per screen
+  const auto windows = ShowOnEveryScreen();
+  ASSERT_EQ(windows.size(), 2u);
+  EXPECT_EQ(windows[0]->geometry(), kPrimary);
+  EXPECT_EQ(windows[1]->geometry(), kSecond);
+  for (TForm1* w : windows) {
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(w->Covers(), nullptr);  // no black covers: pictures everywhere
+  }
+  EXPECT_EQ(CursorCounter(), -2);  // hidden by each window, shown by each on closing
+
+  // The second screen starts one picture further along, and both move on.
+  for (int round = 0; round < 3; ++round) {
+    PictureTicks(windows);
+    EXPECT_EQ(windows[0]->TransitionView1->Picture().Width(), 30 + 10 * round) << round;
+    EXPECT_EQ(windows[1]->TransitionView1->Picture().Width(), 30 + 10 * ((round + 1) % 3))
+        << round;
+    for (TForm1* w : windows) {
+      ASSERT_TRUE(w->Timer2.Enabled()) << round;
+      w->TransitionView1->Stop();
+      w->Timer2.Tick();
+    }
+  }
+
+  // One music playlist: only the first window's player is ours.
+  EXPECT_NE(FPlayer, nullptr);
+  EXPECT_EQ(windows[0]->MediaPlayer1.get(), FPlayer);
+  EXPECT_NE(dynamic_cast<TSilentPlayer*>(windows[1]->MediaPlayer1.get()), nullptr);
+
   QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
-  QCoreApplication::sendEvent(cover, &key);
-  EXPECT_FALSE(form.isVisible());
-  EXPECT_TRUE(form.Covers()->Covers().empty());
-  ASSERT_TRUE(test::WaitFor([&] { return gone.isNull(); }));
+  QCoreApplication::sendEvent(windows[1], &key);
+  for (TForm1* w : windows) EXPECT_FALSE(w->isVisible());
   EXPECT_EQ(CursorCounter(), 0);
 }
 
-TEST_F(Monitors, MouseActivityOverTheCoverCountsForTheShowsGuard) {
-  TForm1& form = Make();
-  form.show();
-  ASSERT_TRUE(test::WaitFor([&] { return OnlyCover(form) != nullptr; }));
-  QWidget* cover = OnlyCover(form);
-  auto move = [&] {
-    QMouseEvent event(QEvent::MouseMove, QPointF(5, 5), QPointF(805, 5), Qt::NoButton, Qt::NoButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(cover, &event);
-  };
-  move();
-  EXPECT_TRUE(form.Guard.Timer3.Enabled());
-  EXPECT_FALSE(form.AppMessage.Installed());
-  form.Guard.Timer3.Tick();  // the guard opens
-  move();
-  EXPECT_TRUE(form.AppMessage.Installed());
+TEST_F(Monitors, TheScreensStartTheirTransitionsTogether) {
+  WritePicture(Pics("a.jpg"), 30);
+  WritePicture(Pics("b.jpg"), 40);
+  const auto windows = ShowOnEveryScreen();
+  ASSERT_EQ(windows.size(), 2u);
+  windows[0]->Timer1.Tick();
+  ASSERT_TRUE(test::WaitFor([&] { return windows[0]->ReadyToStart(); }));
+  RunEventsFor(20);
+  // Decoded, but held for the other screen's picture.
+  EXPECT_EQ(windows[0]->PendingShows(), 1);
+  EXPECT_FALSE(windows[0]->Timer2.Enabled());
+  EXPECT_TRUE(windows[0]->TransitionView1->Picture().Empty());
+  windows[1]->Timer1.Tick();
+  ASSERT_TRUE(test::WaitFor([&] {
+    return windows[0]->PendingShows() == 0 && windows[1]->PendingShows() == 0;
+  }));
+  for (TForm1* w : windows) {
+    EXPECT_EQ(w->PendingShows(), 0);
+    EXPECT_TRUE(w->Timer2.Enabled());
+    EXPECT_TRUE(w->TransitionView1->Busy());
+  }
+  // A screen whose picture does not come holds the others a second at most.
+  for (TForm1* w : windows) {
+    w->TransitionView1->Stop();
+    w->Timer2.Tick();
+  }
+  windows[0]->Timer1.Tick();
+  ASSERT_TRUE(test::WaitFor([&] { return windows[0]->PendingShows() == 0; }));
+  EXPECT_TRUE(windows[0]->Timer2.Enabled());
+  EXPECT_TRUE(windows[1]->Timer1.Enabled());
+}
+
+TEST_F(Monitors, MouseActivityOverAnyScreenFeedsOneGuardThatEndsEveryWindow) {
+  WritePicture(Pics("a.jpg"), 30);
+  const auto windows = ShowOnEveryScreen();
+  ASSERT_EQ(windows.size(), 2u);
+  MoveOver(windows[1]);
+  EXPECT_TRUE(windows[0]->Guard.Timer3.Enabled());  // the first window's guard arms
+  EXPECT_FALSE(windows[1]->Guard.Timer3.Enabled());
+  windows[0]->Guard.Timer3.Tick();  // it opens
+  MoveOver(windows[0]);  // the movement goes on over the other screen
+  EXPECT_TRUE(windows[0]->AppMessage.Installed());
   RunEventsFor(10);
-  move();  // the next move anywhere closes the show, and the cover with it
-  ASSERT_TRUE(test::WaitFor([&] { return !form.isVisible(); }));
-  EXPECT_TRUE(form.Covers()->Covers().empty());
+  MoveOver(windows[1]);
+  ASSERT_TRUE(test::WaitFor([&] { return !windows[0]->isVisible() && !windows[1]->isVisible(); }));
+}
+
+TEST_F(Monitors, APictureTwoScreensNeedAtTheSameSizeIsDecodedOnce) {
+  WritePicture(Pics("only.jpg"), 30);
+  const auto windows = ShowOnEveryScreen();
+  ASSERT_EQ(windows.size(), 2u);
+  // Both screens want the one picture first; it is decoded once.
+  ASSERT_TRUE(test::WaitFor([&] { return FShows->Loader().Unfinished() == 0; }));
+  EXPECT_EQ(FShows->Loader().Decodes(), 1);
+  PictureTicks(windows);
+  for (TForm1* w : windows) EXPECT_EQ(w->TransitionView1->Picture().Width(), 30);
+}
+
+TEST_F(Monitors, ClosingEndsEveryWindowAndGivesTheCursorBack) {
+  WritePicture(Pics("a.jpg"), 30);
+  const auto windows = ShowOnEveryScreen();
+  ASSERT_EQ(windows.size(), 2u);
+  windows[0]->close();  // as SIGTERM's end or a host's request would
+  for (TForm1* w : windows) EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(CursorCounter(), 0);
 }
 
 TEST_F(Monitors, ThePreviewCoversTheOtherMonitorEachTimeItOpens) {

@@ -29,18 +29,63 @@ TEST(PictureLoader, APhotoStoredOnItsSideIsScaledForItsUprightSize) {
       dir.Write("side.jpg", WithSegment(EncodeJpeg(Bitmap(400, 300), 90, false), ExifSegment(6))));
   struct Case {
     bool Shrinks;
+    QSize Screen;
     int ExpectedWidth, ExpectedHeight;
   };
-  for (const Case& c : {Case{true, 150, 200}, Case{false, 300, 400}}) {
+  for (const Case& c : {Case{true, {150, 200}, 150, 200}, Case{false, {1000, 1000}, 300, 400}}) {
     SCOPED_TRACE(c.Shrinks ? "fitting shrinks" : "own size");
     TDecodeJob job;
     job.Path = path;
-    job.Screen = QSize(150, 200);
+    job.Screen = c.Screen;
     job.Shrinks = c.Shrinks;
     TPictureLoader::Decode(job);
     ASSERT_EQ(job.Error, "");
     EXPECT_EQ(job.Picture.Width(), c.ExpectedWidth);
     EXPECT_EQ(job.Picture.Height(), c.ExpectedHeight);
+  }
+}
+
+// The picture is decoded as the screen will show it. At its own size a
+// picture larger than the screen keeps the part the centring shows, with
+// the control's rounding ((client - picture) div 2, toward zero); fitted or
+// stretched it is scaled down to its place on the screen.
+TEST(PictureLoader, PicturesAreCutOrScaledToWhatTheScreenShows) {
+  test::TempFolder dir;
+  Bitmap b(9, 5);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 9; ++x) b.SetPixel(x, y, Rgb(x * 20, y * 40, 7));
+  const QString path = QString::fromStdString(dir.Write("p.bmp", EncodeBmp24(b)));
+  struct Case {
+    bool Shrinks, Proportional;
+    QSize Screen;
+    int Width, Height;
+    int Left, Top;  // own size: where the part starts in the picture
+  };
+  const Case cases[] = {
+      {false, true, {4, 3}, 4, 3, 2, 1},  // offsets -2 and -1: columns 2..5, rows 1..3
+      {false, true, {20, 3}, 9, 3, 0, 1},  // wider screen: only rows are cut
+      {false, true, {20, 20}, 9, 5, 0, 0},  // smaller picture: whole
+      {true, true, {6, 6}, 6, 3, -1, -1},  // fit: 6 x 3.33 rounds to 6 x 3
+      {true, false, {6, 6}, 6, 6, -1, -1},  // stretch: the screen's size
+      {true, true, {90, 90}, 9, 5, 0, 0},  // enlarged by the fitting: whole
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.Screen.width() << "x" << c.Screen.height()
+                                    << (c.Shrinks ? " shrinks" : " own size"));
+    TDecodeJob job;
+    job.Path = path;
+    job.Screen = c.Screen;
+    job.Shrinks = c.Shrinks;
+    job.Proportional = c.Proportional;
+    TPictureLoader::Decode(job);
+    ASSERT_EQ(job.Error, "");
+    const Bitmap& got = job.Picture.AsBitmap();
+    ASSERT_EQ(got.Width(), c.Width);
+    ASSERT_EQ(got.Height(), c.Height);
+    if (c.Left < 0) continue;
+    for (int y = 0; y < c.Height; ++y)
+      for (int x = 0; x < c.Width; ++x)
+        ASSERT_EQ(got.Pixel(x, y), b.Pixel(x + c.Left, y + c.Top)) << x << "," << y;
   }
 }
 

@@ -297,18 +297,21 @@ TEST_F(ShowScreen, TheCursorIsHiddenOnceWhileTheWindowShows) {
   EXPECT_EQ(form.Guard.Edit2, kGuardMarker);
 }
 
-TEST_F(ShowScreen, LargeJpegsAreDecodedScaledWhenTheFittingShrinksThem) {
-  // A picture a little more than 4 times the screen: at 1/4 it still
-  // covers the screen, at 1/8 it would not.
+TEST_F(ShowScreen, LargePicturesAreDecodedAtTheSizeTheScreenShows) {
+  // A picture a little more than 4 times the screen, a little less wide
+  // for its height than the screen.
   const QSize screen = Make().screen()->size();
-  const int width = 4 * screen.width() + 100;
-  WritePicture(Pics("big.jpg"), width, 4 * screen.height() + 100);
+  const int width = 4 * screen.width() + 100, height = 4 * screen.height() + 200;
+  WritePicture(Pics("big.jpg"), width, height);
   struct Case {
     int fitting;
-    int width;
+    int width, height;
   };
-  // Own size: full. Fit and stretch: a quarter.
-  for (const Case c : {Case{0, width}, Case{1, width / 4}, Case{2, width / 4}}) {
+  // Own size: the part the screen shows. Fit: as high as the screen, with
+  // the picture's proportions. Stretch: the screen's size.
+  const int fitWidth = MulDiv(width, screen.height(), height);
+  for (const Case c : {Case{0, screen.width(), screen.height()}, Case{1, fitWidth, screen.height()},
+                       Case{2, screen.width(), screen.height()}}) {
     SCOPED_TRACE(c.fitting);
     FStarted.clear();
     FIni->WriteInteger("sys", "4", c.fitting);
@@ -317,6 +320,7 @@ TEST_F(ShowScreen, LargeJpegsAreDecodedScaledWhenTheFittingShrinksThem) {
     Cycle(form, 1);
     ASSERT_EQ(FStarted.size(), 1u);
     EXPECT_EQ(FStarted[0].Width, c.width);
+    EXPECT_EQ(form.TransitionView1->Picture().Height(), c.height);
   }
 }
 
