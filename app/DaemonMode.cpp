@@ -102,7 +102,7 @@ int RunDaemonMode(int& argc, char** argv, std::optional<int> waitSeconds, bool v
 
   TIdleSourceChoice choice = ChooseIdleSource(SessionIdleSources());
   for (const auto& [name, why] : choice.Failures)
-    if (choice.Source) log("idle source " + name + " not used: " + why);
+    if (choice.Source) log("not used: " + name + ": " + why);
   if (!choice.Source) {
     Say("no idle source in this session (" + choice.FailureText() + ")");
     return 1;
