@@ -1,6 +1,7 @@
 #include "config/Unit3.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -9,6 +10,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +20,9 @@
 #include <QWindow>
 
 #include "config/FormSupport.h"
+#include "platform/Autostart.h"
+#include "platform/BlankingConflict.h"
+#include "platform/DaemonControl.h"
 #include "platform/ErrorReport.h"
 #include "platform/ProgramWindow.h"
 #include "settings/IniFile.h"
@@ -66,6 +71,20 @@ TForm3::TForm3(TIniFile& ini, std::unique_ptr<TMediaPlayerBase> player, QWidget*
   UseStandardGlyphs(ui->BitBtn1, ui->BitBtn2);
 
   OpenDialog1 = [this] { return RunOpenDialog(); };
+  SaverSession.SetAutostart = [](bool on, std::string& error) {
+    return SetAutostart(on, DaemonCommand(QCoreApplication::applicationFilePath().toStdString()),
+                        error);
+  };
+  SaverSession.DaemonRunning = [] { return DaemonRunning(); };
+  SaverSession.StartDaemon = [] { return StartDaemon(); };
+  SaverSession.StopDaemon = [] { return StopDaemon(); };
+  // The desktop's blanking is looked up once per activation, not at every
+  // step of the spin edit.
+  SaverSession.BlankingConflict = [this](int idleSeconds) {
+    if (!FDesktopBlanking) FDesktopBlanking = DesktopBlanking();
+    return QString::fromStdString(BlankingConflictText(*FDesktopBlanking, idleSeconds));
+  };
+  connect(ui->SpinEdit3, &QSpinBox::valueChanged, this, [this] { ShowSaverState(); });
   Timer2.OnTimer = [this] { RunHandler([this] { Timer2Timer(); }); };
   Timer1.OnTimer = [this] { RunHandler([this] { Timer1Timer(); }); };
 
@@ -99,6 +118,9 @@ QCheckBox* TForm3::CheckBox2() const { return ui->CheckBox2; }
 QCheckBox* TForm3::CheckBox3() const { return ui->CheckBox3; }
 QSpinBox* TForm3::SpinEdit1() const { return ui->SpinEdit1; }
 QSpinBox* TForm3::SpinEdit2() const { return ui->SpinEdit2; }
+QSpinBox* TForm3::SpinEdit3() const { return ui->SpinEdit3; }
+QCheckBox* TForm3::CheckBox4() const { return ui->CheckBox4; }
+QLabel* TForm3::Label6() const { return ui->Label6; }
 QListWidget* TForm3::ListBox1() const { return ui->ListBox1; }
 QPushButton* TForm3::BitBtn1() const { return ui->BitBtn1; }
 QPushButton* TForm3::BitBtn2() const { return ui->BitBtn2; }
@@ -147,6 +169,7 @@ void TForm3::CloseForm() {
 
 void TForm3::FormActivate() {
   ListCursor = 0;
+  FDesktopBlanking.reset();
   TIniFile& ini = FIni;
   SetRadioItemIndex(ui->RadioGroup1, ReadSetting(ini, settings::ListOrder, srConfig) ? 1 : 0);
   SetRadioItemIndex(ui->RadioGroup2, ReadSetting(ini, settings::EffectsInSequence, srConfig) ? 1 : 0);
@@ -157,6 +180,41 @@ void TForm3::FormActivate() {
   ui->SpinEdit2->setValue(ReadSetting(ini, settings::Step, srConfig));
   SpinEdit2Change();
   ui->CheckBox3->setChecked(ReadSetting(ini, settings::ClearBefore, srConfig));
+  ui->SpinEdit3->setValue(std::clamp(ReadSetting(ini, settings::SaverWait, srConfig),
+                                     settings::SaverWait.Min, settings::SaverWait.Max));
+  ui->CheckBox4->setChecked(ReadYes(ini, settings::Autostart));
+  ShowSaverState();
+}
+
+void TForm3::ShowSaverState() {
+  QString text = SaverSession.DaemonRunning && SaverSession.DaemonRunning()
+                     ? QStringLiteral("屏幕保护守护进程正在运行：会话空闲时自动开始放映。")
+                     : QStringLiteral("屏幕保护守护进程未运行。勾选“登录时启动”并按“确 定”即可启动。");
+  if (SaverSession.BlankingConflict)
+    if (const QString conflict = SaverSession.BlankingConflict(ui->SpinEdit3->value() * 60);
+        !conflict.isEmpty())
+      text += QStringLiteral("\n\n") + conflict;
+  ui->Label6->setText(text);
+}
+
+// Start when I log in: on, the autostart entry is written and a daemon
+// started when none runs, so the choice takes effect without logging out;
+// switched off, the entry goes and the running daemon ends. Left off, the
+// session is not touched: a daemon the user runs another way (a systemd
+// unit) keeps running. A failure is reported like a failing write, and
+// the dialog stays open with the edits.
+void TForm3::ApplySaverSettings(bool wasOn) {
+  const bool on = ui->CheckBox4->isChecked();
+  if (!on && !wasOn) return;
+  std::string error;
+  if (SaverSession.SetAutostart && !SaverSession.SetAutostart(on, error))
+    throw std::runtime_error(("无法更改登录时启动：" + QString::fromStdString(error)).toStdString());
+  if (!on) {
+    if (SaverSession.StopDaemon) SaverSession.StopDaemon();
+  } else if (SaverSession.DaemonRunning && !SaverSession.DaemonRunning() &&
+             SaverSession.StartDaemon && !SaverSession.StartDaemon()) {
+    throw std::runtime_error("无法启动屏幕保护守护进程。");
+  }
 }
 
 void TForm3::SpinEdit1Change() {
@@ -255,6 +313,10 @@ void TForm3::BitBtn2Click() {
   WriteSetting(ini, settings::Reverse, ui->CheckBox2->isChecked());
   WriteSetting(ini, settings::Step, ui->SpinEdit2->value());
   WriteSetting(ini, settings::ClearBefore, ui->CheckBox3->isChecked());
+  const bool autostartWasOn = ReadYes(ini, settings::Autostart);
+  WriteSetting(ini, settings::SaverWait, ui->SpinEdit3->value());
+  WriteYes(ini, settings::Autostart, ui->CheckBox4->isChecked());
+  ApplySaverSettings(autostartWasOn);
   // From now on entry i is saved as "song" i.
   for (int i = 0; i < count; ++i) ui->ListBox1->item(i)->setData(kSavedSlot, i);
   // The saver starts only when every setting was written: after a write

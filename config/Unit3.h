@@ -3,7 +3,9 @@
 //
 // Three tabs edit the picture order and fitting, the effect order, reversal,
 // speed and display time, the clearing of the previous picture, and the
-// music playlist with its loop switch. OK writes every setting at once; the
+// music playlist with its loop switch; a fourth, the screen saver's, sets
+// how long the session must be idle before the daemon starts the show and
+// whether the daemon starts when the user logs in. OK writes every setting at once; the
 // playlist's entry keys follow one per tick of two 1 ms timers, Timer2
 // deleting the old keys and Timer1 writing the new ones, so the windows
 // stay responsive. The dialog re-reads the first two tabs from the
@@ -15,16 +17,21 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include <QDialog>
 #include <QString>
 #include <QStringList>
 
+#include "platform/BlankingConflict.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Timer.h"
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
@@ -83,6 +90,9 @@ class TForm3 : public QDialog {
   QCheckBox* CheckBox3() const;
   QSpinBox* SpinEdit1() const;
   QSpinBox* SpinEdit2() const;
+  QSpinBox* SpinEdit3() const;  // screen saver: idle minutes before the show
+  QCheckBox* CheckBox4() const;  // screen saver: start when I log in
+  QLabel* Label6() const;  // screen saver: the daemon's state and warnings
   QListWidget* ListBox1() const;
   QPushButton* Button(int n) const;  // Button1 … Button4
   QPushButton* BitBtn1() const;
@@ -105,6 +115,24 @@ class TForm3 : public QDialog {
   static const QStringList OpenDialog1Filters;
   std::function<QString()> OpenDialog1;
 
+  // What the screen-saver tab changes outside the settings file: the
+  // desktop's autostart entry and the running daemon. The platform's by
+  // default; tests put their own.
+  struct TSaverSession {
+    std::function<bool(bool on, std::string& error)> SetAutostart;
+    std::function<bool()> DaemonRunning;
+    std::function<bool()> StartDaemon;
+    std::function<bool()> StopDaemon;
+    // Why a show after that many idle seconds would not be seen (the
+    // desktop blanks or locks first), naming the setting to change; empty
+    // when nothing stands in the way.
+    std::function<QString(int idleSeconds)> BlankingConflict;
+  };
+  TSaverSession SaverSession;
+  // Shows the daemon's state and any blanking conflict for the wait time
+  // shown in SpinEdit3.
+  void ShowSaverState();
+
  protected:
   bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -117,11 +145,13 @@ class TForm3 : public QDialog {
   void ApplyExtent();
 
   QString RunOpenDialog();
+  void ApplySaverSettings(bool wasOn);
   void PlaceSavedEntry(int slot, const QString& path);
 
   TIniFile& FIni;
   std::unique_ptr<Ui::TForm3> ui;
   bool FActivationDue = false;  // another program window had the focus since
+  std::optional<std::vector<TBlanking>> FDesktopBlanking;  // as looked up at activation
 };
 
 }  // namespace vantora

@@ -3,6 +3,7 @@
 // with "pics" and scr.ini, pictures written into it on demand, and the
 // windows wired together as the entry wires them.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -52,6 +53,15 @@ class ConfigFixture : public ::testing::Test {
     Player = player.get();
     Form2 = std::make_unique<TForm2>(Folder());
     Form3 = std::make_unique<TForm3>(Form2->IniFile(), std::move(player));
+    // The screen-saver tab never reaches the session of whoever runs the
+    // tests: no autostart entry of theirs, no daemon of theirs.
+    Form3->SaverSession = {
+        [this](bool on, std::string&) { return Saver.Autostart = on, true; },
+        [this] { return Saver.Running; },
+        [this] { return ++Saver.Starts, Saver.Running = true; },
+        [this] { return ++Saver.Stops, !(Saver.Running = false); },
+        [this](int idleSeconds) { return Saver.Conflict(idleSeconds); },
+    };
     Form4 = std::make_unique<TForm4>(Form2->IniFile());
     Form5 = std::make_unique<TForm5>();
     Form2->Form3 = Form3.get();
@@ -88,6 +98,14 @@ class ConfigFixture : public ::testing::Test {
     }
     return names;
   }
+
+  // The session as the screen-saver tab sees it.
+  struct {
+    bool Autostart = false;
+    bool Running = false;
+    int Starts = 0, Stops = 0;
+    std::function<QString(int)> Conflict = [](int) { return QString(); };
+  } Saver;
 
   QTemporaryDir Dir;
   StubPlayer* Player = nullptr;

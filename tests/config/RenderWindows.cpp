@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 
   bool ok = Save(&form2, out + "/TForm2.png");
-  for (int tab = 0; tab < 3; ++tab) {
+  for (int tab = 0; tab < form3.PageControl1()->count(); ++tab) {
     form3.PageControl1()->setCurrentIndex(tab);
     ok = Save(&form3, out + QStringLiteral("/TForm3-tab%1.png").arg(tab + 1)) && ok;
   }

@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -502,6 +503,102 @@ TEST_F(UserSettings, LayoutHasItsCaptionsAndPlaces) {
     EXPECT_EQ(c.Control->font().pixelSize(), 13) << c.Caption;
   }
   EXPECT_TRUE(Form3->BitBtn2()->isDefault());
+}
+
+// The screen-saver tab: idle minutes 1..120 (default 10) and "start when I
+// log in", stored in [saver]; read again at every activation like the
+// first two tabs.
+TEST_F(UserSettings, TheScreenSaverTabShowsAndStoresTheWaitAndTheAutostart) {
+  ASSERT_EQ(Form3->PageControl1()->count(), 4);
+  EXPECT_EQ(Form3->PageControl1()->tabText(3), QStringLiteral("屏幕保护"));
+  const struct {
+    const char* Wait;
+    const char* Autostart;
+    int Shown;
+    bool Checked;
+  } cases[] = {
+      {nullptr, nullptr, 10, false}, {"30", "yes", 30, true}, {"0", "no", 1, false},
+      {"500", "yes", 120, true},     {"junk", "YES", 10, false},
+  };
+  for (const auto& c : cases) {
+    if (c.Wait) Ini().WriteString("saver", "wait", c.Wait);
+    if (c.Autostart) Ini().WriteString("saver", "autostart", c.Autostart);
+    Form3->FormActivate();
+    EXPECT_EQ(Form3->SpinEdit3()->value(), c.Shown) << (c.Wait ? c.Wait : "absent");
+    EXPECT_EQ(Form3->CheckBox4()->isChecked(), c.Checked) << (c.Autostart ? c.Autostart : "absent");
+  }
+  Form3->SpinEdit3()->setValue(25);
+  Form3->CheckBox4()->setChecked(false);
+  Form3->BitBtn2Click();
+  EXPECT_EQ(Key("saver", "wait"), "25");
+  EXPECT_EQ(Key("saver", "autostart"), "no");
+}
+
+TEST_F(UserSettings, StartWhenILogInWritesTheEntryAndStartsOrEndsTheDaemon) {
+  Form3->FormActivate();
+  // Left off: the session is not touched (a daemon run another way stays).
+  Saver.Running = true;
+  Form3->BitBtn2Click();
+  EXPECT_EQ(Saver.Stops, 0);
+  EXPECT_TRUE(Saver.Running);
+
+  Saver.Running = false;
+  Form3->FormActivate();
+  Form3->CheckBox4()->setChecked(true);
+  Form3->BitBtn2Click();
+  EXPECT_EQ(Key("saver", "autostart"), "yes");
+  EXPECT_TRUE(Saver.Autostart);
+  EXPECT_EQ(Saver.Starts, 1);
+  // On again with a daemon running: no second one.
+  Form3->FormActivate();
+  Form3->BitBtn2Click();
+  EXPECT_EQ(Saver.Starts, 1);
+
+  // Switched off: the entry goes and the daemon ends.
+  Form3->FormActivate();
+  Form3->CheckBox4()->setChecked(false);
+  Form3->BitBtn2Click();
+  EXPECT_FALSE(Saver.Autostart);
+  EXPECT_EQ(Saver.Stops, 1);
+  EXPECT_FALSE(Saver.Running);
+}
+
+TEST_F(UserSettings, AnAutostartEntryThatCannotBeWrittenIsReportedAndTheDialogStays) {
+  Form3->SaverSession.SetAutostart = [](bool, std::string& error) {
+    error = "/home/x/.config/autostart: Permission denied";
+    return false;
+  };
+  QStringList reports;
+  const TErrorReporter previous = SetErrorReporter([&](const QString& t) { reports << t; });
+  Form3->show();
+  Form3->CheckBox4()->setChecked(true);
+  RunHandler([&] { Form3->BitBtn2Click(); });
+  SetErrorReporter(previous);
+  ASSERT_EQ(reports.size(), 1);
+  EXPECT_TRUE(reports[0].contains(QStringLiteral("Permission denied"))) << reports[0].toStdString();
+  EXPECT_TRUE(Form3->isVisible());
+  EXPECT_TRUE(Form3->CheckBox4()->isChecked());
+  EXPECT_EQ(Saver.Starts, 0);
+  Form3->hide();
+}
+
+TEST_F(UserSettings, TheScreenSaverTabSaysWhenTheDesktopBlanksFirst) {
+  // A desktop that blanks after 5 minutes: a longer wait is never seen.
+  Saver.Conflict = [](int idleSeconds) {
+    return idleSeconds > 300 ? QStringLiteral("BLANKS AT 300") : QString();
+  };
+  Ini().WriteString("saver", "wait", "3");
+  Form3->FormActivate();
+  EXPECT_FALSE(Form3->Label6()->text().contains(QStringLiteral("BLANKS")));
+  Form3->SpinEdit3()->setValue(6);
+  EXPECT_TRUE(Form3->Label6()->text().contains(QStringLiteral("BLANKS AT 300")));
+  // And it tells whether the daemon runs.
+  Saver.Running = true;
+  Form3->FormActivate();
+  EXPECT_TRUE(Form3->Label6()->text().contains(QStringLiteral("正在运行")));
+  Saver.Running = false;
+  Form3->FormActivate();
+  EXPECT_TRUE(Form3->Label6()->text().contains(QStringLiteral("未运行")));
 }
 
 }  // namespace
