@@ -27,17 +27,22 @@ const QString kSession = QStringLiteral("org.freedesktop.login1.Session");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 constexpr int kCallMs = 2000;
 
-QDBusMessage CallLogin1(const QString& path, const QString& interface, const QString& method,
-                        const QVariantList& arguments) {
+
+QDBusMessage CallLogin1(const QDBusConnection& bus, const QString& path, const QString& interface,
+                        const QString& method, const QVariantList& arguments) {
   QDBusMessage call = QDBusMessage::createMethodCall(kLogin1, path, interface, method);
   call.setArguments(arguments);
-  return QDBusConnection::systemBus().call(call, QDBus::Block, kCallMs);
+  return bus.call(call, QDBus::Block, kCallMs);
 }
 
 }  // namespace
 
-TLogindSession::TLogindSession() {
-  QDBusConnection bus = QDBusConnection::systemBus();
+TLogindSession::TLogindSession(const std::string& busAddress)
+    : FBus(std::make_unique<QDBusConnection>(
+          busAddress.empty() ? QDBusConnection::systemBus()
+                             : QDBusConnection::connectToBus(QString::fromStdString(busAddress),
+                                                             QStringLiteral("vantora-logind")))) {
+  QDBusConnection& bus = *FBus;
   if (!bus.isConnected()) {
     FWhy = "no system bus";
     return;
@@ -45,8 +50,8 @@ TLogindSession::TLogindSession() {
   const char* id = std::getenv("XDG_SESSION_ID");
   const QDBusReply<QDBusObjectPath> path =
       id != nullptr && id[0] != '\0'
-          ? CallLogin1(kManagerPath, kManager, QStringLiteral("GetSession"), {QString(id)})
-          : CallLogin1(kManagerPath, kManager, QStringLiteral("GetSessionByPID"),
+          ? CallLogin1(bus, kManagerPath, kManager, QStringLiteral("GetSession"), {QString(id)})
+          : CallLogin1(bus, kManagerPath, kManager, QStringLiteral("GetSessionByPID"),
                        {uint(::getpid())});
   if (!path.isValid()) {
     FWhy = "logind knows no session of ours: " + path.error().message().toStdString();
@@ -70,7 +75,7 @@ TLogindSession::~TLogindSession() = default;
 
 bool TLogindSession::Property(const char* name, bool fallback) const {
   if (FPath.empty()) return fallback;
-  const QDBusReply<QDBusVariant> value = CallLogin1(QString::fromStdString(FPath), kProperties,
+  const QDBusReply<QDBusVariant> value = CallLogin1(*FBus, QString::fromStdString(FPath), kProperties,
                                                     QStringLiteral("Get"), {kSession, QString(name)});
   return value.isValid() ? value.value().variant().toBool() : fallback;
 }

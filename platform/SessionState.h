@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+class QDBusConnection;
+
 namespace vantora {
 
 class TDBusSignal;
@@ -17,7 +19,8 @@ class TDBusSignal;
 // unlocked.
 class TLogindSession {
  public:
-  TLogindSession();
+  // busAddress: the bus logind is on; empty: the system bus.
+  explicit TLogindSession(const std::string& busAddress = {});
   ~TLogindSession();
   TLogindSession(const TLogindSession&) = delete;
   TLogindSession& operator=(const TLogindSession&) = delete;
@@ -36,6 +39,7 @@ class TLogindSession {
   bool Property(const char* name, bool fallback) const;
   void Changed();
 
+  std::unique_ptr<QDBusConnection> FBus;
   std::string FPath;  // the session's object path; empty without logind
   std::string FWhy;
   std::unique_ptr<TDBusSignal> FPropertiesChanged;

@@ -146,12 +146,10 @@ TEST(LogindSession, ASessionThatLocksOrLosesTheSeatIsLeftAndNoLogindMeansActiveA
   test::QtApp();
   PrivateBus bus;
   ASSERT_FALSE(bus.Address().empty()) << "dbus-daemon did not start";
-  // The system bus of this test program is the private one, from its first use.
-  test::ScopedEnv system("DBUS_SYSTEM_BUS_ADDRESS", bus.Address());
   test::ScopedEnv session("XDG_SESSION_ID", "1");
 
   {
-    TLogindSession none;  // no one owns org.freedesktop.login1 yet
+    TLogindSession none(bus.Address());  // no one owns org.freedesktop.login1 yet
     EXPECT_FALSE(none.Found());
     EXPECT_NE(none.Why().find("logind knows no session"), std::string::npos) << none.Why();
     EXPECT_FALSE(none.Locked());
@@ -160,7 +158,7 @@ TEST(LogindSession, ASessionThatLocksOrLosesTheSeatIsLeftAndNoLogindMeansActiveA
 
   FakeLogind logind(QString::fromStdString(bus.Address()));
   logind.Begin();
-  TLogindSession watched;
+  TLogindSession watched(bus.Address());
   ASSERT_TRUE(watched.Found()) << watched.Why();
   EXPECT_FALSE(watched.Locked());
   EXPECT_TRUE(watched.Active());
