@@ -27,7 +27,9 @@ void TDaemon::StartWaiting() {
 void TDaemon::SourceIdle() {
   if (FState != dsWaiting) return;
   FState = dsIdle;
+  FHeld = false;
   if (const std::string why = WhyNoShow ? WhyNoShow() : ""; !why.empty()) {
+    FHeld = true;  // before the line: its reader may look
     Log("no show: " + why);
     return;
   }
@@ -38,6 +40,12 @@ void TDaemon::SourceIdle() {
   }
   FState = dsShowing;
   Log("show started");
+}
+
+void TDaemon::Retry() {
+  if (!Held() || (WhyNoShow && !WhyNoShow().empty())) return;
+  FState = dsWaiting;
+  SourceIdle();
 }
 
 void TDaemon::SourceActive() {

@@ -53,6 +53,12 @@ class TDaemon {
   void SessionLeft(const std::string& reason);
   // Ends the show, if one runs, then the daemon.
   void Quit(const std::string& reason, int status = 0);
+  // While a show is held back (Held), asks the session again: an inhibitor
+  // may have gone (the film ended) while the user stays away.
+  void Retry();
+
+  // Idle, and no show only because the session said no.
+  bool Held() const { return FState == dsIdle && FHeld; }
 
   TState State() const { return FState; }
 
@@ -72,6 +78,7 @@ class TDaemon {
   TState FState = dsStopped;
   std::string FEndReason;  // why the show was asked to end
   bool FActiveSinceStop = false;  // input came while the show was ending
+  bool FHeld = false;  // in dsIdle because WhyNoShow said no
   int FExitStatus = 0;
 };
 

@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include "app/Daemon.h"
 #include "app/ShowChild.h"
@@ -28,6 +29,8 @@
 namespace vantora {
 
 namespace {
+
+constexpr int kRetryMs = 30'000;
 
 void Say(const std::string& line) { std::fprintf(stderr, "vantora: %s\n", line.c_str()); }
 
@@ -120,7 +123,6 @@ int RunDaemonMode(int& argc, char** argv, std::optional<int> waitSeconds, bool v
   TShowChild show(verbose);
   TDaemon daemon(*choice.Source, show);
   daemon.WaitSeconds = wait;
-  daemon.OnLog = log;
   daemon.WhyNoShow = [&session]() -> std::string {
     if (session.Locked()) return "session locked";
     if (!session.Active()) return "session not active";
@@ -131,6 +133,20 @@ int RunDaemonMode(int& argc, char** argv, std::optional<int> waitSeconds, bool v
   session.OnLeft = [&daemon](const std::string& reason) { daemon.SessionLeft(reason); };
   daemon.OnFinished = [](int status) { QCoreApplication::exit(status); };
   quitSignals.Listen([&daemon] { daemon.Quit("signal"); });
+
+  // While a show is held back, the session is asked again now and then; a
+  // daemon that waits or shows has no timer running.
+  QTimer retry;
+  retry.setInterval(kRetryMs);
+  retry.setTimerType(Qt::VeryCoarseTimer);
+  QObject::connect(&retry, &QTimer::timeout, [&daemon] { daemon.Retry(); });
+  const auto followHeld = [&daemon, &retry] {
+    if (daemon.Held() != retry.isActive()) daemon.Held() ? retry.start() : retry.stop();
+  };
+  daemon.OnLog = [log, followHeld](const std::string& line) {
+    log(line);
+    followHeld();  // every change of state writes a line
+  };
 
   daemon.Begin();
   return app.exec();

@@ -205,3 +205,26 @@ TEST(IdleSourceChoice, TheFirstThatOpensWinsAndEveryEarlierFailureIsKept) {
   EXPECT_EQ(choice.Source, nullptr);
   EXPECT_EQ(choice.FailureText(), "a: no a; b: no b");
 }
+
+TEST_F(Daemon, AHeldBackShowStartsWhenTheSessionAllowsItAgainWithoutInput) {
+  // The daemon's retry timer follows Held() on each line written.
+  std::vector<bool> heldAtLine;
+  D.OnLog = [&](const std::string&) { heldAtLine.push_back(D.Held()); };
+  NoShow = "idle inhibited";
+  Source.Idle();
+  EXPECT_TRUE(D.Held());
+  EXPECT_EQ(heldAtLine, (std::vector<bool>{true}));
+  D.Retry();  // the film still runs
+  EXPECT_EQ(Show.Starts, 0);
+  EXPECT_TRUE(D.Held());
+  NoShow.clear();
+  D.Retry();
+  EXPECT_EQ(Show.Starts, 1);
+  EXPECT_FALSE(D.Held());
+
+  // A show that ended by itself is not held back: the user is there.
+  Show.End();
+  EXPECT_FALSE(D.Held());
+  D.Retry();
+  EXPECT_EQ(Show.Starts, 1);
+}
