@@ -6,7 +6,7 @@ TDaemon::TDaemon(TIdleSource& source, TShowProcess& show) : FSource(source), FSh
   FSource.OnIdle = [this] { SourceIdle(); };
   FSource.OnActive = [this] { SourceActive(); };
   FSource.OnLost = [this](const std::string& why) {
-    Log("idle source lost: " + why);
+    Error("idle source lost: " + why);
     Quit("idle source lost", 1);
   };
   FShow.OnEnded = [this](bool normal, int status) { ShowEnded(normal, status); };
@@ -35,6 +35,7 @@ void TDaemon::SourceIdle() {
   }
   std::string why;
   if (!FShow.Start(why)) {
+    Error(why);
     Log("no show: " + why);
     return;
   }

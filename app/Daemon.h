@@ -45,6 +45,9 @@ class TDaemon {
   std::function<std::string()> WhyNoShow;
   // A line for --verbose.
   std::function<void(const std::string&)> OnLog;
+  // An error the user should see without --verbose: the idle source was
+  // lost, the show could not start.
+  std::function<void(const std::string&)> OnError;
   // The daemon is done; status is the process's exit status.
   std::function<void(int status)> OnFinished;
 
@@ -71,6 +74,9 @@ class TDaemon {
   void Finish(int status);
   void Log(const std::string& line) {
     if (OnLog) OnLog(line);
+  }
+  void Error(const std::string& text) {
+    if (OnError) OnError(text);
   }
 
   TIdleSource& FSource;

@@ -123,6 +123,7 @@ int RunDaemonMode(int& argc, char** argv, std::optional<int> waitSeconds, bool v
   TShowChild show(verbose);
   TDaemon daemon(*choice.Source, show);
   daemon.WaitSeconds = wait;
+  daemon.OnError = Say;
   daemon.WhyNoShow = [&session]() -> std::string {
     if (session.Locked()) return "session locked";
     if (!session.Active()) return "session not active";

@@ -53,6 +53,7 @@ class Daemon : public ::testing::Test {
     D.WhyNoShow = [this] { return NoShow; };
     D.OnLog = [this](const std::string& line) { Log.push_back(line); };
     D.OnFinished = [this](int status) { Finished.push_back(status); };
+    D.OnError = [this](const std::string& text) { Errors.push_back(text); };
     D.Begin();
   }
   // The log since the last call.
@@ -69,6 +70,7 @@ class Daemon : public ::testing::Test {
   std::string NoShow;
   std::vector<std::string> Log;
   std::vector<int> Finished;
+  std::vector<std::string> Errors;
 };
 
 }  // namespace
@@ -124,9 +126,11 @@ TEST_F(Daemon, NoShowWhileTheSessionSaysNo) {
     EXPECT_EQ(D.State(), TDaemon::dsWaiting);
   }
   NoShow.clear();
+  EXPECT_TRUE(Errors.empty()) << "held back is no error";
   Show.Startable = false;
   Source.Idle();
   EXPECT_EQ(Lines().back(), "no show: cannot");
+  EXPECT_EQ(Errors, (TLines{"cannot"}));
   EXPECT_EQ(D.State(), TDaemon::dsIdle);
 }
 
@@ -177,6 +181,7 @@ TEST_F(Daemon, ASignalWhileTheShowIsEndingWaitsForIt) {
 TEST_F(Daemon, ALostSourceEndsTheShowAndTheDaemonWithStatus1) {
   Source.Idle();
   Source.Lose();
+  EXPECT_EQ(Errors, (TLines{"idle source lost: gone"}));
   EXPECT_EQ(Show.Stops, 1);
   Show.End();
   EXPECT_EQ(Finished, (std::vector<int>{1}));
