@@ -128,6 +128,9 @@ int RunDaemonMode(int& argc, char** argv, std::optional<int> waitSeconds, bool v
     if (session.Locked()) return "session locked";
     if (!session.Active()) return "session not active";
     if (IdleInhibited()) return "idle inhibited";
+    // A show started now would end at once, beside the settings window or a
+    // show the user started.
+    if (SingleInstance().Find()) return "another Vantora window is open";
     if (const std::string other = OtherSaverRunning(); !other.empty()) return other + " runs";
     return {};
   };
