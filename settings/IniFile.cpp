@@ -1,6 +1,10 @@
 #include "settings/IniFile.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <ctime>
+#include <unordered_map>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -137,14 +141,6 @@ struct TIniDocument {
     return std::nullopt;
   }
 
-  std::optional<std::string> Value(std::string_view section, std::string_view key) const {
-    const auto span = FindSection(section);
-    if (!span) return std::nullopt;
-    const auto line = FindKey(*span, key);
-    if (!line) return std::nullopt;
-    return std::string(Classify(Lines[*line].Text).Value);
-  }
-
   // Inserts a line after line `after`, making sure that line is ended first.
   void InsertAfter(std::size_t after, std::string text) {
     const std::string end = NewLineEnd();
@@ -252,21 +248,129 @@ std::optional<int> ParseInteger(std::string_view text) {
   return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
+// The lookup key of a value: section and key in lower case, which no name
+// can confuse since neither holds a line break.
+std::string LookupKey(std::string_view section, std::string_view key) {
+  std::string k;
+  k.reserve(section.size() + key.size() + 1);
+  for (const char c : section) k += AsciiLower(c);
+  k += '\n';
+  for (const char c : key) k += AsciiLower(c);
+  return k;
+}
+
+bool SameTime(const timespec& a, const timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+std::string TooLarge(const std::string& path, std::int64_t size) {
+  return "The settings file " + path + " is " + std::to_string(size) +
+         " bytes long; a settings file over " + std::to_string(TIniFile::MaxFileSize >> 20) +
+         " MB is not read";
+}
+
 }  // namespace
+
+struct TIniFile::TSnapshot {
+  bool Exists = false;
+  dev_t Device = 0;
+  ino_t Inode = 0;
+  off_t Size = 0;
+  timespec Modified{};
+  timespec Changed{};
+  // Old enough that a rewrite could not hide within the clock's tick.
+  bool Trusted = false;
+  std::string Problem;
+  // Values of the first section of each name, first key of each name in it,
+  // as the file has them (before unquoting).
+  std::unordered_map<std::string, std::string> Values;
+
+  bool Same(const struct stat& st) const {
+    return Exists && Device == st.st_dev && Inode == st.st_ino && Size == st.st_size &&
+           SameTime(Modified, st.st_mtim) && SameTime(Changed, st.st_ctim);
+  }
+
+  void Take(const struct stat& st) {
+    Exists = true;
+    Device = st.st_dev;
+    Inode = st.st_ino;
+    Size = st.st_size;
+    Modified = st.st_mtim;
+    Changed = st.st_ctim;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    Trusted = st.st_mtim.tv_sec + 1 < now.tv_sec;
+  }
+
+  void Index(std::string_view bytes) {
+    const TIniDocument doc = TIniDocument::Parse(bytes);
+    std::unordered_map<std::string, bool> sectionsSeen;
+    bool indexing = false;
+    std::string section;
+    for (const TLine& line : doc.Lines) {
+      const TLineInfo info = Classify(line.Text);
+      if (info.Kind == lkSection) {
+        section = LookupKey(info.Name, "");
+        // Only the first section of a name counts; later ones are ignored.
+        indexing = sectionsSeen.emplace(section, true).second;
+      } else if (info.Kind == lkKey && indexing) {
+        Values.emplace(section + LookupKey("", info.Name).substr(1), std::string(info.Value));
+      }
+    }
+  }
+};
 
 TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
 
-std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,
-                                 const std::string& Default) const {
+std::shared_ptr<const TIniFile::TSnapshot> TIniFile::Current() const {
+  struct stat st {};
+  // A missing file, or a pipe or device in its place, reads as missing
+  // without being opened.
+  if (::stat(FFileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    static const auto missing = std::make_shared<const TSnapshot>();
+    return FSnapshot = missing;
+  }
+  if (FSnapshot && FSnapshot->Trusted && FSnapshot->Same(st)) return FSnapshot;
+  auto snapshot = std::make_shared<TSnapshot>();
+  snapshot->Take(st);
+  if (st.st_size > MaxFileSize) {
+    snapshot->Problem = TooLarge(FFileName, st.st_size);
+    snapshot->Trusted = true;  // nothing was read that could be stale
+    return FSnapshot = snapshot;
+  }
   std::optional<std::string> bytes;
   try {
     bytes = ReadWholeFile(FFileName);
   } catch (const std::system_error&) {
     // An unreadable file reads like a missing one.
   }
-  if (!bytes) return Default;
-  const auto value = TIniDocument::Parse(*bytes).Value(Section, Ident);
-  return value ? Unquoted(*value) : Default;
+  if (bytes && std::int64_t(bytes->size()) > MaxFileSize) {
+    snapshot->Problem = TooLarge(FFileName, std::int64_t(bytes->size()));
+    snapshot->Trusted = false;  // it grew while read: look again next time
+  } else if (bytes) {
+    snapshot->Index(*bytes);
+    // Changed while read: the content may not match the identity taken.
+    struct stat after {};
+    if (::stat(FFileName.c_str(), &after) != 0 || !snapshot->Same(after)) snapshot->Trusted = false;
+  }
+  return FSnapshot = snapshot;
+}
+
+std::string TIniFile::Problem() const { return Current()->Problem; }
+
+std::vector<std::string> TIniFile::ReadSection(const std::string& Section) const {
+  const std::string prefix = LookupKey(Section, "");
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : Current()->Values)
+    if (key.starts_with(prefix)) keys.push_back(key.substr(prefix.size()));
+  return keys;
+}
+
+std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,
+                                 const std::string& Default) const {
+  const std::shared_ptr<const TSnapshot> snapshot = Current();
+  const auto value = snapshot->Values.find(LookupKey(Section, Ident));
+  return value != snapshot->Values.end() ? Unquoted(value->second) : Default;
 }
 
 int TIniFile::ReadInteger(const std::string& Section, const std::string& Ident, int Default) const {
@@ -284,8 +388,16 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
   // other keys in the file; such a write is refused.
   for (const std::string* s : {&Section, &Ident, &Value})
     if (s->find_first_of("\r\n") != std::string::npos) throw EIniFileException(failure);
+  std::optional<std::string> bytes;
   try {
-    const auto bytes = ReadWholeFile(FFileName);
+    bytes = ReadWholeFile(FFileName);
+  } catch (const std::system_error&) {
+    throw EIniFileException(failure);
+  }
+  // An absurd file is not rewritten with one more key in it.
+  if (bytes && std::int64_t(bytes->size()) > MaxFileSize)
+    throw EIniFileException(failure + ": " + TooLarge(FFileName, std::int64_t(bytes->size())));
+  try {
     TIniDocument doc = TIniDocument::Parse(bytes.value_or(""));
     doc.Set(Section, Ident, Quoted(Value));
     ReplaceWholeFile(FFileName, doc.Serialized());
@@ -305,7 +417,7 @@ void TIniFile::WriteBool(const std::string& Section, const std::string& Ident, b
 void TIniFile::DeleteKey(const std::string& Section, const std::string& Ident) {
   try {
     const auto bytes = ReadWholeFile(FFileName);
-    if (!bytes) return;
+    if (!bytes || std::int64_t(bytes->size()) > MaxFileSize) return;
     TIniDocument doc = TIniDocument::Parse(*bytes);
     if (doc.Erase(Section, Ident)) ReplaceWholeFile(FFileName, doc.Serialized());
   } catch (const std::system_error&) {

@@ -2,9 +2,18 @@
 // The settings file: a plain INI file (section headers in square brackets,
 // one key=value line per key) read and written a value at a time.
 //
-// Nothing is cached: every read opens and parses the file again and every
-// write rewrites it at once, so two objects on the same path, or a window and
-// a dialog, always see each other's latest writes.
+// Every write rewrites the file at once. A read looks at the file's identity
+// (device, inode, size, modification and change times) and parses the file
+// again only when that changed, so two objects on the same path, or a window
+// and a dialog, always see each other's latest writes, while the show's
+// reads at every tick cost a stat and a lookup, whatever the file holds. A
+// file changed within the last second is read again at every read until it
+// is older: the file system's clock is coarse, and a rewrite of the same
+// size within one of its ticks would otherwise go unseen.
+//
+// A settings file is a few hundred bytes. One over MaxFileSize bytes is
+// refused as it is, unread: reads give the defaults, Problem() says why, and
+// writes throw rather than rewrite it.
 //
 // Reading is forgiving, because the file may have been written by hand or on
 // another system: section and key names compare case-insensitively (ASCII),
@@ -28,8 +37,11 @@
 //
 // Text is kept as bytes (UTF-8 on this platform).
 
+#include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace vantora {
 
@@ -42,10 +54,16 @@ class TIniFile {
  public:
   // Longest value a read returns, in bytes; longer values are cut.
   static constexpr std::size_t MaxValueLength = 2047;
+  // Largest file that is read, in bytes.
+  static constexpr std::int64_t MaxFileSize = std::int64_t{1} << 20;
 
   explicit TIniFile(std::string fileName);
 
   const std::string& FileName() const { return FFileName; }
+
+  // Why the file's settings are not read (empty when they are, and when the
+  // file is simply missing): a file over MaxFileSize bytes.
+  std::string Problem() const;
 
   std::string ReadString(const std::string& Section, const std::string& Ident,
                          const std::string& Default) const;
@@ -54,6 +72,9 @@ class TIniFile {
   int ReadInteger(const std::string& Section, const std::string& Ident, int Default) const;
   // Read as an integer with the default 1 or 0; any non-zero value is true.
   bool ReadBool(const std::string& Section, const std::string& Ident, bool Default) const;
+
+  // The names of the section's keys, in lower case, in no particular order.
+  std::vector<std::string> ReadSection(const std::string& Section) const;
 
   void WriteString(const std::string& Section, const std::string& Ident, const std::string& Value);
   void WriteInteger(const std::string& Section, const std::string& Ident, int Value);
@@ -66,7 +87,12 @@ class TIniFile {
   void DeleteKey(const std::string& Section, const std::string& Ident);
 
  private:
+  struct TSnapshot;
+  // The file as last parsed, with what identifies that content on disk.
+  std::shared_ptr<const TSnapshot> Current() const;
+
   std::string FFileName;
+  mutable std::shared_ptr<const TSnapshot> FSnapshot;
 };
 
 }  // namespace vantora

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -303,7 +304,7 @@ TEST(IniFileWrite, FirstWriteCreatesTheFileAndEveryWriteIsSeenAtOnce) {
   writer.WriteInteger("sys", "3", -42);
   EXPECT_EQ(FileText(path), "[sys]\r\n3=-42\r\n");
   EXPECT_EQ(reader.ReadInteger("sys", "3", 0), -42);
-  // A change made behind the object's back is read at once: no caching.
+  // A change made behind the object's back is read at once.
   Spit(path, "[sys]\n3=123\n");
   EXPECT_EQ(reader.ReadInteger("sys", "3", 0), 123);
   EXPECT_EQ(writer.FileName(), path);
@@ -442,4 +443,78 @@ TEST(IniFileWrite, ReplacementKeepsPermissionsLinksAndNoTemporaryFiles) {
   EXPECT_TRUE(fs::is_symlink(folder.Path("link.ini")));
   EXPECT_EQ(FileText(path), "[sys]\n3=19000\n4=2\n");
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"link.ini", "scr.ini"}));
+}
+
+namespace {
+
+// Bytes this process has read from files so far.
+long long BytesRead() {
+  std::ifstream io("/proc/self/io");
+  std::string name;
+  long long value = 0;
+  while (io >> name >> value)
+    if (name == "rchar:") return value;
+  return -1;
+}
+
+// Gives the file a modification time well in the past, as a settings file
+// written yesterday has.
+void Age(const std::string& path) {
+  const timespec times[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+}  // namespace
+
+// The show reads keys at every tick: an unchanged file is parsed once, and
+// junk in it costs nothing after that, while any change is still seen.
+TEST(IniFileCache, AnUnchangedFileIsReadOnceAndAChangeIsSeenAtOnce) {
+  TempFolder folder;
+  const std::string path = folder.Path("scr.ini");
+  std::string junk = "[sys]\n3=20000\n[junk]\n";
+  while (junk.size() < 100000) junk += "key" + std::to_string(junk.size()) + "=some junk value\n";
+  Spit(path, junk);
+  Age(path);
+  TIniFile ini(path);
+  ASSERT_EQ(ini.ReadInteger("sys", "3", 0), 20000);
+  const long long before = BytesRead();
+  ASSERT_GE(before, 0);
+  for (int i = 0; i < 200; ++i) ASSERT_EQ(ini.ReadInteger("sys", "3", 0), 20000);
+  EXPECT_LT(BytesRead() - before, 100000) << "the unchanged file was read again";
+
+  // Rewritten in place with the same size, just now: seen at the next read.
+  std::string changed = junk;
+  changed.replace(changed.find("20000"), 5, "30000");
+  Spit(path, changed);
+  EXPECT_EQ(ini.ReadInteger("sys", "3", 0), 30000);
+  // Replaced by another writer: seen too.
+  TIniFile(path).WriteInteger("sys", "3", 40000);
+  EXPECT_EQ(ini.ReadInteger("sys", "3", 0), 40000);
+  EXPECT_EQ(ini.Problem(), "");
+}
+
+// A file of megabytes is no settings file: it is neither read nor
+// rewritten, and the reason names the file.
+TEST(IniFileCache, AnAbsurdlyLargeFileIsRefusedWithAClearError) {
+  TempFolder folder;
+  const std::string path = folder.Path("scr.ini");
+  Spit(path, "[sys]\n3=20000\n");
+  ASSERT_EQ(::truncate(path.c_str(), 50 << 20), 0);
+  TIniFile ini(path);
+  const long long before = BytesRead();
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(ini.ReadInteger("sys", "3", 15000), 15000);
+  EXPECT_LT(BytesRead() - before, 1 << 20) << "the refused file was read";
+  EXPECT_NE(ini.Problem().find(path), std::string::npos) << ini.Problem();
+  EXPECT_NE(ini.Problem().find("52428800 bytes"), std::string::npos) << ini.Problem();
+  try {
+    ini.WriteInteger("sys", "3", 9000);
+    ADD_FAILURE() << "the write went through";
+  } catch (const EIniFileException& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Unable to write to " + path, 0), 0u) << e.what();
+  }
+  EXPECT_EQ(fs::file_size(path), std::uintmax_t{50} << 20);
+  // Cut back to a sane size, it reads again.
+  Spit(path, "[sys]\n3=20000\n");
+  EXPECT_EQ(ini.ReadInteger("sys", "3", 15000), 20000);
+  EXPECT_EQ(ini.Problem(), "");
 }
