@@ -248,10 +248,12 @@ void DecodeBmpRows(const ByteReader& in, const TBmpLayout& L, Bitmap& out,
 // escape: 0 = end of line, 1 = end of picture, 2 = move by (dx, dy), n >= 3 =
 // n literal indices padded to a 16-bit boundary. Pixels that no run reaches
 // stay black. RLE4 packs two indices a byte and alternates them in runs.
-// Writers pad rows of odd width with a run past the end of the row; what a
-// run or literal puts past the row end is dropped, as the platform's reader
-// drops it. A run below the last row, or a move out of the picture, is an
-// error.
+// Writers pad rows of odd width with a run past the end of the row, up to
+// the row's stored width (rounded up to whole 32-bit words, as uncompressed
+// rows are); what a run or literal puts past the row end within that width
+// is dropped. A run beyond it, a run below the last row, or a move out of
+// the picture is an error: such data is damaged or made to mislead, and
+// clipping it would show garbage.
 // With out == nullptr the data is only checked: a few bytes of run-length
 // data can claim a huge picture, so the stream is checked before the bitmap
 // is allocated. Returns the number of bytes of run-length data.
@@ -260,13 +262,17 @@ std::size_t DecodeBmpRle(const ByteReader& in, const TBmpLayout& L, Bitmap* out,
   const bool rle4 = L.Compression == kBiRle4;
   const int width = int(L.Width), height = int(L.Height);
   const std::size_t colors = L.Palette.size();
+  const std::int64_t paddedWidth = RowStride(L) * 8 / L.BitCount;
   std::size_t p = L.DataOffset;
   int x = 0, line = 0;
 
   // The row a run of n pixels writes into, and how many of them fit in it.
   auto rowOf = [&](int n, int& fit) -> TPixel* {
     if (line >= height) Fail(name, "run-length data past the end of the picture");
-    fit = std::min(n, width - x);
+    if (x + n > paddedWidth)
+      Fail(name, "run-length data past the end of row " + std::to_string(line) + " (" +
+                     std::to_string(x + n) + " pixels in a row of " + std::to_string(width) + ")");
+    fit = std::max(0, std::min(n, width - x));
     return out ? out->ScanLine(L.TopDown ? line : height - 1 - line) : nullptr;
   };
   auto put = [&](TPixel* row, unsigned index) {

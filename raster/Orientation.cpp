@@ -34,7 +34,24 @@ class TiffReader {
 
 constexpr std::uint8_t kExifHeader[] = {'E', 'x', 'i', 'f', 0, 0};
 constexpr std::uint32_t kOrientationTag = 0x0112;
-constexpr std::uint32_t kShort = 3;
+
+// The integer types a TIFF field may have, and the bytes one value takes.
+// The tag is meant to be a SHORT, but writers also store it as a LONG or a
+// signed type (ImageMagick writes an SLONG); any of them means the same.
+int IntegerSize(std::uint32_t type) {
+  switch (type) {
+    case 1:  // BYTE
+    case 6:  // SBYTE
+      return 1;
+    case 3:  // SHORT
+    case 8:  // SSHORT
+      return 2;
+    case 4:  // LONG
+    case 9:  // SLONG
+      return 4;
+    default: return 0;
+  }
+}
 
 }  // namespace
 
@@ -54,9 +71,14 @@ int ReadExifOrientation(std::span<const std::uint8_t> app1) {
     const std::size_t entry = std::size_t(ifd) + 2 + 12 * std::size_t(i);
     if (!in.Has(entry, 12)) return kUpright;
     if (in.U16(entry) != kOrientationTag) continue;
-    // One SHORT, held in the first two bytes of the value field.
-    if (in.U16(entry + 2) != kShort || in.U32(entry + 4) != 1) return kUpright;
-    const std::uint32_t value = in.U16(entry + 8);
+    // One integer, held at the start of the value field. A negative value
+    // of a signed type reads as a huge unsigned one, which is refused.
+    const int size = IntegerSize(in.U16(entry + 2));
+    if (size == 0 || in.U32(entry + 4) != 1) return kUpright;
+    const std::size_t at = entry + 8;
+    const std::uint32_t value = size == 1 ? (in.Has(at, 1) ? tiff[at] : 0u)
+                                : size == 2 ? in.U16(at)
+                                            : in.U32(at);
     return value >= 1 && value <= 8 ? int(value) : kUpright;
   }
   return kUpright;

@@ -143,32 +143,51 @@ TEST(BmpDecoding, RunLengthFilesDecodeRunsLiteralsMovesAndLineEnds) {
             Image(5, 2, {kD, kA, kB, kC, kC, kB, kC, kB, kC, kB}));
 }
 
-TEST(BmpDecoding, RunLengthRunsPastTheRowEndAreClipped) {
+// A row of 5 pixels is stored in 8 bytes at 8 bits (two 32-bit words) and
+// in 4 bytes, 8 pixels, at 4 bits: runs may fill that width, the pixels past
+// the fifth dropped, but a run beyond it refuses the file.
+TEST(BmpDecoding, RunLengthRunsMayFillThePaddedRowAndNoMore) {
   struct Case {
     const char* Name;
-    Bytes Data;  // run-length data of a 4 x 3 picture, palette kA kB kC kD
-    Bitmap Expected;
+    int BitCount;
+    Bytes Data;  // run-length data of a 5 x 2 picture, palette kA kB kC kD
+    Bitmap Expected;  // empty: refused
   };
   const Case cases[] = {
-      {"run of 5 in a row of 4",
-       {5, 1, 0, 1},
-       Image(4, 3, {0, 0, 0, 0, 0, 0, 0, 0, kB, kB, kB, kB})},
-      {"run after a full row, then the next row",
-       {4, 1, 1, 2, 0, 0, 1, 3, 0, 1},
-       Image(4, 3, {0, 0, 0, 0, kD, 0, 0, 0, kB, kB, kB, kB})},
-      {"literal of 5 in a row of 4",
-       {0, 5, 1, 2, 3, 1, 2, 0, 0, 1},
-       Image(4, 3, {0, 0, 0, 0, 0, 0, 0, 0, kB, kC, kD, kB})},
-      {"run past the row after a move",
-       {0, 2, 3, 1, 2, 2, 0, 1},
-       Image(4, 3, {0, 0, 0, 0, 0, 0, 0, kC, 0, 0, 0, 0})},
+      {"RLE8 run of 8", 8, {8, 1, 0, 1}, Image(5, 2, {0, 0, 0, 0, 0, kB, kB, kB, kB, kB})},
+      {"RLE8 run of 3 after a run of 5", 8, {5, 1, 3, 2, 0, 1},
+       Image(5, 2, {0, 0, 0, 0, 0, kB, kB, kB, kB, kB})},
+      {"RLE8 literal of 7", 8, {0, 7, 1, 2, 3, 1, 2, 3, 1, 0, 0, 1},
+       Image(5, 2, {0, 0, 0, 0, 0, kB, kC, kD, kB, kC})},
+      {"RLE8 run past a move", 8, {0, 2, 4, 0, 4, 3, 0, 1},
+       Image(5, 2, {0, 0, 0, 0, 0, 0, 0, 0, 0, kD})},
+      {"RLE4 run of 8", 4, {8, 0x12, 0, 1}, Image(5, 2, {0, 0, 0, 0, 0, kB, kC, kB, kC, kB})},
+      {"RLE8 run of 9", 8, {9, 1, 0, 1}, {}},
+      {"RLE8 run of 4 after a run of 5", 8, {5, 1, 4, 2, 0, 1}, {}},
+      {"RLE8 literal of 9", 8, {0, 9, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 1}, {}},
+      {"RLE8 run of 5 after a move to 4", 8, {0, 2, 4, 0, 5, 3, 0, 1}, {}},
+      {"RLE4 run of 9", 4, {9, 0x12, 0, 1}, {}},
+      {"RLE8 run of 255", 8, {255, 1, 0, 1}, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
-    BmpFile f = Rle8();
+    BmpFile f;
+    f.Width = 5, f.Height = 2, f.BitCount = c.BitCount, f.Compression = c.BitCount == 8 ? 1 : 2;
+    f.Palette = {kA, kB, kC, kD};
+    f.ColorsUsed = 4;
     f.Pixels = c.Data;
+    if (c.Expected.Width() == 0) {
+      try {
+        DecodeBmp(f.Build(), "overrun.bmp");
+        ADD_FAILURE() << "decoded";
+      } catch (const PictureError& e) {
+        EXPECT_NE(std::string(e.what()).find("overrun.bmp"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("past the end of row"), std::string::npos) << e.what();
+      }
+      continue;
+    }
     Bitmap decoded;
-    ASSERT_NO_THROW(decoded = DecodeBmp(f.Build(), "clipped.bmp"));
+    ASSERT_NO_THROW(decoded = DecodeBmp(f.Build(), "padded.bmp"));
     EXPECT_EQ(decoded, c.Expected);
   }
 }

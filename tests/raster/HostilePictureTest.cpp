@@ -78,6 +78,19 @@ TEST(HostilePictures, DamagedFilesGiveAnErrorNamingTheFile) {
   rle("RLE move past the row", {0, 2, 5, 0, 0, 1}, "move past the picture");
   rle("RLE palette index", {2, 9, 0, 1}, "palette index 9");
   rle("RLE without end", {4, 1, 0, 0}, "truncated");
+  {
+    // Every run 255 pixels long on a row of 10, as a hostile file has it.
+    BmpFile f = Rle8();
+    f.Width = 10;
+    f.Height = 4;
+    f.Pixels.clear();
+    for (int i = 0; i < 4; ++i) f.Pixels.insert(f.Pixels.end(), {255, 1, 255, 2, 0, 0});
+    f.Pixels.insert(f.Pixels.end(), {0, 1});
+    cases.push_back({"RLE8 runs of 255 on a row of 10", f.Build(), "past the end of row 0"});
+    f.BitCount = 4;
+    f.Compression = 2;
+    cases.push_back({"RLE4 runs of 255 on a row of 10", f.Build(), "past the end of row 0"});
+  }
   rle("RLE literal cut off", {0, 4, 1, 1}, "truncated");
 
   const Bytes jpeg = EncodeJpeg(Smooth(32, 24), 90, false);

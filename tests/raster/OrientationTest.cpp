@@ -72,6 +72,35 @@ TEST(ExifOrientation, ReadsEveryValueInEitherByteOrder) {
           << value << (bigEndian ? " big-endian" : " little-endian");
 }
 
+// The tag is meant to be a SHORT, but writers store it as other integer
+// types too (ImageMagick as an SLONG): each one means the same value. A
+// negative value of a signed type is no orientation.
+TEST(ExifOrientation, ReadsTheValueOfEveryIntegerType) {
+  struct Case {
+    const char* Name;
+    std::uint8_t Type;
+    int Size;  // bytes of the value
+  };
+  const Case cases[] = {{"BYTE", 1, 1},   {"SHORT", 3, 2},  {"LONG", 4, 4},
+                        {"SBYTE", 6, 1},  {"SSHORT", 8, 2}, {"SLONG", 9, 4}};
+  for (bool bigEndian : {false, true})
+    for (const Case& c : cases)
+      for (std::int32_t value : {6, 8, -6}) {
+        SCOPED_TRACE(std::string(c.Name) + (bigEndian ? " big-endian " : " little-endian ") +
+                     std::to_string(value));
+        Bytes segment = Payload(ExifSegment(1, bigEndian));
+        // Type at 30 (two bytes), value field at 36 (four bytes), in the
+        // segment's byte order; the value starts the field.
+        segment[30] = bigEndian ? 0 : c.Type;
+        segment[31] = bigEndian ? c.Type : 0;
+        const std::uint32_t bits = std::uint32_t(value) & (c.Size == 4 ? 0xFFFFFFFFu : (1u << (8 * c.Size)) - 1);
+        for (int i = 0; i < 4; ++i) segment[36 + i] = 0;
+        for (int i = 0; i < c.Size; ++i)
+          segment[36 + i] = std::uint8_t(bits >> (8 * (bigEndian ? c.Size - 1 - i : i)));
+        EXPECT_EQ(ReadExifOrientation(segment), value > 0 ? value : kUpright);
+      }
+}
+
 TEST(ExifOrientation, AnythingButAWellFormedTagReadsAsUpright) {
   const Bytes good = Payload(ExifSegment(6));  // "Exif\0\0", TIFF header, IFD at 8
   // Offsets into good: TIFF starts at 6, its IFD at 14 (entry count), the
@@ -89,7 +118,8 @@ TEST(ExifOrientation, AnythingButAWellFormedTagReadsAsUpright) {
       {"IFD past the end", 10, {0xF0, 0xFF, 0xFF, 0x7F}},
       {"tag not among the counted entries", 14, {1, 0}},
       {"no orientation tag", 28, {0x13, 0x01}},
-      {"type LONG", 30, {4}},
+      {"type ASCII", 30, {2}},
+      {"type RATIONAL", 30, {5}},
       {"count 2", 32, {2}},
       {"value 0", 36, {0}},
       {"value 9", 36, {9}},
