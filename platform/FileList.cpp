@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "platform/RegularFile.h"
+
 namespace vantora {
 
 namespace {
@@ -40,7 +42,7 @@ QStringList ListFiles(const QString& folder, const QString& mask) {
   // QDir::Files without QDir::Hidden and QDir::System: ordinary files only.
   const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
   for (const QFileInfo& info : entries) {
-    if (!info.isFile() || info.isHidden()) continue;
+    if (info.isHidden() || !IsRegularFile(info.filePath())) continue;
     if (MatchesMask(info.fileName(), mask)) names.append(info.fileName());
   }
   // By name without regard to case; names that differ only in case keep a

@@ -9,13 +9,22 @@
 #include <QUrl>
 
 #include "platform/ErrorReport.h"
+#include "platform/RegularFile.h"
 
 namespace vantora {
 
-TMediaPlayer::TMediaPlayer()
-    : FContext(std::make_unique<QObject>()),
-      FAudio(std::make_unique<QAudioOutput>()),
-      FPlayer(std::make_unique<QMediaPlayer>()) {
+QString CannotPlayMessage(const QString& fileName, const QString& backendText) {
+  QString message = QStringLiteral("无法播放音乐文件“%1”。").arg(fileName);
+  if (!backendText.isEmpty()) message += u'\n' + backendText;
+  return message;
+}
+
+TMediaPlayer::TMediaPlayer() : FContext(std::make_unique<QObject>()) {}
+
+void TMediaPlayer::MakeBackend() {
+  if (FPlayer) return;
+  FAudio = std::make_unique<QAudioOutput>();
+  FPlayer = std::make_unique<QMediaPlayer>();
   // Without an audio output the backend calls every file invalid.
   FPlayer->setAudioOutput(FAudio.get());
   QObject::connect(FPlayer.get(), &QMediaPlayer::mediaStatusChanged, FContext.get(),
@@ -28,7 +37,9 @@ TMediaPlayer::TMediaPlayer()
 
 TMediaPlayer::~TMediaPlayer() {
   OnNotify = nullptr;
+  OnFailed = nullptr;
   FContext.reset();  // no notification reaches a player that is gone
+  if (!FPlayer) return;
   FPlayer->stop();
   FPlayer->setSource(QUrl());
 }
@@ -36,11 +47,13 @@ TMediaPlayer::~TMediaPlayer() {
 void TMediaPlayer::Open() {
   if (FOpen) Close();
   const QFileInfo info(FFileName);
-  if (!info.isFile()) {
-    // Nothing to hand to the backend; fail as an open would.
+  if (!IsRegularFile(FFileName)) {
+    // Nothing to hand to the backend (a pipe or a device would keep it
+    // reading forever); fail as an open would.
     throw std::runtime_error(
-        ("Cannot open the file \"" + FFileName.toStdString() + "\": it does not exist").c_str());
+        CannotPlayMessage(FFileName, QStringLiteral("文件不存在，或不是普通文件。")).toStdString());
   }
+  MakeBackend();
   FErrorReported = false;
   FOpen = true;
   // The backend loads the file in the background; a file it cannot play is
@@ -58,18 +71,18 @@ void TMediaPlayer::Play() {
 }
 
 void TMediaPlayer::Stop() {
-  FPlayer->stop();
+  if (FPlayer) FPlayer->stop();
   if (FPending) EndRequest();  // aborted
 }
 
 void TMediaPlayer::Close() {
   Stop();
   FOpen = false;  // what the backend says while unloading is no failure
-  FPlayer->setSource(QUrl());
+  if (FPlayer) FPlayer->setSource(QUrl());
 }
 
 TMPModes TMediaPlayer::Mode() const {
-  if (!FOpen) return mpNotReady;
+  if (!FOpen || !FPlayer) return mpNotReady;
   switch (FPlayer->playbackState()) {
     case QMediaPlayer::PlayingState: return mpPlaying;
     case QMediaPlayer::PausedState: return mpPaused;
@@ -95,10 +108,18 @@ void TMediaPlayer::Failed(const QString& text) {
   EndRequest();
   if (FErrorReported) return;  // the backend often adds follow-up errors
   FErrorReported = true;
-  const QString message = QStringLiteral("Cannot play the file \"%1\": %2").arg(FFileName, text);
+  const QString file = FFileName;
+  const QString message = CannotPlayMessage(file, text);
   // Reported from the event loop, outside the backend's signal.
   QMetaObject::invokeMethod(
-      FContext.get(), [message] { ReportError(message); }, Qt::QueuedConnection);
+      FContext.get(),
+      [this, file, message] {
+        if (OnFailed)
+          OnFailed(file, message);
+        else
+          ReportError(message);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace vantora

@@ -39,8 +39,19 @@ class TMediaPlayerBase {
   // Raised, posted to the event loop, once for every play request that ends:
   // completed, superseded by another Play, aborted by Stop or Close, failed.
   std::function<void()> OnNotify;
+  // Raised, posted to the event loop, when the backend finds it cannot play
+  // the open file: the file and the message for the user. When it is not
+  // set, the message goes to the application's error report.
+  std::function<void(const QString& fileName, const QString& message)> OnFailed;
 };
 
+// The message for a file that cannot be played: the program's own words
+// naming the file, the backend's text (if any) on a line of its own.
+QString CannotPlayMessage(const QString& fileName, const QString& backendText = QString());
+
+// The audio output and the backend are made at the first Open, so a window
+// without music never opens the sound system (nor makes it complain when
+// there is none).
 class TMediaPlayer : public TMediaPlayerBase {
  public:
   TMediaPlayer();
@@ -57,6 +68,7 @@ class TMediaPlayer : public TMediaPlayerBase {
  private:
   void EndRequest();
   void Failed(const QString& text);
+  void MakeBackend();
 
   QString FFileName;
   bool FOpen = false;

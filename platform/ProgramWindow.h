@@ -12,10 +12,17 @@ class QWindow;
 namespace vantora {
 
 // Whether window is one of the program's windows proper: a main or tool
-// window, not a dialog box, and not null (the focus went to another program).
+// window, not a dialog box, not a message box (the error report), and not
+// null (the focus went to another program).
 bool IsProgramWindow(const QWidget* window);
 // The same for the platform window of a widget (the focus window).
 bool IsProgramWindow(const QWindow* window);
+
+// Makes window a secondary window of owner (transient for it): the window
+// manager keeps it in front of owner, also when the user clicks owner, and
+// it never opens behind it. window stays a window of its own (its type and
+// flags are kept); owner deletes it if it is still there when owner goes.
+void KeepInFrontOf(QWidget* window, QWidget* owner);
 
 // Shows a window that may be hidden, minimised or behind others, brings it
 // to the front and gives it the focus.

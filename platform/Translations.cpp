@@ -10,6 +10,9 @@ namespace vantora {
 bool LoadQtTranslations() {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app) return false;
+  // Numbers, dates and the names of file types that Qt writes follow the
+  // default locale: Chinese too, also in a session under LANG=C.
+  QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
   // "qt_zh_CN" gathers the catalogues of Qt's modules (qtbase, ...).
   auto* translator = new QTranslator(app);
   if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qt"),

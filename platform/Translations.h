@@ -5,8 +5,9 @@
 
 namespace vantora {
 
-// Installs Qt's zh_CN catalogue into the running application. Returns
-// false when it is not installed (the texts then stay in English).
+// Installs Qt's zh_CN catalogue into the running application and makes
+// zh_CN the default locale (dates, numbers, file type names). Returns false
+// when the catalogue is not installed (the texts then stay in English).
 bool LoadQtTranslations();
 
 }  // namespace vantora

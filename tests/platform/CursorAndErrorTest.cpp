@@ -1,10 +1,14 @@
 #include <QCursor>
+#include <QDialog>
+#include <QMessageBox>
+#include <QWindow>
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
 #include "platform/Cursor.h"
 #include "platform/ErrorReport.h"
+#include "platform/ProgramWindow.h"
 #include "tests/support/QtApp.h"
 
 namespace vantora {
@@ -40,6 +44,36 @@ TEST(ErrorReport, HandlerErrorsAreReportedWithTheirTextAndGoNoFurther) {
   SetErrorReporter(previous);
   EXPECT_EQ(reports, (QStringList{"Unable to write to /x/scr.ini", "Unknown error"}));
   EXPECT_TRUE(after);
+}
+
+}  // namespace
+}  // namespace vantora
+
+namespace vantora {
+namespace {
+
+// A dialog kept in front of the main window is its secondary window: the
+// window manager is told so (transient parent) and keeps it above, while it
+// stays a window of its own that counts as one of the program's.
+TEST(ProgramWindow, ADialogKeptInFrontOfTheMainWindowIsItsSecondaryWindow) {
+  test::QtApp();
+  QWidget main;
+  auto* dialog = new QDialog;
+  dialog->setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  KeepInFrontOf(dialog, &main);
+  main.show();
+  dialog->show();
+  ASSERT_NE(dialog->windowHandle(), nullptr);
+  EXPECT_EQ(dialog->windowHandle()->transientParent(), main.windowHandle());
+  EXPECT_TRUE(dialog->isWindow());
+  EXPECT_EQ(dialog->windowType(), Qt::Tool);
+  EXPECT_TRUE(IsProgramWindow(dialog));
+  // The error box is never one of the program's windows proper: coming
+  // back from it is no return from another window.
+  QMessageBox box(QMessageBox::Critical, "Vantora", "text", QMessageBox::Ok, &main);
+  box.setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  box.setWindowModality(Qt::NonModal);
+  EXPECT_FALSE(IsProgramWindow(&box));
 }
 
 }  // namespace
