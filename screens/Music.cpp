@@ -1,21 +1,21 @@
 #include "screens/Music.h"
 
-#include <QFileInfo>
-
 #include "platform/ErrorReport.h"
+#include "platform/RegularFile.h"
 #include "settings/IniFile.h"
 #include "settings/SettingKeys.h"
 
 namespace vantora {
 
-bool FileExists(const QString& path) {
-  if (path.isEmpty()) return false;
-  const QFileInfo info(path);
-  return info.exists() && !info.isDir();
-}
+bool FileExists(const QString& path) { return IsRegularFile(path); }
 
 TMusic::TMusic(TMediaPlayerBase& MediaPlayer1) : FPlayer(MediaPlayer1) {
   FPlayer.OnNotify = [this] { MediaPlayer1Notify(); };
+  FPlayer.OnFailed = [this](const QString& file, const QString& message) {
+    if (FBroken.contains(file)) return;
+    FBroken.insert(file);
+    ReportError(message);
+  };
   Timer4.OnTimer = [this] { RunHandler([this] { Timer4Timer(); }); };
 }
 
@@ -23,14 +23,23 @@ QString TMusic::Entry(int index) const {
   return QString::fromStdString(ReadSongEntry(*FIni, index));
 }
 
-void TMusic::PlayFile(const QString& path) {
+bool TMusic::PlayFile(const QString& path) {
+  // A song that failed once in this show is passed over without a word.
+  if (FBroken.contains(path)) return false;
   FPlayer.SetFileName(path);
-  FPlayer.Open();
+  try {
+    FPlayer.Open();
+  } catch (...) {
+    FBroken.insert(path);
+    throw;
+  }
   FPlayer.Play();
+  return true;
 }
 
 void TMusic::Start() {
   SongIndex = 0;
+  FBroken.clear();  // a new show reports its broken songs anew
   if (!FIni || !ReadYes(*FIni, settings::MusicOn)) return;
   const QString song0 = Entry(0);
   if (FileExists(song0)) PlayFile(song0);
@@ -56,11 +65,13 @@ void TMusic::Timer4Timer() {
       // A "song0" whose file has gone ends the walk, as any missing entry
       // does; opening it would only raise an error box at every pass.
       const QString song0 = Entry(0);
-      if (FileExists(song0)) PlayFile(song0);
+      // A broken song is passed over like a failed open: Timer4 stays on
+      // and the walk moves on a second later.
+      if (FileExists(song0) && !PlayFile(song0)) return;
     }
   } else {
     const QString path = Entry(SongIndex);
-    if (FileExists(path)) PlayFile(path);
+    if (FileExists(path) && !PlayFile(path)) return;
   }
   Timer4.SetEnabled(false);
 }

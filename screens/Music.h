@@ -10,6 +10,7 @@
 
 #include <functional>
 
+#include <QSet>
 #include <QString>
 
 #include "platform/MediaPlayer.h"
@@ -47,14 +48,17 @@ class TMusic {
   Timer Timer4{1000};
 
  private:
-  void PlayFile(const QString& path);
+  // Opens and plays; false when the file already failed in this show.
+  bool PlayFile(const QString& path);
   QString Entry(int index) const;
 
   TMediaPlayerBase& FPlayer;
   const TIniFile* FIni = nullptr;
+  QSet<QString> FBroken;  // songs that failed in this show, reported once
 };
 
-// Whether a file (not a folder) exists at path.
+// Whether a file exists at path: a regular file; a named pipe or a device
+// counts as missing, since reading it could block the window.
 bool FileExists(const QString& path);
 
 }  // namespace vantora

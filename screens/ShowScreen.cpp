@@ -150,6 +150,10 @@ void TShowScreen::FormActivate() {
   // A fresh settings-file object.
   FIni = std::make_unique<TIniFile>(SettingsFileFor(FProgramFolder));
   Music.SetSettings(FIni.get());
+  // A refused settings file (absurdly large) shows with the defaults and
+  // says so.
+  if (const std::string problem = FIni->Problem(); !problem.empty())
+    ReportError(QString::fromStdString(problem));
   // The default picture folder, unless the settings name another.
   FileListBox1 = QString::fromStdString(DefaultPictureFolderFor(FProgramFolder));
   // The first effect number; the second draw stands even when it is 0.
@@ -206,6 +210,7 @@ void TShowScreen::CoverScreen() {
 }
 
 void TShowScreen::Timer1Timer() {
+  FTickAsked = false;
   FClearDue = ReadSetting(*FIni, settings::ClearBefore);
   if (ReadSetting(*FIni, settings::ListOrder)) {
     FListOrder = true;
@@ -238,9 +243,17 @@ void TShowScreen::Timer1Timer() {
   // A tick that asks for no picture clears at once.
   if (FClearDue) TransitionView1->Clear();
   FClearDue = false;
+  // Nothing to show (an empty folder, or the list at its end): wait the
+  // display interval like any other picture, rather than tick again at
+  // once and spin.
+  if (!FTickAsked) {
+    Timer1.SetEnabled(false);
+    Timer2.SetEnabled(true);
+  }
 }
 
 void TShowScreen::ShowAPicture() {
+  FTickAsked = true;
   // A line past the end of the list reads as an empty name, which names the
   // folder itself and so no file.
   const QString path = PicturePath(Memo1.value(PicIndex));
@@ -305,6 +318,12 @@ void TShowScreen::FetchAhead() {
 }
 
 void TShowScreen::Timer2Timer() {
+  // A folder that had nothing to show is looked at again once per
+  // interval, so pictures copied into it later appear.
+  if (PicCount == 0) {
+    Memo1 = ListFiles(FileListBox1, FMask);
+    PicCount = int(Memo1.size());
+  }
   if (ReadSetting(*FIni, settings::ListOrder) && PicIndex == PicCount) PicIndex = 0;
   if (EffectNo == 150) EffectNo = 0;
   Timer2.SetEnabled(false);

@@ -171,6 +171,7 @@ class TShowScreen : public QWidget {
   };
   std::deque<TPendingShow> FShows;  // in the order the ticks asked
   bool FClearDue = false;  // "sys" "7" as the running tick read it
+  bool FTickAsked = false;  // the running tick asked for a picture
   int FFailedInARow = 0;  // pictures skipped since the last one shown
   bool FListOrder = true;  // "sys" "1" as the last tick read it
   bool FCursorHidden = false;  // this window's one hiding of the cursor

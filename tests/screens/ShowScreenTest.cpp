@@ -120,14 +120,30 @@ TEST_F(ShowScreen, EmptyOrMissingFolderShowsNothing) {
     EXPECT_EQ(form.PicCount, 0);
     form.Timer1.Tick();
     ASSERT_TRUE(test::WaitFor([&] { return form.PendingShows() == 0; }));
-    // List order: Timer1 keeps ticking without effect. Random order: the
-    // empty name is no file, Execute on no picture does nothing, and Timer2
-    // takes over.
-    EXPECT_EQ(form.Timer1.Enabled(), c.listOrder);
-    EXPECT_EQ(form.Timer2.Enabled(), !c.listOrder);
+    // In either order the show waits the display interval, as after a
+    // picture, instead of ticking again at once.
+    EXPECT_FALSE(form.Timer1.Enabled());
+    EXPECT_TRUE(form.Timer2.Enabled());
     EXPECT_TRUE(FStarted.empty());
+    form.Timer2.Tick();
+    EXPECT_TRUE(form.Timer1.Enabled());
   }
   EXPECT_TRUE(FReports.isEmpty());
+}
+
+// A picture copied into the empty folder shows after the next interval.
+TEST_F(ShowScreen, AnEmptyFolderIsLookedAtAgainEachInterval) {
+  Order(true, true);
+  TForm1& form = Make();
+  form.FormActivate();
+  PictureTick(form);
+  ASSERT_TRUE(form.Timer2.Enabled());
+  WritePicture(Pics("new.jpg"), 10);
+  form.Timer2.Tick();
+  EXPECT_EQ(form.PicCount, 1);
+  PictureTick(form);
+  ASSERT_EQ(FStarted.size(), 1u);
+  EXPECT_EQ(FStarted[0].Width, 10);
 }
 
 TEST_F(ShowScreen, ConfiguredFolderAndMasksOfShowAndPreview) {
