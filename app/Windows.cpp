@@ -12,6 +12,7 @@
 #include "config/Unit3.h"
 #include "config/Unit4.h"
 #include "config/Unit5.h"
+#include "platform/ProgramWindow.h"
 #include "platform/Translations.h"
 #include "screens/ScreenShows.h"
 #include "screens/Unit6.h"
@@ -30,10 +31,12 @@ void RegisterFontSubstitutions() {
 
 // A window that lives beside the main window: created hidden, shown and
 // hidden by the settings window, and never the one whose closing ends the
-// program.
+// program. The dialogs are kept in front of the settings window, so none
+// opens behind it or disappears behind it when the user clicks it.
 template <typename Form>
-std::unique_ptr<Form> SideWindow(std::unique_ptr<Form> form) {
+std::unique_ptr<Form> SideWindow(std::unique_ptr<Form> form, QWidget* owner = nullptr) {
   form->setAttribute(Qt::WA_QuitOnClose, false);
+  if (owner) KeepInFrontOf(form.get(), owner);
   return form;
 }
 
@@ -76,9 +79,9 @@ void RunConfigurationMode(int& argc, char** argv) {
   PrepareApplication(app);
   // The creation order is fixed: TForm2, TForm3, TForm4, TForm5, Tform6.
   auto form2 = std::make_unique<TForm2>();
-  auto form3 = SideWindow(std::make_unique<TForm3>(form2->IniFile()));
-  auto form4 = SideWindow(std::make_unique<TForm4>(form2->IniFile()));
-  auto form5 = SideWindow(std::make_unique<TForm5>());
+  auto form3 = SideWindow(std::make_unique<TForm3>(form2->IniFile()), form2.get());
+  auto form4 = SideWindow(std::make_unique<TForm4>(form2->IniFile()), form2.get());
+  auto form5 = SideWindow(std::make_unique<TForm5>(), form2.get());
   auto form6 = SideWindow(std::make_unique<Tform6>());
   form2->Form3 = form3.get();
   form2->Form4 = form4.get();

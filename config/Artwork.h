@@ -14,6 +14,8 @@ namespace vantora {
 std::span<const std::uint8_t> SettingsBackgroundJpeg();
 // 400 x 300: the about box's face.
 std::span<const std::uint8_t> AboutFaceJpeg();
+// 800 x 600: the same face drawn at twice the size, for scaled screens.
+std::span<const std::uint8_t> AboutFace2xJpeg();
 
 // Decodes embedded JPEG bytes; an empty bitmap if they cannot be decoded.
 Bitmap DecodeArtwork(std::span<const std::uint8_t> jpeg, const char* name);

@@ -40,6 +40,12 @@ TRect FitThumbnail(int cellWidth, int cellHeight, int pictureWidth, int pictureH
   return {left, top, left + w, top + h};
 }
 
+TRect FitThumbnailOnScreen(int cellDeviceWidth, int cellDeviceHeight, int pictureWidth,
+                           int pictureHeight, double ratio) {
+  return FitThumbnail(cellDeviceWidth, cellDeviceHeight, DevicePixels(pictureWidth, ratio),
+                      DevicePixels(pictureHeight, ratio));
+}
+
 QImage ToQImage(const Bitmap& bitmap) {
   QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
   for (int y = 0; y < bitmap.Height(); ++y)
@@ -49,9 +55,9 @@ QImage ToQImage(const Bitmap& bitmap) {
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {}
 
-void TImage::SetPicture(const QImage& image) {
+void TImage::SetPicture(const QImage& image, double ratio) {
   FImage = image;
-  FImage.setDevicePixelRatio(1);  // one image pixel per logical unit
+  FImage.setDevicePixelRatio(ratio);
   FDrawn = {0, 0, image.width(), image.height()};
   update();
 }
@@ -60,8 +66,8 @@ void TImage::SetThumbnail(const QImage& image, int pictureWidth, int pictureHeig
   const double ratio = devicePixelRatioF();
   FImage = image;
   FImage.setDevicePixelRatio(ratio);
-  FDrawn = FitThumbnail(DevicePixels(width(), ratio), DevicePixels(height(), ratio), pictureWidth,
-                        pictureHeight);
+  FDrawn = FitThumbnailOnScreen(DevicePixels(width(), ratio), DevicePixels(height(), ratio),
+                                pictureWidth, pictureHeight, ratio);
   update();
 }
 

@@ -21,6 +21,14 @@ namespace vantora {
 // The rectangle is offset by half the free space, rounded down.
 TRect FitThumbnail(int cellWidth, int cellHeight, int pictureWidth, int pictureHeight);
 
+// The same on a screen of the given device pixel ratio, in device pixels:
+// the cell counted in device pixels, and the picture at its own size in
+// logical units, as the layout counts sizes. So a small picture looks as
+// large as on an unscaled screen, and a large one fills the cell's device
+// pixels.
+TRect FitThumbnailOnScreen(int cellDeviceWidth, int cellDeviceHeight, int pictureWidth,
+                           int pictureHeight, double ratio);
+
 // The bitmap as a QImage sharing nothing with it.
 QImage ToQImage(const Bitmap& bitmap);
 
@@ -28,8 +36,10 @@ class TImage : public QWidget {
  public:
   explicit TImage(QWidget* parent = nullptr);
 
-  // A picture drawn at its own size from the top-left corner.
-  void SetPicture(const QImage& image);
+  // A picture drawn from the top-left corner at its own size divided by
+  // ratio: an artwork drawn for a screen of that density is shown at its
+  // logical size, one image pixel per screen pixel.
+  void SetPicture(const QImage& image, double ratio = 1);
   // A thumbnail: image already scaled to FitThumbnail of the picture's
   // original size in the control's device pixels, drawn at that rectangle
   // one pixel per screen pixel.
@@ -38,8 +48,8 @@ class TImage : public QWidget {
 
   bool Empty() const { return FImage.isNull(); }
   const QImage& Image() const { return FImage; }
-  // Where the picture is drawn, in the control's coordinates: logical for
-  // a picture, device pixels for a thumbnail.
+  // Where the picture is drawn, in the image's pixels: logical units times
+  // the image's ratio (device pixels for a thumbnail).
   TRect DrawnRect() const { return FDrawn; }
 
   // The file whose picture the control shows or is waiting for.

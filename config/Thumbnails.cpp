@@ -7,19 +7,19 @@
 
 namespace vantora {
 
-TThumbnail DecodeThumbnail(const QString& path, int cellWidth, int cellHeight) {
+TThumbnail DecodeThumbnail(const QString& path, int cellWidth, int cellHeight, double ratio) {
   TThumbnail thumb;
   try {
     Picture picture;
     // A JPEG is decoded at the smallest scale that still covers the cell's
     // drawn rectangle for its upright size.
     const TPictureSize size = picture.LoadFromFile(path.toStdString(), [&](TPictureSize full) {
-      const TRect drawn = FitThumbnail(cellWidth, cellHeight, full.Width, full.Height);
+      const TRect drawn = FitThumbnailOnScreen(cellWidth, cellHeight, full.Width, full.Height, ratio);
       return TPictureSize{drawn.Width(), drawn.Height()};
     });
     thumb.PictureWidth = size.Width;
     thumb.PictureHeight = size.Height;
-    const TRect drawn = FitThumbnail(cellWidth, cellHeight, size.Width, size.Height);
+    const TRect drawn = FitThumbnailOnScreen(cellWidth, cellHeight, size.Width, size.Height, ratio);
     QImage image = ToQImage(picture.AsBitmap());
     if (image.width() != drawn.Width() || image.height() != drawn.Height())
       image = image.scaled(drawn.Width(), drawn.Height(), Qt::IgnoreAspectRatio,
@@ -32,8 +32,8 @@ TThumbnail DecodeThumbnail(const QString& path, int cellWidth, int cellHeight) {
   return thumb;
 }
 
-TThumbnailPool::TThumbnailPool(int threads, int cellWidth, int cellHeight)
-    : FCellWidth(cellWidth), FCellHeight(cellHeight) {
+TThumbnailPool::TThumbnailPool(int threads, int cellWidth, int cellHeight, double ratio)
+    : FCellWidth(cellWidth), FCellHeight(cellHeight), FRatio(ratio) {
   FWorkers.setMaxThreadCount(threads);
 }
 
@@ -48,7 +48,7 @@ unsigned TThumbnailPool::Start(std::vector<std::pair<int, QString>> jobs, TDone 
   auto shared = std::make_shared<TDone>(std::move(done));
   for (auto& [index, path] : jobs)
     FWorkers.start([this, batch, index = index, path = std::move(path), shared] {
-      (*shared)(batch, index, DecodeThumbnail(path, FCellWidth, FCellHeight));
+      (*shared)(batch, index, DecodeThumbnail(path, FCellWidth, FCellHeight, FRatio));
     });
   return batch;
 }

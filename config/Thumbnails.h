@@ -31,14 +31,17 @@ struct TThumbnail {
   std::string Error;  // empty when the decode succeeded
 };
 
-TThumbnail DecodeThumbnail(const QString& path, int cellWidth, int cellHeight);
+// The thumbnail for a cell of cellWidth x cellHeight device pixels on a
+// screen of the given device pixel ratio (FitThumbnailOnScreen).
+TThumbnail DecodeThumbnail(const QString& path, int cellWidth, int cellHeight, double ratio = 1);
 
 class TThumbnailPool {
  public:
   // Called on a worker thread for each job of a batch.
   using TDone = std::function<void(unsigned batch, int index, TThumbnail thumbnail)>;
 
-  explicit TThumbnailPool(int threads = 2, int cellWidth = 105, int cellHeight = 81);
+  explicit TThumbnailPool(int threads = 2, int cellWidth = 105, int cellHeight = 81,
+                          double ratio = 1);
   ~TThumbnailPool();
   TThumbnailPool(const TThumbnailPool&) = delete;
   TThumbnailPool& operator=(const TThumbnailPool&) = delete;
@@ -51,6 +54,7 @@ class TThumbnailPool {
  private:
   const int FCellWidth;
   const int FCellHeight;
+  const double FRatio;  // the screen's device pixel ratio
   unsigned FBatch = 0;  // the caller's thread only
   QThreadPool FWorkers;
 };

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -22,6 +21,7 @@
 #include "platform/FileList.h"
 #include "platform/PictureMasks.h"
 #include "platform/ProgramWindow.h"
+#include "platform/RegularFile.h"
 #include "settings/SettingKeys.h"
 #include "ui_Unit2.h"
 
@@ -42,7 +42,8 @@ TForm2::TForm2(std::string programFolder, QWidget* parent)
       // Thumbnails are decoded for the cell's device pixels, so they are
       // sharp on a scaled screen.
       FPool(std::make_unique<TThumbnailPool>(2, DevicePixels(kCellWidth, devicePixelRatioF()),
-                                             DevicePixels(kCellHeight, devicePixelRatioF()))) {
+                                             DevicePixels(kCellHeight, devicePixelRatioF()),
+                                             devicePixelRatioF())) {
   ui->setupUi(this);
   // Borderless, sized to its content, and (as a tool window) without a
   // task-bar button of its own.
@@ -159,6 +160,10 @@ void TForm2::FormActivate() {
 }
 
 void TForm2::ReadFolderAndFill() {
+  // A settings file that is refused (absurdly large) gives the defaults;
+  // the user is told why the settings do not show.
+  if (const std::string problem = IniFile().Problem(); !problem.empty())
+    ReportError(QString::fromStdString(problem));
   Edit1 = QString::fromStdString(ReadSetting(IniFile(), settings::PictureFolder));
   ApplyFilePath(Edit1.isEmpty() ? QString::fromStdString(DefaultPictureFolderFor(FProgramFolder))
                                 : Edit1);
@@ -195,9 +200,8 @@ void TForm2::FillGrid() {
   for (int k = 1; k <= 12; ++k) {
     TImage* cell = Image(k);
     const QString path = PicturePath(ThumbEnd - 13 + k);
-    const QFileInfo info(path);
     cell->Clear();
-    if (info.exists() && !info.isDir()) {
+    if (IsRegularFile(path)) {
       cell->FileName = path;
       cell->show();
       jobs.emplace_back(k, path);
@@ -298,6 +302,9 @@ void TForm2::FolderStored() {
 
 void TForm2::SpeedButton2Click() {
   if (!Form3) return;
+  // An OK's entry keys still being written (a long playlist) are written
+  // first; the loader then starts from where the saver ends.
+  RunHandler([this] { Form3->FinishSaving(); });
   Form3->CheckBox1()->setChecked(ReadSetting(IniFile(), settings::LoopPlaylist, srConfig));
   Timer1.SetEnabled(true);
 }

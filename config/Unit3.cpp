@@ -1,12 +1,15 @@
 #include "config/Unit3.h"
 
 #include <algorithm>
+#include <climits>
 #include <stdexcept>
 
 #include <QCheckBox>
 #include <QFileDialog>
-#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFontMetrics>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -25,6 +28,7 @@
 #include "platform/DaemonControl.h"
 #include "platform/ErrorReport.h"
 #include "platform/ProgramWindow.h"
+#include "platform/RegularFile.h"
 #include "settings/IniFile.h"
 #include "settings/SettingKeys.h"
 #include "ui_Unit3.h"
@@ -37,10 +41,24 @@ QList<QRadioButton*> RadioItems(const QGroupBox* group) {
   return group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
 }
 
-bool FileExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
+bool FileExists(const QString& path) { return IsRegularFile(path); }
 
 // The saved entry ("song" i) a list entry was loaded from or saved as.
 constexpr int kSavedSlot = Qt::UserRole;
+
+// The file dialog's list with its dates written in the program's locale:
+// the list writes them in the session's locale, which may be another.
+class TDatesInProgramLocale : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+  QVariant data(const QModelIndex& index, int role) const override {
+    constexpr int kDateColumn = 3;
+    if (role == Qt::DisplayRole && index.column() == kDateColumn)
+      if (const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel()))
+        return QLocale().toString(files->lastModified(mapToSource(index)), QLocale::ShortFormat);
+    return QIdentityProxyModel::data(index, role);
+  }
+};
 
 }  // namespace
 
@@ -58,6 +76,14 @@ void SetRadioItemIndex(QGroupBox* group, int index) {
 
 const QStringList TForm3::OpenDialog1Filters{QStringLiteral("Music files(*.mid *.wav *.mp3)"),
                                              QStringLiteral("All files(*.*)")};
+// What each entry takes. The captions stay as written, but the music entry
+// also takes the other formats the player plays, and "*.*" would need a dot
+// here, where many files have no extension.
+const QList<QStringList> TForm3::OpenDialog1Patterns{
+    {QStringLiteral("*.mid"), QStringLiteral("*.wav"), QStringLiteral("*.mp3"),
+     QStringLiteral("*.ogg"), QStringLiteral("*.flac"), QStringLiteral("*.m4a"),
+     QStringLiteral("*.opus")},
+    {QStringLiteral("*")}};
 
 TForm3::TForm3(TIniFile& ini, std::unique_ptr<TMediaPlayerBase> player, QWidget* parent)
     : QDialog(parent),
@@ -276,6 +302,13 @@ void TForm3::Button4Click() {
   if (PlayIndex == SelIndex) MediaPlayer1->Close();
   ui->Button2->setEnabled(false);
   if (SelIndex < PlayIndex) --PlayIndex;
+  // The remembered position stays, so delete pressed again removes the
+  // entry that moved into it; after the last entry it moves up to the new
+  // last one (none in an empty list), and the highlight shows that entry,
+  // the one delete and play now act on.
+  const int count = ui->ListBox1->count();
+  if (SelIndex >= count) SelIndex = count - 1;
+  ui->ListBox1->setCurrentRow(SelIndex);
 }
 
 void TForm3::ListBox1MouseDown() {
@@ -289,8 +322,21 @@ QString TForm3::RunOpenDialog() {
   UseFolderIconTheme();
   QFileDialog dialog(this);
   UseToolWindowFrame(&dialog);  // a close box only, like the dialog it opens from
+  // Qt's own dialog, whose filters and texts are ours to set (a desktop's
+  // dialog would take the captions' patterns and its own language).
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setProxyModel(new TDatesInProgramLocale(&dialog));
   dialog.setNameFilters(OpenDialog1Filters);
+  // The dialog takes its patterns from the captions; the list it shows is
+  // given the entry's own patterns instead, each time an entry is chosen.
+  auto* files = dialog.findChild<QFileSystemModel*>();
+  const auto usePatterns = [files](const QString& filter) {
+    const auto entry = OpenDialog1Filters.indexOf(filter);
+    if (files && entry >= 0) files->setNameFilters(OpenDialog1Patterns.at(entry));
+  };
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, usePatterns);
+  usePatterns(dialog.selectedNameFilter());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
   return dialog.selectedFiles().first();
 }
@@ -347,7 +393,9 @@ void TForm3::Timer2Timer() {
 void TForm3::Timer1Timer() {
   if (ListCursor >= Memo1.size()) {
     Timer1.SetEnabled(false);
-    CloseForm();
+    // The dialog is already hidden; one the user has opened again since is
+    // left open.
+    if (!isVisible()) FormClose();
     return;
   }
   const QString& path = Memo1[ListCursor];
@@ -355,8 +403,29 @@ void TForm3::Timer1Timer() {
   ++ListCursor;
 }
 
+namespace {
+
+// One past the highest "song" i key in the file: the saved entries cannot
+// reach further, whatever "how" says.
+int SavedEntriesEnd(const TIniFile& ini) {
+  long long end = 0;
+  for (const std::string& key : ini.ReadSection(settings::kSong)) {
+    if (key.size() < 5 || !key.starts_with("song") || key.size() > 14) continue;
+    const std::string digits = key.substr(4);
+    if (digits.find_first_not_of("0123456789") != std::string::npos) continue;
+    if (digits.size() > 1 && digits[0] == '0') continue;  // "song" i has no leading zeros
+    end = std::max(end, std::min<long long>(std::stoll(digits) + 1, INT_MAX));
+  }
+  return int(end);
+}
+
+}  // namespace
+
 bool TForm3::LoadNextEntry() {
-  const int count = ReadSetting(FIni, settings::SongCount, srConfig);
+  int count = ReadSetting(FIni, settings::SongCount, srConfig);
+  // A count that runs past the keys in the file (a corrupt or hand-made
+  // "how") stops at the last saved entry rather than tick on for nothing.
+  if (ListCursor < count) count = std::min(count, SavedEntriesEnd(FIni));
   if (ListCursor < count) {
     const QString path = QString::fromStdString(ReadSongEntry(FIni, ListCursor));
     if (FileExists(path)) PlaceSavedEntry(ListCursor, path);
@@ -384,6 +453,11 @@ void TForm3::PlaceSavedEntry(int slot, const QString& path) {
   }
   item->setText(path);
   item->setData(kSavedSlot, slot);
+}
+
+void TForm3::FinishSaving() {
+  while (Timer2.Enabled()) Timer2Timer();
+  while (Timer1.Enabled()) Timer1Timer();
 }
 
 void TForm3::StopMusic() {

@@ -79,6 +79,9 @@ class TForm3 : public QDialog {
   bool LoadNextEntry();
   // Stops a playing entry and forgets its file (settings window).
   void StopMusic();
+  // Writes the entry keys an OK still has to write, at once: the loader
+  // and the saver share ListCursor, so an opening waits for the saver.
+  void FinishSaving();
 
   // Controls of the layout.
   QTabWidget* PageControl1() const;
@@ -113,6 +116,7 @@ class TForm3 : public QDialog {
   // OpenDialog1Filters and returns the chosen full path, or empty when
   // cancelled.
   static const QStringList OpenDialog1Filters;
+  static const QList<QStringList> OpenDialog1Patterns;  // the files each filter takes
   std::function<QString()> OpenDialog1;
 
   // What the screen-saver tab changes outside the settings file: the

@@ -26,7 +26,7 @@ TForm4::TForm4(TIniFile& ini, QWidget* parent)
   UseCaptionFont(this);
   UseStandardGlyphs(ui->BitBtn1, ui->BitBtn2);
 
-  // Folders only, read once when a branch is opened (no watching of the
+  // Folders only, read when the user opens a branch (no watching of the
   // disk for later changes), the name column alone, with the folder icons
   // of the icon theme.
   UseFolderIconTheme();
@@ -48,6 +48,11 @@ TForm4::TForm4(TIniFile& ini, QWidget* parent)
   connect(FModel, &QFileSystemModel::directoryLoaded, this, &TForm4::KeepSelectionInView);
   connect(FModel, &QFileSystemModel::rowsInserted, this, &TForm4::KeepSelectionInView);
   connect(FModel, &QFileSystemModel::layoutChanged, this, &TForm4::KeepSelectionInView);
+  // The model lists a folder once; a branch the user opens again is listed
+  // again, so a folder made since shows up.
+  connect(tree, &QTreeView::expanded, this, [this](const QModelIndex& folder) {
+    if (!FExpandingParents) Relist(folder);
+  });
   connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (!FScrollDue.isEmpty() && current != FModel->index(FScrollDue)) FScrollDue.clear();
@@ -77,7 +82,7 @@ void TForm4::SelectPath(const QString& path) {
   const QModelIndex index = FModel->index(folder);
   if (!index.isValid()) return;
   QTreeView* tree = ui->ShellTreeView1;
-  for (QModelIndex i = index.parent(); i.isValid(); i = i.parent()) tree->expand(i);
+  ExpandParents(index);
   FScrollDue = folder;
   tree->setCurrentIndex(index);
   tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
@@ -89,9 +94,26 @@ void TForm4::KeepSelectionInView() {
   QTimer::singleShot(0, this, [this] {
     if (FScrollDue.isEmpty()) return;
     const QModelIndex index = FModel->index(FScrollDue);
-    for (QModelIndex i = index.parent(); i.isValid(); i = i.parent()) ui->ShellTreeView1->expand(i);
+    ExpandParents(index);
     ui->ShellTreeView1->scrollTo(index, QAbstractItemView::PositionAtCenter);
   });
+}
+
+void TForm4::ExpandParents(const QModelIndex& index) {
+  FExpandingParents = true;
+  for (QModelIndex i = index.parent(); i.isValid(); i = i.parent()) ui->ShellTreeView1->expand(i);
+  FExpandingParents = false;
+}
+
+void TForm4::Relist(const QModelIndex& folder) {
+  // The model has no call to list one folder again; changing its root path
+  // marks the folders it leaves as not listed. Moving the root to the
+  // folder and back marks the folder, and fetching lists it afresh (new
+  // folders are added; the branch's other state stays).
+  const QString root = FModel->rootPath();
+  FModel->setRootPath(FModel->filePath(folder));
+  FModel->setRootPath(root);
+  if (FModel->canFetchMore(folder)) FModel->fetchMore(folder);
 }
 
 void TForm4::showEvent(QShowEvent* e) {

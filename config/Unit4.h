@@ -14,6 +14,7 @@
 #include <QString>
 
 class QFileSystemModel;
+class QModelIndex;
 class QPushButton;
 class QTreeView;
 namespace Ui {
@@ -54,11 +55,15 @@ class TForm4 : public QDialog {
 
  private:
   void KeepSelectionInView();
+  void Relist(const QModelIndex& folder);
+  // Opens the parents of index, as the program (not the user) does.
+  void ExpandParents(const QModelIndex& index);
 
   TIniFile& FIni;
   std::unique_ptr<Ui::TForm4> ui;
   QFileSystemModel* FModel;
   QString FScrollDue;  // the folder kept in view while its parents are listed
+  bool FExpandingParents = false;  // the program, not the user, opens branches
 };
 
 }  // namespace vantora

@@ -5,6 +5,7 @@
 #include "config/Artwork.h"
 #include "config/FormSupport.h"
 #include "config/Image.h"
+#include "platform/DevicePixels.h"
 #include "ui_Unit5.h"
 
 namespace vantora {
@@ -14,7 +15,20 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TForm
   setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
   setFixedSize(400, 300);
   UseCaptionFont(this);
-  ui->Image1->SetPicture(ToQImage(DecodeArtwork(AboutFaceJpeg(), "about face")));
+  // On a scaled screen the face is drawn from its double-size artwork at
+  // the screen's own resolution, not blown up from the 400 x 300 one.
+  const double ratio = devicePixelRatioF();
+  if (ratio > 1) {
+    const QImage large = ToQImage(DecodeArtwork(AboutFace2xJpeg(), "about face"));
+    const QSize device = DevicePixels(QSize(400, 300), ratio);
+    ui->Image1->SetPicture(
+        large.size() == device
+            ? large
+            : large.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+        ratio);
+  } else {
+    ui->Image1->SetPicture(ToQImage(DecodeArtwork(AboutFaceJpeg(), "about face")));
+  }
   OnClick(ui->SpeedButton1, this, &TForm5::SpeedButton1Click);
 }
 

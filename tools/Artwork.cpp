@@ -4,6 +4,8 @@
 // progressive JPEG files into OUTDIR:
 //   settings-background.jpg  545 x 452, the settings window's background
 //   about-face.jpg           400 x 300, the about box's face
+// and, embedded only, the about box's face drawn at twice the size for
+// scaled screens.
 // With SOURCE.cpp it also writes a C++ source that embeds the two files'
 // bytes (config/Artwork.h declares its functions), so the program carries
 // the pictures without any binary file in the source tree.
@@ -119,16 +121,19 @@ QImage SettingsBackground() {
   return image;
 }
 
-QImage AboutFace() {
-  QImage image(400, 300, QImage::Format_RGB32);
+// scale 2 draws the same face for screens of twice the density.
+QImage AboutFace(int scale = 1) {
+  QImage image(400 * scale, 300 * scale, QImage::Format_RGB32);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
+  p.setRenderHint(QPainter::TextAntialiasing);
+  p.scale(scale, scale);
   QLinearGradient glow(0, 0, 0, 300);
   glow.setColorAt(0, QColor(240, 230, 252));
   glow.setColorAt(0.6, QColor(220, 204, 246));
   glow.setColorAt(1, QColor(196, 176, 236));
-  p.fillRect(image.rect(), glow);
-  Bubbles(p, image.size(), 11u, QColor(255, 255, 255));
+  p.fillRect(QRect(0, 0, 400, 300), glow);
+  Bubbles(p, QSize(400, 300), 11u, QColor(255, 255, 255));
 
   FramedPanel(p, QRectF(14, 14, 372, 232), QColor(246, 240, 253), QColor(140, 110, 200));
 
@@ -201,6 +206,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(outDir);
   const auto background = EncodeJpeg(ToBitmap(SettingsBackground()), 90, true);
   const auto about = EncodeJpeg(ToBitmap(AboutFace()), 90, true);
+  const auto about2x = EncodeJpeg(ToBitmap(AboutFace(2)), 90, true);
   if (!WriteFile(outDir / "settings-background.jpg", background) ||
       !WriteFile(outDir / "about-face.jpg", about)) {
     std::fprintf(stderr, "vantora-artwork: cannot write into %s\n", argv[1]);
@@ -213,6 +219,7 @@ int main(int argc, char** argv) {
            "#include \"config/Artwork.h\"\n\nnamespace vantora {\n\n";
     WriteArray(out, "SettingsBackgroundJpeg", background);
     WriteArray(out, "AboutFaceJpeg", about);
+    WriteArray(out, "AboutFace2xJpeg", about2x);
     out << "}  // namespace vantora\n";
     if (!out) {
       std::fprintf(stderr, "vantora-artwork: cannot write %s\n", argv[2]);

@@ -2,6 +2,7 @@
 // Test support: a started program with its own environment that the test
 // can wait for, signal and kill. Plain POSIX.
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -37,9 +38,10 @@ class ChildProcess {
 
   // Starts program with arguments, in the test's environment with the
   // variables of env set (an empty value removes the variable); with
-  // inherit false, in the variables of env alone.
+  // inherit false, in the variables of env alone; with errorFile, what it
+  // writes to its standard error goes into that file.
   ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-               const TEnvironment& env, bool inherit = true) {
+               const TEnvironment& env, bool inherit = true, const std::string& errorFile = {}) {
     std::vector<std::string> vars;
     for (char** e = environ; inherit && *e != nullptr; ++e) {
       bool replaced = false;
@@ -56,8 +58,15 @@ class ChildProcess {
     argv.push_back(nullptr);
     for (auto& v : vars) envp.push_back(v.data());
     envp.push_back(nullptr);
-    if (::posix_spawn(&FPid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
-      throw std::runtime_error("cannot start " + program);
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    if (!errorFile.empty())
+      ::posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int spawned =
+        ::posix_spawn(&FPid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    ::posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) throw std::runtime_error("cannot start " + program);
   }
   ~ChildProcess() {
     if (FPid > 0) Kill();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -76,4 +79,42 @@ TEST(Entry, RunningModesHoldTheMarkerUntilTheProcessEnds) {
     EXPECT_FALSE(probe.Find());
   }
   EXPECT_EQ(probe.Acquire(), SingleInstance::arAcquired);
+}
+
+namespace {
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+// A show without music never opens the sound system: no media backend is
+// loaded into the process, and on a machine without sound nothing
+// complains on the standard error at every start.
+TEST(Entry, AShowWithoutMusicLeavesTheSoundSystemAlone) {
+  SessionFolder session("vantora-session");
+  SessionFolder home("vantora-home");
+  const std::string errors = home.Path() + "/errors.txt";
+  ChildProcess program(VANTORA_PROGRAM, {"/S"},
+                       {{"XDG_RUNTIME_DIR", session.Path()},
+                        {"QT_QPA_PLATFORM", "offscreen"},
+                        {"HOME", home.Path()},
+                        {"XDG_CONFIG_HOME", home.Path() + "/config"}},
+                       true, errors);
+  SingleInstance probe("SingleApp", session.Path());
+  ASSERT_TRUE(program.WaitFor([&] { return probe.Find(); }));
+  // The windows are made and the show activated within this time; a media
+  // backend would be loaded by then (it is made with the window).
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+  while (std::chrono::steady_clock::now() < until && program.Running())
+    vantora::test::Nap(std::chrono::milliseconds(20));
+  ASSERT_TRUE(program.Running());
+  const std::string maps = FileText("/proc/" + std::to_string(program.Pid()) + "/maps");
+  EXPECT_EQ(maps.find("gstreamer-1.0/"), std::string::npos) << "a media backend was loaded";
+  program.Kill();
+  const std::string text = FileText(errors);
+  EXPECT_EQ(text.find("PulseAudio"), std::string::npos) << text;
+  EXPECT_EQ(text.find("ALSA"), std::string::npos) << text;
 }

@@ -144,6 +144,32 @@ TEST_F(FolderChooser, OpensWithADeepFolderSelectedAndInView) {
   Form4->BitBtn1Click();
 }
 
+// The model lists a folder once; a folder made after its parent was listed
+// shows up when the user opens the parent again.
+TEST_F(FolderChooser, AFolderMadeLaterShowsWhenItsParentIsOpenedAgain) {
+  QDir().mkpath(Path("albums/2023"));
+  Form2->SpeedButton1Click();
+  Form4->SelectPath(Path("albums/2023"));
+  QFileSystemModel* model = Model(*Form4);
+  LetTheTreeSettle(model);
+  const QModelIndex albums = model->index(Path("albums"));
+  ASSERT_EQ(model->rowCount(albums), 1);
+
+  QDir().mkpath(Path("albums/2024"));
+  QTreeView* tree = Form4->ShellTreeView1();
+  tree->collapse(albums);
+  tree->expand(albums);
+  QElapsedTimer waited;
+  waited.start();
+  while (!model->index(Path("albums/2024")).isValid() && waited.elapsed() < 5000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  LetTheTreeSettle(model);
+  EXPECT_EQ(model->rowCount(model->index(Path("albums"))), 2);
+  EXPECT_TRUE(model->index(Path("albums/2024")).isValid());
+  EXPECT_EQ(Form4->SelectedPath(), Path("albums/2023"));
+  Form4->BitBtn1Click();
+}
+
 TEST_F(FolderChooser, LayoutHasItsCaptionsAndPlaces) {
   EXPECT_EQ(Form4->size(), QSize(282, 257));
   EXPECT_EQ(Form4->windowTitle(), QStringLiteral("请选择你的图片路径："));

@@ -9,6 +9,8 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include "config/Unit5.h"
+#include "platform/DevicePixels.h"
 #include "tests/config/ConfigFixture.h"
 
 using namespace vantora;
@@ -48,6 +50,41 @@ TEST_F(HiDpiThumbnails, AThumbnailHasAsManyDevicePixelsAsItsCell) {
       if (shown.pixel(at) != thumb.pixel(x, y)) ++misses;
     }
   EXPECT_EQ(misses, 0);
+}
+
+// A picture smaller than the cell takes its own size in logical units, as
+// on an unscaled screen: its width times the ratio in device pixels, not
+// its width in device pixels (half as large at scale 2).
+TEST_F(HiDpiThumbnails, ASmallPictureKeepsItsOwnSizeInLogicalUnits) {
+  const double ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
+  ASSERT_GT(ratio, 1.0);
+  WritePicture(Pics() + "/small.jpg", 60, 40);
+  Form2->show();
+  Form2->FormActivate();
+  WaitForThumbnails();
+  const TRect drawn = Form2->Image(1)->DrawnRect();
+  EXPECT_EQ(drawn.Width(), DevicePixels(60, ratio));
+  EXPECT_EQ(drawn.Height(), DevicePixels(40, ratio));
+  EXPECT_EQ(Form2->Image(1)->Image().width(), drawn.Width());
+  // Still centred in the cell's device pixels.
+  EXPECT_EQ(drawn.Left, (DevicePixels(105, ratio) - drawn.Width()) / 2);
+}
+
+// The about box's face is drawn for the screen's device pixels: as many
+// image pixels as screen pixels, no soft blow-up of the 400 x 300 artwork.
+TEST_F(HiDpiThumbnails, TheAboutBoxArtworkHasTheScreensResolution) {
+  const double ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
+  ASSERT_GT(ratio, 1.0);
+  TForm5 about;
+  const QImage& face = about.Image1()->Image();
+  EXPECT_EQ(face.size(), DevicePixels(QSize(400, 300), ratio));
+  EXPECT_EQ(face.devicePixelRatio(), ratio);
+  about.show();
+  EXPECT_EQ(about.Image1()->size(), QSize(400, 300));
+  // What the box shows is that image, one pixel per screen pixel.
+  const QImage shown = about.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(shown.size(), face.size());
+  EXPECT_EQ(shown.pixel(200, 100), face.pixel(200, 100));
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
 // The user settings dialog: what activation shows, the spin edits, OK and
 // the two-timer saver, the settings window's loader, and the music tab.
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -17,6 +21,7 @@
 #include <QWindow>
 
 #include "platform/ErrorReport.h"
+#include "platform/Translations.h"
 #include "tests/config/ConfigFixture.h"
 
 namespace vantora::test {
@@ -152,6 +157,34 @@ TEST_F(UserSettings, OkWritesTheSettingsAndHidesTheDialog) {
   for (const auto& k : keys) EXPECT_EQ(Key(k.Section, k.Key), k.Value) << k.Section << "/" << k.Key;
 }
 
+// A long playlist's keys are still being written when the user opens the
+// dialog again: the opening finishes them first, and the saver's end does
+// not hide the dialog the user opened.
+TEST_F(UserSettings, ADialogOpenedWhileTheSaverRunsStaysOpen) {
+  QStringList songs;
+  for (const char* name : {"a", "b", "c", "d", "e"}) songs << Song(name);
+  for (const QString& s : songs) Insert(s);
+  Form3->show();
+  Form3->BitBtn2Click();
+  for (int i = 0; i < 7; ++i) {  // five keys deleted, two written
+    if (Form3->Timer2.Enabled())
+      Form3->Timer2.Tick();
+    else
+      Form3->Timer1.Tick();
+  }
+  ASSERT_TRUE(Form3->Timer1.Enabled());
+  OpenDialog();
+  EXPECT_TRUE(Form3->isVisible());
+  for (int i = 0; i < 10; ++i) {
+    if (Form3->Timer2.Enabled()) Form3->Timer2.Tick();
+    if (Form3->Timer1.Enabled()) Form3->Timer1.Tick();
+  }
+  EXPECT_TRUE(Form3->isVisible());
+  EXPECT_EQ(Entries(), songs);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(Key("song", "song" + std::to_string(i)), songs[i].toStdString());
+  Form3->BitBtn1Click();
+}
+
 TEST_F(UserSettings, AnOkThatCannotWriteKeepsTheDialogOpenWithItsEdits) {
   ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("scr.ini")));  // no file can go there
   QStringList reports;
@@ -235,6 +268,27 @@ TEST_F(UserSettings, LoaderReadsOneSavedEntryPerTickThenShowsTheDialog) {
   EXPECT_EQ(Entries(), QStringList({a, c}));
   EXPECT_EQ(Form3->Memo1, Entries());
   EXPECT_TRUE(Form3->isVisible());
+}
+
+// A corrupt count must not keep the loader ticking: it stops at the last
+// saved entry, and the dialog shows.
+TEST_F(UserSettings, AnAbsurdPlaylistCountStopsAtTheLastSavedEntry) {
+  const QString a = Song("a"), c = Song("c");
+  TIniFile ini = Ini();
+  ini.WriteString("song", "song0", a.toStdString());
+  ini.WriteString("song", "song2", c.toStdString());
+  for (const char* how : {"999999999", "2147483647"}) {
+    SCOPED_TRACE(how);
+    Form3->ListCursor = 0;
+    ini.WriteString("song", "how", how);
+    EXPECT_EQ(OpenDialog(), 4);  // entries 0 to 2, then the finishing tick
+    EXPECT_EQ(Entries(), QStringList({a, c}));
+    EXPECT_TRUE(Form3->isVisible());
+    Form3->BitBtn1Click();
+  }
+  // The default settings leave "how" alone.
+  Form2->SpeedButton6Click();
+  EXPECT_EQ(Key("song", "how"), "2147483647");
 }
 
 TEST_F(UserSettings, ReopeningAfterCancelRestoresTheSavedEntriesFirst) {
@@ -358,8 +412,30 @@ TEST_F(UserSettings, DeleteTwiceRemovesNeighboursAndKeepsPlayIndexInStep) {
   Form3->Button4Click();  // the playing entry: the music stops
   EXPECT_EQ(Entries(), QStringList({b}));
   EXPECT_NE(Player->Mode(), mpPlaying);
-  Form3->Button4Click();  // position 1 names no entry now
-  EXPECT_EQ(Entries(), QStringList({b}));
+}
+
+// Deleting the last entry moves the selection to the new last entry: the
+// highlight and what delete and play act on stay the same entry.
+TEST_F(UserSettings, AfterDeletingTheLastEntryTheSelectionFollowsTheList) {
+  const QString a = Song("a"), b = Song("b"), c = Song("c");
+  for (const QString& s : {a, b, c}) Insert(s);
+  QListWidget* list = Form3->ListBox1();
+  list->setCurrentRow(2);
+  Form3->ListBox1MouseDown();
+  Form3->Button4Click();
+  EXPECT_EQ(Entries(), QStringList({a, b}));
+  EXPECT_EQ(Form3->SelIndex, 1);
+  EXPECT_EQ(list->currentRow(), 1);
+  Form3->Button2Click();
+  EXPECT_EQ(Player->Played, QStringList({b}));
+  Form3->Button4Click();
+  Form3->Button4Click();
+  EXPECT_TRUE(Entries().isEmpty());
+  EXPECT_EQ(Form3->SelIndex, -1);
+  EXPECT_EQ(list->currentRow(), -1);
+  Form3->Button4Click();  // nothing left: nothing happens
+  Form3->Button2Click();
+  EXPECT_EQ(Player->Played, QStringList({b}));
 }
 
 TEST_F(UserSettings, ClearEmptiesTheListButTheMusicGoesOn) {
@@ -403,6 +479,82 @@ TEST_F(UserSettings, TheInsertDialogShowsEachFilterOnceAsWritten) {
   EXPECT_EQ(Entries(), QStringList());
 }
 
+// The music entry takes the other formats the player plays, and "All files"
+// takes files without an extension, whatever the captions say.
+TEST_F(UserSettings, TheInsertDialogsFiltersTakeMoreThanTheirCaptionsShow) {
+  const QString folder = Path("songs");
+  QDir().mkpath(folder);
+  for (const char* name : {"a.mp3", "b.OGG", "c.flac", "d.m4a", "e.opus", "f.MID", "g.wav",
+                           "readme", "notes.txt"})
+    WriteText(folder + "/" + name, "x");
+  QList<QStringList> listed;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* files = dialog->findChild<QFileSystemModel*>();
+    ASSERT_NE(files, nullptr);
+    // The list is filled on a thread and filtered a moment after a change.
+    const auto shownFiles = [&](int expected) {
+      QStringList names;
+      const QModelIndex root = files->index(folder);
+      QDeadlineTimer deadline(5000);
+      while (files->rowCount(root) != expected && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+      for (int row = 0; row < files->rowCount(root); ++row) names << files->index(row, 0, root).data().toString();
+      names.sort(Qt::CaseInsensitive);
+      return names;
+    };
+    dialog->setDirectory(folder);
+    listed << shownFiles(7);
+    dialog->selectNameFilter(TForm3::OpenDialog1Filters[1]);
+    emit dialog->filterSelected(TForm3::OpenDialog1Filters[1]);
+    listed << shownFiles(9);
+    dialog->reject();
+  });
+  Form3->Button1Click();
+  ASSERT_EQ(listed.size(), 2);
+  EXPECT_EQ(listed[0], QStringList({"a.mp3", "b.OGG", "c.flac", "d.m4a", "e.opus", "f.MID", "g.wav"}));
+  EXPECT_EQ(listed[1], QStringList({"a.mp3", "b.OGG", "c.flac", "d.m4a", "e.opus", "f.MID", "g.wav",
+                                    "notes.txt", "readme"}));
+}
+
+// Whatever the session's locale (LANG=C here), the file dialog writes file
+// types and dates in Chinese, like its buttons.
+TEST_F(UserSettings, TheInsertDialogWritesTypesAndDatesInChinese) {
+  ASSERT_TRUE(LoadQtTranslations());
+  const QString folder = Path("songs");
+  QDir().mkpath(folder);
+  WriteText(folder + "/a.mp3", "x");
+  QString type, date, expectedDate;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* files = dialog->findChild<QFileSystemModel*>();
+    ASSERT_NE(files, nullptr);
+    dialog->setDirectory(folder);
+    const QModelIndex root = files->index(folder);
+    QDeadlineTimer deadline(5000);
+    while (files->rowCount(root) == 0 && !deadline.hasExpired())
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const QModelIndex song = files->index(folder + "/a.mp3");
+    const QAbstractItemModel* shown = files;
+    if (dialog->proxyModel()) shown = dialog->proxyModel();
+    const auto shownIndex = [&](int column) {
+      const QModelIndex i = files->index(song.row(), column, song.parent());
+      return dialog->proxyModel() ? dialog->proxyModel()->mapFromSource(i) : i;
+    };
+    type = shown->data(shownIndex(2)).toString();
+    date = shown->data(shownIndex(3)).toString();
+    expectedDate = QLocale(QLocale::Chinese, QLocale::China)
+                       .toString(QFileInfo(folder + "/a.mp3").lastModified(), QLocale::ShortFormat);
+    dialog->reject();
+  });
+  Form3->Button1Click();
+  QLocale::setDefault(QLocale::c());
+  EXPECT_EQ(type, QStringLiteral("MP3 音频"));
+  EXPECT_EQ(date, expectedDate);
+}
+
 // Brings a window to the front as the user's click would, and lets the
 // activation arrive.
 void Activate(QWindow* window) {
@@ -431,6 +583,19 @@ TEST_F(UserSettings, EditsSurviveTheDialogsOwnBoxesAndOtherProgramsButNotTheSett
     return song;
   };
   Form3->Button1Click();
+  Activate(Form3->windowHandle());
+  // The error box (a song that cannot be played, a file that cannot be
+  // written), taking the focus and then dismissed.
+  const TErrorReporter recorder = SetErrorReporter({});
+  ReportError(QStringLiteral("Cannot play the file"));
+  auto* errorBox = qApp->findChild<QWidget*>(QStringLiteral("ErrorReportBox"));
+  if (!errorBox)
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == QStringLiteral("ErrorReportBox")) errorBox = w;
+  ASSERT_NE(errorBox, nullptr);
+  Activate(errorBox->windowHandle());
+  errorBox->close();
+  SetErrorReporter(recorder);
   Activate(Form3->windowHandle());
   // Another program: a window that is none of the program's own.
   QWindow other;
