@@ -44,6 +44,15 @@ class TIdleSource {
   }
 };
 
+// A new source of type TSource made from arguments, once its Open(why)
+// succeeded; null otherwise, with why saying why.
+template <class TSource, class... TArgs>
+std::unique_ptr<TIdleSource> OpenedSource(std::string& why, TArgs&&... arguments) {
+  auto source = std::make_unique<TSource>(std::forward<TArgs>(arguments)...);
+  if (!source->Open(why)) return nullptr;
+  return source;
+}
+
 // One way of watching, tried in its turn: Open connects and checks that the
 // session offers it, or returns null and says why in why.
 struct TIdleSourceCandidate {

@@ -101,9 +101,7 @@ void TMutterIdleSource::Fired(uint id) {
 }  // namespace
 
 std::unique_ptr<TIdleSource> OpenMutterIdleSource(std::string& why) {
-  auto source = std::make_unique<TMutterIdleSource>();
-  if (!source->Open(why)) return nullptr;
-  return source;
+  return OpenedSource<TMutterIdleSource>(why);
 }
 
 }  // namespace vantora

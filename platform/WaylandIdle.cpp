@@ -161,9 +161,7 @@ void TWaylandIdleSource::Dispatch() {
 
 std::unique_ptr<TIdleSource> OpenWaylandIdleSource(TWaylandIdleProtocol protocol,
                                                    std::string& why) {
-  auto source = std::make_unique<TWaylandIdleSource>(protocol);
-  if (!source->Open(why)) return nullptr;
-  return source;
+  return OpenedSource<TWaylandIdleSource>(why, protocol);
 }
 
 }  // namespace vantora

@@ -123,9 +123,7 @@ void TX11IdleSource::Check() {
 }  // namespace
 
 std::unique_ptr<TIdleSource> OpenX11IdleSource(std::string& why) {
-  auto source = std::make_unique<TX11IdleSource>();
-  if (!source->Open(why)) return nullptr;
-  return source;
+  return OpenedSource<TX11IdleSource>(why);
 }
 
 }  // namespace vantora
