@@ -20,7 +20,7 @@ class TShowChild : public TShowProcess {
   // keeps its promise of a second.
   void Stop() override;
 
-  static constexpr int kGraceMs = 600;
+  static constexpr int kGraceMs = 400;
 
  private:
   QProcess FProcess;
