@@ -83,7 +83,7 @@ TEST_F(DaemonControl, StopSignalsOnlyARealHolderOfTheMarker) {
   EXPECT_FALSE(StopDaemon());
 }
 
-TEST_F(DaemonControl, StartRunsTheProgramDetachedInASessionOfItsOwn) {
+TEST_F(DaemonControl, StartRunsTheProgramDetachedInANewSession) {
   // A stand-in for the program that writes down how it was started.
   const std::string report = Session.Path("report");
   const std::string script = Session.WriteText(
