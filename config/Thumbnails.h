@@ -4,8 +4,8 @@
 // A JPEG is decoded through libjpeg's DCT scaling at the smallest scale
 // (1/8, 1/4, 1/2 or full) whose output still covers the rectangle the
 // thumbnail is drawn at, which for a photo is most of the decoding saved;
-// the result is then shrunk smoothly to exactly that rectangle. A ".bmp"
-// file is read whole. A file that cannot be read gives an empty thumbnail
+// the result is then shrunk smoothly to exactly that rectangle. Pictures of
+// the other formats are decoded whole. A file that cannot be read gives an empty thumbnail
 // with its error text.
 //
 // TThumbnailPool decodes a page of files on a few worker threads at once.

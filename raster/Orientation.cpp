@@ -59,8 +59,19 @@ int ReadExifOrientation(std::span<const std::uint8_t> app1) {
   if (app1.size() < sizeof kExifHeader + 8 ||
       std::memcmp(app1.data(), kExifHeader, sizeof kExifHeader) != 0)
     return kUpright;
+  return ReadTiffOrientation(app1.subspan(sizeof kExifHeader));
+}
+
+int ReadExifChunkOrientation(std::span<const std::uint8_t> chunk) {
+  if (chunk.size() >= sizeof kExifHeader &&
+      std::memcmp(chunk.data(), kExifHeader, sizeof kExifHeader) == 0)
+    return ReadExifOrientation(chunk);
+  return ReadTiffOrientation(chunk);
+}
+
+int ReadTiffOrientation(std::span<const std::uint8_t> tiff) {
+  if (tiff.size() < 8) return kUpright;
   // Offsets inside the TIFF structure count from its byte-order mark.
-  const std::span<const std::uint8_t> tiff = app1.subspan(sizeof kExifHeader);
   const bool little = tiff[0] == 'I' && tiff[1] == 'I', big = tiff[0] == 'M' && tiff[1] == 'M';
   if (!little && !big) return kUpright;
   const TiffReader in(tiff, big);

@@ -21,6 +21,12 @@ constexpr int kUpright = 1;
 // segments, damaged or cut data, odd types) reads as kUpright: a photo whose
 // orientation cannot be read is shown as it is stored.
 int ReadExifOrientation(std::span<const std::uint8_t> app1);
+// The same for the bare TIFF structure (from its byte-order mark on), as a
+// PNG's eXIf chunk holds it.
+int ReadTiffOrientation(std::span<const std::uint8_t> tiff);
+// A WebP file's EXIF chunk: the TIFF structure, with or without the
+// "Exif\0\0" header that some writers put before it.
+int ReadExifChunkOrientation(std::span<const std::uint8_t> chunk);
 
 inline bool SwapsSides(int orientation) { return orientation >= 5 && orientation <= 8; }
 

@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <new>
 
+#include "raster/Orientation.h"
 #include "raster/PictureCodec.h"
 
 namespace vantora {
@@ -64,6 +66,88 @@ bool IsJpegSignature(std::span<const std::uint8_t> d) {
 bool IsBmpSignature(std::span<const std::uint8_t> d) {
   return d.size() >= 2 && d[0] == 'B' && d[1] == 'M';
 }
+bool IsPngSignature(std::span<const std::uint8_t> d) {
+  static constexpr std::uint8_t kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  return d.size() >= 8 && std::memcmp(d.data(), kPng, 8) == 0;
+}
+bool IsWebpSignature(std::span<const std::uint8_t> d) {
+  return d.size() >= 12 && std::memcmp(d.data(), "RIFF", 4) == 0 &&
+         std::memcmp(d.data() + 8, "WEBP", 4) == 0;
+}
+bool IsHeifSignature(std::span<const std::uint8_t> d) {
+  // The file type box comes first: its size, "ftyp", the major brand, a
+  // version, then the compatible brands.
+  if (d.size() < 16 || std::memcmp(d.data() + 4, "ftyp", 4) != 0) return false;
+  const std::size_t boxSize = std::size_t(d[0]) << 24 | std::size_t(d[1]) << 16 |
+                              std::size_t(d[2]) << 8 | std::size_t(d[3]);
+  const std::size_t end = std::min(d.size(), boxSize);
+  static constexpr const char* kBrands[] = {"heic", "heix", "heim", "heis", "hevc", "hevx",
+                                            "mif1", "msf1", "avif", "avis"};
+  for (std::size_t at = 8; at + 4 <= end; at += at == 8 ? 8 : 4)  // skips the version
+    for (const char* brand : kBrands)
+      if (std::memcmp(d.data() + at, brand, 4) == 0) return true;
+  return false;
+}
+
+void CheckPictureSize(std::int64_t width, std::int64_t height, const std::string& name) {
+  if (width <= 0 || height <= 0)
+    Fail(name, "invalid picture size (" + std::to_string(width) + " x " + std::to_string(height) +
+                   ")");
+  if (width > kMaxPixels || height > kMaxPixels || width * height > kMaxPixels)
+    Fail(name, "picture too large (" + std::to_string(width) + " x " + std::to_string(height) +
+                   ")");
+}
+
+void CheckDataCovers(std::size_t dataBytes, int width, int height, const char* format,
+                     const std::string& name) {
+  if (std::int64_t(dataBytes) < std::int64_t(width) * height / 16384)
+    Fail(name, std::string(format) + " data too short for a picture of " + std::to_string(width) +
+                   " x " + std::to_string(height));
+}
+
+TDecodeWatch::TDecodeWatch(const TDecodeLimits& limits)
+    : FDeadline(std::chrono::steady_clock::now() + limits.MaxTime), FCancel(limits.Cancel) {}
+
+const char* TDecodeWatch::Interruption() const {
+  if (FCancel != nullptr && FCancel->load(std::memory_order_relaxed))
+    return "decoding was cancelled";
+  if (std::chrono::steady_clock::now() > FDeadline) return "decoding took too long";
+  return nullptr;
+}
+
+void TDecodeWatch::Check(const std::string& name) const {
+  if (const char* what = Interruption()) Fail(name, what);
+}
+
+void ComposeOver(TPixel* pixels, std::size_t count, TPixel background, bool premultiplied) {
+  const std::uint32_t bb = background & 255, bg = background >> 8 & 255,
+                      br = background >> 16 & 255;
+  for (std::size_t i = 0; i < count; ++i) {
+    const TPixel p = pixels[i];
+    const std::uint32_t a = p >> 24, rest = 255 - a;
+    std::uint32_t b = p & 255, g = p >> 8 & 255, r = p >> 16 & 255;
+    if (premultiplied) {
+      b = std::min<std::uint32_t>(255, b + (bb * rest + 127) / 255);
+      g = std::min<std::uint32_t>(255, g + (bg * rest + 127) / 255);
+      r = std::min<std::uint32_t>(255, r + (br * rest + 127) / 255);
+    } else {
+      b = (b * a + bb * rest + 127) / 255;
+      g = (g * a + bg * rest + 127) / 255;
+      r = (r * a + br * rest + 127) / 255;
+    }
+    pixels[i] = r << 16 | g << 8 | b;
+  }
+}
+
+Bitmap TurnedUpright(const Bitmap& stored, int orientation, std::int64_t used,
+                     const TDecodeLimits& limits, const std::string& name) {
+  const int w = stored.Width(), h = stored.Height();
+  if (orientation == kUpright) return stored;
+  CheckMemory(used + 4 * std::int64_t(w) * h, limits, w, h, name);
+  Bitmap upright = SwapsSides(orientation) ? AllocateBitmap(h, w, name) : AllocateBitmap(w, h, name);
+  PlaceStoredRows(stored.Bits(), 0, h, w, h, orientation, upright);
+  return upright;
+}
 
 }  // namespace codec
 
@@ -82,11 +166,47 @@ std::string LowerExtension(const std::string& fileName) {
   return ext;
 }
 
-bool IsJpegName(const std::string& fileName) {
+enum class TFormat { Jpeg, Bmp, Png, Webp, Heif, Unknown };
+
+// The format a picture extension names; any other extension is refused.
+TFormat FormatOfName(const std::string& fileName) {
   const std::string ext = LowerExtension(fileName);
-  if (ext == ".jpg" || ext == ".jpeg") return true;
-  if (ext == ".bmp") return false;
+  if (ext == ".jpg" || ext == ".jpeg") return TFormat::Jpeg;
+  if (ext == ".bmp") return TFormat::Bmp;
+  if (ext == ".png") return TFormat::Png;
+  if (ext == ".webp") return TFormat::Webp;
+  if (ext == ".heic" || ext == ".heif" || ext == ".avif") return TFormat::Heif;
   Fail(fileName, "Unknown picture file extension (" + (ext.empty() ? "none" : ext) + ")");
+}
+
+TFormat FormatOfContent(std::span<const std::uint8_t> data) {
+  if (codec::IsJpegSignature(data)) return TFormat::Jpeg;
+  if (codec::IsPngSignature(data)) return TFormat::Png;
+  if (codec::IsWebpSignature(data)) return TFormat::Webp;
+  if (codec::IsHeifSignature(data)) return TFormat::Heif;
+  if (codec::IsBmpSignature(data)) return TFormat::Bmp;
+  return TFormat::Unknown;
+}
+
+// The content decides; a file of no known format goes to the decoder its
+// extension names, whose error then says what is wrong with it.
+TFormat FormatOfFile(std::span<const std::uint8_t> data, TFormat byName) {
+  const TFormat byContent = FormatOfContent(data);
+  return byContent != TFormat::Unknown ? byContent : byName;
+}
+
+// Decodes a picture of any format but JPEG, whole.
+Bitmap DecodeWhole(TFormat format, std::span<const std::uint8_t> data, const std::string& name,
+                   const TDecodeLimits& limits) {
+  switch (format) {
+    case TFormat::Png: return DecodePng(data, name, limits);
+    case TFormat::Webp: return DecodeWebp(data, name, limits);
+    case TFormat::Heif: return DecodeHeif(data, name, limits);
+    case TFormat::Bmp: return DecodeBmp(data, name, limits);
+    case TFormat::Jpeg: return DecodeJpeg(data, name, TJpegScale::Full, limits);
+    case TFormat::Unknown: break;
+  }
+  Fail(name, data.empty() ? "empty picture data" : "unknown picture format");
 }
 
 // A file larger than a whole decode may take cannot be decoded, so it is
@@ -107,18 +227,21 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName, const TDeco
 }  // namespace
 
 void Picture::LoadFromFile(const std::string& fileName, TJpegScale scale) {
-  const bool jpeg = IsJpegName(fileName);
+  const TFormat byName = FormatOfName(fileName);
   const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, {});
+  const TFormat format = FormatOfFile(bytes, byName);
   // Decoded first and assigned last: a failed load keeps the old picture.
-  FBitmap = jpeg ? DecodeJpeg(bytes, fileName, scale) : DecodeBmp(bytes, fileName);
+  FBitmap = format == TFormat::Jpeg ? DecodeJpeg(bytes, fileName, scale)
+                                    : DecodeWhole(format, bytes, fileName, {});
 }
 
 TPictureSize Picture::LoadFromFile(const std::string& fileName, const TWantedSize& wanted,
                                    const TDecodeLimits& limits) {
-  const bool jpeg = IsJpegName(fileName);
+  const TFormat byName = FormatOfName(fileName);
   const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, {});
-  if (!jpeg) {
-    FBitmap = DecodeBmp(bytes, fileName, limits);
+  const TFormat format = FormatOfFile(bytes, byName);
+  if (format != TFormat::Jpeg) {
+    FBitmap = DecodeWhole(format, bytes, fileName, limits);
     return {FBitmap.Width(), FBitmap.Height()};
   }
   codec::TDecodedJpeg decoded = codec::DecodeJpegCovering(bytes, fileName, wanted, limits);
@@ -128,12 +251,9 @@ TPictureSize Picture::LoadFromFile(const std::string& fileName, const TWantedSiz
 
 void Picture::LoadFromMemory(std::span<const std::uint8_t> data, const std::string& name,
                              TJpegScale scale) {
-  if (codec::IsJpegSignature(data))
-    FBitmap = DecodeJpeg(data, name, scale);
-  else if (codec::IsBmpSignature(data))
-    FBitmap = DecodeBmp(data, name);
-  else
-    Fail(name, data.empty() ? "empty picture data" : "unknown picture format");
+  const TFormat format = FormatOfContent(data);
+  FBitmap = format == TFormat::Jpeg ? DecodeJpeg(data, name, scale)
+                                    : DecodeWhole(format, data, name, {});
 }
 
 }  // namespace vantora

@@ -2,6 +2,8 @@
 // Helpers shared by the picture decoders and encoders of this folder; not
 // part of the picture layer's interface.
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -29,6 +31,49 @@ Bitmap AllocateBitmap(int width, int height, const std::string& name);
 
 bool IsJpegSignature(std::span<const std::uint8_t> d);
 bool IsBmpSignature(std::span<const std::uint8_t> d);
+bool IsPngSignature(std::span<const std::uint8_t> d);
+bool IsWebpSignature(std::span<const std::uint8_t> d);
+// An ISO media file whose brands name a HEIF picture: HEIC, AVIF or plain HEIF.
+bool IsHeifSignature(std::span<const std::uint8_t> d);
+
+// Refuses a picture larger than kMaxPixels or without pixels.
+void CheckPictureSize(std::int64_t width, std::int64_t height, const std::string& name);
+
+// Codecs whose coding can spend next to nothing on a flat picture (arithmetic
+// or entropy coding with a cache of colours) are held to one byte of data per
+// 16384 pixels: far less than any photo needs, and a file under 1 KB cannot
+// claim more than 16 megapixels. A shorter file is cut off or hostile and is
+// refused before the pixels are allocated.
+void CheckDataCovers(std::size_t dataBytes, int width, int height, const char* format,
+                     const std::string& name);
+
+// The deadline and the cancel flag of one decode, for decoders that can
+// stop between rows or chunks of data.
+class TDecodeWatch {
+ public:
+  explicit TDecodeWatch(const TDecodeLimits& limits);
+  // What stops the decode ("decoding was cancelled", "decoding took too
+  // long"), or nullptr while it may go on.
+  const char* Interruption() const;
+  // Throws the PictureError for an interruption, if there is one.
+  void Check(const std::string& name) const;
+
+ private:
+  std::chrono::steady_clock::time_point FDeadline;
+  const std::atomic<bool>* FCancel;
+};
+
+// Pixels decoded as blue, green, red, alpha bytes (alpha in the top byte of
+// the word) become opaque pixels: each is laid over background by its alpha,
+// rounded to nearest. premultiplied: the colour was already multiplied by
+// the alpha.
+void ComposeOver(TPixel* pixels, std::size_t count, TPixel background, bool premultiplied = false);
+
+// The upright bitmap of a picture decoded as stored, turned by its EXIF
+// orientation; `used` is what the decode holds besides (the file's bytes, the
+// stored pixels), counted against the limits with the new bitmap.
+Bitmap TurnedUpright(const Bitmap& stored, int orientation, std::int64_t used,
+                     const TDecodeLimits& limits, const std::string& name);
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }

@@ -13,6 +13,12 @@
 #include <vector>
 
 #include "raster/Picture.h"
+#include <zlib.h>
+
+#include <algorithm>
+#include <atomic>
+
+#include "tests/raster/FormatFiles.h"
 #include "tests/raster/PictureTestKit.h"
 #include "tests/support/Child.h"
 
@@ -329,4 +335,189 @@ TEST(HostilePictures, SegmentsAreNotKeptWhileThePictureDecodes) {
   const std::int64_t growth = PeakGrowth([&] { DecodeJpeg(jpeg, "segments.jpg"); });
   ASSERT_GE(growth, 0);
   EXPECT_LT(growth, 4 * kMegabyte);
+}
+
+// ---------------------------------------------------------------------------
+// PNG, WebP and HEIF
+
+namespace {
+
+struct TFormatFile {
+  const char* Name;
+  Bytes Data;
+};
+
+// One valid file of each coding, 40 x 32 (a HEIF coded in one 64 x 64 block).
+std::vector<TFormatFile> FormatFiles() {
+  const TRgba16 picture = TRgba16::Of(Grainy(40, 32));
+  TRgba16 seeThrough = picture;
+  for (std::size_t i = 0; i < seeThrough.Samples.size(); ++i)
+    seeThrough.Samples[i][3] = std::uint16_t(i * 997);
+  return {
+      {"PNG", WritePng(picture)},
+      {"PNG, 16-bit, alpha, interlaced",
+       WritePng(seeThrough, {.ColorType = PNG_COLOR_TYPE_RGBA, .BitDepth = 16, .Interlaced = true})},
+      {"WebP, lossy", WriteWebp(picture, false)},
+      {"WebP, lossless, alpha", WriteWebp(seeThrough, true)},
+      {"WebP, animated", WriteWebpAnimation({picture, seeThrough})},
+      {"WebP, EXIF", WithWebpExif(WriteWebp(picture, false), TiffOrientation(6))},
+      {"HEIC", WriteHeif(picture, false)},
+      {"AVIF", WriteHeif(picture, true)},
+  };
+}
+
+// Decodes through the format's own decoder, chosen by its name (so a damaged
+// signature still reaches it).
+Bitmap DecodeAs(const char* format, std::span<const std::uint8_t> data, const std::string& name,
+                const TDecodeLimits& limits = {}) {
+  if (format[0] == 'P') return DecodePng(data, name, limits);
+  if (format[0] == 'W') return DecodeWebp(data, name, limits);
+  return DecodeHeif(data, name, limits);
+}
+
+std::size_t Find(const Bytes& data, const char* tag) {
+  const auto at = std::search(data.begin(), data.end(), tag, tag + std::strlen(tag));
+  EXPECT_NE(at, data.end()) << tag;
+  return std::size_t(at - data.begin());
+}
+
+void PutBigEndian(Bytes& data, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) data[at + std::size_t(i)] = std::uint8_t(v >> (24 - 8 * i));
+}
+
+// A PNG whose header claims width x height (its CRC made good again, so
+// libpng reads on).
+Bytes PngClaiming(Bytes png, std::uint32_t width, std::uint32_t height) {
+  const std::size_t ihdr = Find(png, "IHDR");
+  PutBigEndian(png, ihdr + 4, width);
+  PutBigEndian(png, ihdr + 8, height);
+  PutBigEndian(png, ihdr + 17, std::uint32_t(crc32(0, png.data() + ihdr, 17)));
+  return png;
+}
+
+// A lossless WebP whose VP8L header claims width x height (14 bits each).
+Bytes WebpClaiming(Bytes webp, std::uint32_t width, std::uint32_t height) {
+  const std::size_t vp8l = Find(webp, "VP8L") + 8;  // tag, size, then the 0x2F signature
+  const std::uint32_t bits = (width - 1) | (height - 1) << 14 | std::uint32_t(webp[vp8l + 4] & 0xF0) << 24;
+  for (int i = 0; i < 4; ++i) webp[vp8l + 1 + std::size_t(i)] = std::uint8_t(bits >> (8 * i));
+  return webp;
+}
+
+// A HEIF whose 'ispe' boxes (of the picture, and of its coded tile when
+// libheif wrote it as a grid) all claim width x height.
+Bytes HeifClaiming(Bytes heif, std::uint32_t width, std::uint32_t height) {
+  const char* tag = "ispe";
+  for (auto at = heif.begin(); (at = std::search(at, heif.end(), tag, tag + 4)) != heif.end();) {
+    const std::size_t ispe = std::size_t(at - heif.begin()) + 8;  // tag, version and flags
+    PutBigEndian(heif, ispe, width);
+    PutBigEndian(heif, ispe + 4, height);
+    at = heif.begin() + std::ptrdiff_t(ispe);
+  }
+  return heif;
+}
+
+}  // namespace
+
+// Every cut of a valid file is an error, never a picture made of what
+// happened to be there, and never a crash.
+TEST(HostilePictures, CutFilesOfTheNewFormatsAreAnError) {
+  for (const TFormatFile& f : FormatFiles()) {
+    SCOPED_TRACE(f.Name);
+    EXPECT_EQ(ErrorOf([&] { DecodeAs(f.Name, f.Data, "whole"); }), "");
+    const std::size_t step = std::max<std::size_t>(1, f.Data.size() / 300);
+    for (std::size_t n = 0; n < f.Data.size(); n += step) {
+      const std::string error = ErrorOf([&] { DecodeAs(f.Name, {f.Data.data(), n}, "cut"); });
+      ASSERT_NE(error, "") << "cut at " << n << " of " << f.Data.size() << " decoded";
+      ASSERT_EQ(error.rfind("cut: ", 0), 0u) << error;
+    }
+    // The same through the loader that tells the format by content.
+    EXPECT_NE(ErrorOf([&] { Picture().LoadFromMemory({f.Data.data(), f.Data.size() - 1}, "cut"); }),
+              "");
+  }
+}
+
+// Bytes changed at random places: an error or a picture within the limits,
+// never a crash or a read out of bounds (the asan stage runs this).
+TEST(HostilePictures, CorruptedBytesOfTheNewFormatsNeverCrash) {
+  std::uint32_t seed = 11;
+  auto next = [&] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+  for (const TFormatFile& f : FormatFiles()) {
+    SCOPED_TRACE(f.Name);
+    int failures = 0;
+    for (int round = 0; round < 60; ++round) {
+      Bytes data = f.Data;
+      for (int k = 0; k < 1 + round % 4; ++k) data[8 + next() % (data.size() - 8)] = next() & 255;
+      try {
+        Picture p;
+        p.LoadFromMemory(data, "corrupt");
+        EXPECT_LE(std::int64_t(p.Width()) * p.Height(), kMaxPixels);
+      } catch (const PictureError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("corrupt: ", 0), 0u) << e.what();
+        ++failures;
+      }
+    }
+    EXPECT_GT(failures, 0);
+  }
+  // A PNG whose pixel data fails its checksum is refused.
+  Bytes png = WritePng(TRgba16::Of(Grainy(16, 16)));
+  png[Find(png, "IDAT") + 10] ^= 0x55;
+  EXPECT_NE(ErrorOf([&] { DecodePng(png, "crc.png"); }).find("crc.png: "), std::string::npos);
+}
+
+TEST(HostilePictures, AbsurdSizesOfTheNewFormatsAreRefusedBeforeAllocating) {
+  const TRgba16 small = TRgba16::Of(Grainy(16, 16));
+  const Bytes png = WritePng(small), webp = WriteWebp(small, true), heic = WriteHeif(small, false);
+  struct Case {
+    const char* Name;
+    Bytes Data;
+    const char* Expected;
+  };
+  const Case cases[] = {
+      {"PNG claiming 100000 x 100000", PngClaiming(png, 100000, 100000), "too large"},
+      {"PNG claiming 2^31 - 1 x 1", PngClaiming(png, 0x7FFFFFFF, 1), ""},
+      {"PNG claiming 0 x 16", PngClaiming(png, 0, 16), ""},
+      {"PNG claiming 16000 x 16000", PngClaiming(png, 16000, 16000), "too short"},
+      {"WebP claiming 16383 x 16383", WebpClaiming(webp, 16383, 16383), "too short"},
+      {"HEIC claiming 60000 x 60000", HeifClaiming(heic, 60000, 60000), "too large"},
+      {"HEIC claiming 16000 x 16000", HeifClaiming(heic, 16000, 16000), "too short"},
+      {"HEIC claiming 0 x 0", HeifClaiming(heic, 0, 0), ""},
+      {"HEIC claiming 100000 x 16", HeifClaiming(heic, 100000, 16), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_LT(c.Data.size(), 4096u);
+    const std::string error = ErrorOf([&] { Picture().LoadFromMemory(c.Data, "huge"); });
+    EXPECT_EQ(error.rfind("huge: ", 0), 0u) << error;
+    EXPECT_NE(error.find(c.Expected), std::string::npos) << error;
+    const std::int64_t growth = PeakGrowth([&] { Picture().LoadFromMemory(c.Data, "huge"); });
+    ASSERT_GE(growth, 0);
+    EXPECT_LT(growth, 64 * kMegabyte);
+  }
+}
+
+TEST(HostilePictures, DecodesOfTheNewFormatsKeepTheirLimits) {
+  const TRgba16 big = TRgba16::Of(Smooth(1024, 1024));
+  const TFormatFile files[] = {{"PNG", WritePng(big)},
+                               {"WebP", WriteWebp(big, false, 80)},
+                               {"HEIC", WriteHeif(big, false, 50)}};
+  // The 4 MB pixels alone are more than 2 MB allow.
+  const TDecodeLimits tight{.MaxBytes = 2 * kMegabyte};
+  std::atomic<bool> cancelled{true};
+  const TDecodeLimits cancel{.Cancel = &cancelled};
+  const TDecodeLimits instant{.MaxTime = std::chrono::milliseconds(-1)};
+  for (const TFormatFile& f : files) {
+    SCOPED_TRACE(f.Name);
+    EXPECT_NE(ErrorOf([&] { DecodeAs(f.Name, f.Data, "tight", tight); })
+                  .find("tight: a picture of 1024 x 1024 needs more than the 2 MB"),
+              std::string::npos);
+    EXPECT_EQ(ErrorOf([&] { DecodeAs(f.Name, f.Data, "cancel", cancel); }),
+              "cancel: decoding was cancelled");
+    if (f.Name[0] != 'H') {  // libheif's one call is not timed
+      EXPECT_EQ(ErrorOf([&] { DecodeAs(f.Name, f.Data, "slow", instant); }),
+                "slow: decoding took too long");
+    }
+    EXPECT_EQ(ErrorOf([&] { DecodeAs(f.Name, f.Data, "room"); }), "");
+  }
+  for (const char* format : {"PNG", "WebP", "HEIC"})
+    EXPECT_EQ(ErrorOf([&] { DecodeAs(format, {}, "empty"); }), "empty: empty file");
 }

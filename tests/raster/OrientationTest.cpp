@@ -5,6 +5,7 @@
 
 #include "raster/Orientation.h"
 #include "raster/Picture.h"
+#include "tests/raster/FormatFiles.h"
 #include "tests/raster/PictureTestKit.h"
 
 using namespace vantora;
@@ -220,4 +221,29 @@ TEST(JpegOrientation, RowsPlacedBandByBandLandWhereTheyBelong) {
         ASSERT_EQ(upright.Pixel(at.X, at.Y), stored.Pixel(x, y)) << "stored " << x << ", " << y;
       }
   }
+}
+
+// A PNG's eXIf chunk (before or after the pixels) and a WebP's EXIF chunk
+// (with or without the "Exif" header) turn the picture as a JPEG's EXIF
+// does; a HEIF's own turns and mirrors, which libheif applies, give the
+// same eight pictures.
+TEST(NewFormatOrientation, EveryOrientationComesOutUpright) {
+  const TRgba16 quadrants = TRgba16::Of(Quadrants());
+  const Bytes webp = WriteWebp(quadrants, true);
+  for (const TUpright& u : kUprights) {
+    SCOPED_TRACE(std::to_string(u.Orientation) + ": " + u.How);
+    for (bool after : {false, true})
+      ExpectUpright(DecodePng(WritePng(quadrants, {.Orientation = u.Orientation,
+                                                   .ExifAfterPixels = after}),
+                              "turned.png"),
+                    u, 1);
+    const Bytes tiff = TiffOrientation(u.Orientation);
+    Bytes exif = {'E', 'x', 'i', 'f', 0, 0};
+    exif.insert(exif.end(), tiff.begin(), tiff.end());
+    ExpectUpright(DecodeWebp(WithWebpExif(webp, tiff), "turned.webp"), u, 1);
+    ExpectUpright(DecodeWebp(WithWebpExif(webp, exif), "turned.webp"), u, 1);
+    ExpectUpright(DecodeHeif(WriteHeif(quadrants, false, 90, u.Orientation), "turned.heic"), u, 1);
+  }
+  // One AV1 coding is enough to see the transforms are not the codec's.
+  ExpectUpright(DecodeHeif(WriteHeif(quadrants, true, 90, 6), "turned.avif"), kUprights[5], 1);
 }

@@ -79,14 +79,17 @@ TEST(PictureFiles, LoadsByExtensionWithoutRegardToCase) {
   EXPECT_EQ(ReadJpegSize(jpeg).Width, 20);
   EXPECT_EQ(ReadJpegSize(jpeg).Height, 10);
 
-  // The extension decides, not the content; a failed load keeps the old picture.
-  const std::string fake = dir.Write("bitmap.jpg", EncodeBmp24(b));
+  // An extension that names no picture is refused; a failed load keeps the
+  // old picture. (Where a picture extension lies, the content decides:
+  // PictureFormats.TheContentDecidesWhereTheExtensionLies.)
+  const std::string fake = dir.Write("bitmap.jpg", {'B', 'M', 1, 2, 3});
   EXPECT_NE(ErrorOf([&] { half.LoadFromFile(fake); }).find("bitmap.jpg"), std::string::npos);
   EXPECT_EQ(half.Width(), 10);
-  const std::string other = dir.Write("picture.png", EncodeBmp24(b));
+  const std::string other = dir.Write("picture.tif", EncodeBmp24(b));
   EXPECT_NE(
-      ErrorOf([&] { half.LoadFromFile(other); }).find("Unknown picture file extension (.png)"),
+      ErrorOf([&] { half.LoadFromFile(other); }).find("Unknown picture file extension (.tif)"),
       std::string::npos);
+  EXPECT_EQ(half.Width(), 10);
   EXPECT_NE(ErrorOf([&] { half.LoadFromFile(dir.Path("noextension")); }), "");
 }
 
