@@ -99,7 +99,7 @@ class TForm2 : public QWidget {
   QString Edit1;  // picture folder as configured (empty = "pics")
   QString Edit2 = kActivationMarker;  // non-empty = the activation work is due
   QString FileListBox1;  // the folder the file list holds
-  QStringList FileListBox1Items;  // its names, mask "*.jpg;*.bmp"
+  QStringList FileListBox1Items;  // its names, mask kPreviewMask
   QStringList Memo1;  // the picture list, one name per line
   int ThumbPage = 0;  // the page shown, 0-based
   int ThumbEnd = 12;  // one past the last position of the page

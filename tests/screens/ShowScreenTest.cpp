@@ -2,6 +2,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include "tests/raster/FormatFiles.h"
 #include "tests/screens/ShowFixture.h"
 #include "tests/screens/TimerClock.h"
 
@@ -149,7 +150,7 @@ TEST_F(ShowScreen, AnEmptyFolderIsLookedAtAgainEachInterval) {
 TEST_F(ShowScreen, ConfiguredFolderAndMasksOfShowAndPreview) {
   const QString other = FDir.filePath("photos");
   QDir().mkpath(other);
-  for (const char* name : {"b.bmp", "a.jpg", "c.jpeg", "D.BMP", "e.png"})
+  for (const char* name : {"b.bmp", "a.jpg", "c.jpeg", "D.BMP", "e.gif", "f.jpg.txt"})
     WritePicture(other + "/" + name, 10);
   QFile::copy(other + "/a.jpg", other + "/.hidden.jpg");
   WritePicture(Pics("in-pics.jpg"), 10);
@@ -163,6 +164,61 @@ TEST_F(ShowScreen, ConfiguredFolderAndMasksOfShowAndPreview) {
   // The preview shows a ".bmp" like any other picture.
   Cycle(preview, 4);
   EXPECT_EQ(FStarted.size(), 4u);
+}
+
+namespace {
+
+// A picture file of the given width in the format its name gives.
+void WriteFormat(const QString& path, int width) {
+  Bitmap b(width, 16);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < width; ++x) b.SetPixel(x, y, Rgb(width, x * 7, y * 9));
+  const testfiles::TRgba16 samples = testfiles::TRgba16::Of(b);
+  const QString ext = path.section('.', -1).toLower();
+  const std::vector<std::uint8_t> bytes =
+      ext == "png"    ? testfiles::WritePng(samples)
+      : ext == "webp" ? testfiles::WriteWebp(samples, false)
+      : ext == "avif" ? testfiles::WriteHeif(samples, true)
+      : ext == "bmp"  ? EncodeBmp24(b)
+      : ext == "jpg"  ? EncodeJpeg(b, 90, false)
+                      : testfiles::WriteHeif(samples, false);
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+}
+
+}  // namespace
+
+// The show takes the photo formats of any case beside JPEG; the preview
+// takes them too, and Windows bitmaps besides. Each is decoded and shown,
+// a PNG named ".jpg" as well.
+TEST_F(ShowScreen, PngWebpHeicAndAvifPhotosAreShown) {
+  const struct {
+    const char* Name;
+    int Width;
+  } files[] = {{"a.jpg", 20}, {"b.PNG", 21}, {"c.webp", 22}, {"d.HEIC", 23}, {"e.heif", 24},
+               {"f.Avif", 25}, {"g.bmp", 26}, {"h.jpg", 27}, {"i.gif", 28}};
+  for (const auto& f : files) WriteFormat(Pics(f.Name), f.Width);
+  QFile::remove(Pics("h.jpg"));
+  QFile::copy(Pics("b.PNG"), Pics("h.jpg"));  // a PNG whose name says JPEG
+  TForm1& show = Make();
+  show.FormActivate();
+  EXPECT_EQ(show.Memo1,
+            (QStringList{"a.jpg", "b.PNG", "c.webp", "d.HEIC", "e.heif", "f.Avif", "h.jpg"}));
+  Cycle(show, 7);
+  std::vector<int> widths;
+  for (const Started& s : FStarted) widths.push_back(s.Width);
+  EXPECT_EQ(widths, (std::vector<int>{20, 21, 22, 23, 24, 25, 21}));
+  EXPECT_TRUE(FReports.isEmpty());
+
+  FStarted.clear();
+  Tform6& preview = Make<Tform6>();
+  preview.FormActivate();
+  EXPECT_EQ(preview.Memo1, (QStringList{"a.jpg", "b.PNG", "c.webp", "d.HEIC", "e.heif", "f.Avif",
+                                        "g.bmp", "h.jpg"}));
+  Cycle(preview, 8);
+  EXPECT_EQ(FStarted.size(), 8u);
+  EXPECT_EQ(FStarted[6].Width, 26);
 }
 
 TEST_F(ShowScreen, MissingAndUndecodableFiles) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "raster/Picture.h"
+#include "tests/raster/FormatFiles.h"
 #include "tests/support/TempFolder.h"
 
 using namespace vantora;
@@ -174,6 +175,41 @@ TEST(FrameTool, ProgressEndsShowExactlyTheOldAndTheNewPicture) {
                                newFile, "--out", dir.Path("f.bmp")});
   ASSERT_EQ(r.Status, 0) << r.Err;
   EXPECT_EQ(DecodeBmp(ReadBytes(dir.Path("f.bmp")), "f.bmp"), newPicture);
+}
+
+// PNG and lossless WebP keep their pixels exactly; HEIC and AVIF come
+// close; a PNG named ".jpg" is read as the PNG it is.
+TEST(FrameTool, PngWebpHeicAndAvifPicturesAreComposedLikeTheOthers) {
+  TempFolder dir;
+  const Bitmap oldPicture = Filled(40, 30, 0x123456), newPicture = Filled(40, 30, 0xABCDEF);
+  const auto oldSamples = testfiles::TRgba16::Of(oldPicture),
+             newSamples = testfiles::TRgba16::Of(newPicture);
+  const std::string png = dir.Write("old.PNG", testfiles::WritePng(oldSamples));
+  const std::string webp = dir.Write("new.webp", testfiles::WriteWebp(newSamples, true));
+  const std::string lying = dir.Write("png.jpg", testfiles::WritePng(newSamples));
+  auto frame = [&](const std::string& from, const std::string& to, int progress) {
+    const TRun r = RunTool(dir, {"--style", "1", "--progress", std::to_string(progress), "--old",
+                                 from, "--new", to, "--out", dir.Path("f.bmp")});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    return DecodeBmp(ReadBytes(dir.Path("f.bmp")), "f.bmp");
+  };
+  EXPECT_EQ(frame(png, webp, 0), oldPicture);
+  EXPECT_EQ(frame(png, webp, 100), newPicture);
+  EXPECT_EQ(frame(png, lying, 100), newPicture);
+
+  // Flat halves, which lossy codings keep within a few levels.
+  Bitmap halves(64, 32);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 64; ++x)
+      halves.SetPixel(x, y, x < 32 ? Rgb(200, 40, 40) : Rgb(30, 60, 220));
+  const auto samples = testfiles::TRgba16::Of(halves);
+  const std::string heic = dir.Write("a.heic", testfiles::WriteHeif(samples, false));
+  const std::string avif = dir.Write("b.AVIF", testfiles::WriteHeif(samples, true));
+  const Bitmap shown = frame(heic, avif, 100);
+  ASSERT_EQ(shown.Width(), 64);
+  for (const auto& [x, colour] : {std::pair{16, Rgb(200, 40, 40)}, std::pair{48, Rgb(30, 60, 220)}})
+    for (int c : {0, 8, 16})
+      EXPECT_NEAR(int(shown.Pixel(x, 16) >> c & 255), int(colour >> c & 255), 6) << x;
 }
 
 TEST(FrameTool, UnreadablePicturesGiveStatus1WithTheError) {
