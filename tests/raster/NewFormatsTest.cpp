@@ -31,7 +31,8 @@ TRgba16 Levels(int depth, bool grey) {
       const int k = (x + 3 * y) % (top + 1), j = (x * 5 + y) % (top + 1);
       // 16 bits: levels spread over the range rather than the first few.
       const auto level = [&](int v) {
-        return std::uint16_t(depth == 16 ? (v * 40503 + 1234) & 0xFFFF : v * (65535 / top));
+        return std::uint16_t(depth == 16 ? (std::uint32_t(v) * 40503u + 1234u) & 0xFFFFu
+                                         : std::uint32_t(v) * std::uint32_t(65535 / top));
       };
       p.Samples.push_back(grey ? TSamples{level(k), level(k), level(k), level((k + 1) % (top + 1))}
                                : TSamples{level(k), level(j), level(top - k), level(j)});
