@@ -54,8 +54,9 @@ TEST(Autostart, TheEntryGoesIntoTheUsersAutostartFolderAndComesOutAgain) {
   EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u) << text;
   EXPECT_NE(text.find("\nExec=vantora --daemon\n"), std::string::npos) << text;
   EXPECT_NE(text.find("\nType=Application\n"), std::string::npos) << text;
-  if (std::system("command -v desktop-file-validate >/dev/null") == 0)
+  if (std::system("command -v desktop-file-validate >/dev/null") == 0) {
     EXPECT_EQ(std::system(("desktop-file-validate '" + entry + "'").c_str()), 0);
+  }
 
   ASSERT_TRUE(SetAutostart(false, "", error)) << error;
   EXPECT_FALSE(fs::exists(entry));
