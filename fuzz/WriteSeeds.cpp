@@ -1,8 +1,10 @@
 // Writes the fuzzers' starting corpora: one folder each of BMP files, JPEG
-// files (with and without EXIF orientation, in every coding) and settings
-// files, made by the same generators as the picture tests.
+// files (with and without EXIF orientation, in every coding), PNG, WebP and
+// HEIF files (their codings, transparency, animation, orientation) and
+// settings files, made by the same generators as the picture tests.
 //
-//   fuzz_seeds FOLDER   ->  FOLDER/bmp, FOLDER/jpeg, FOLDER/ini
+//   fuzz_seeds FOLDER   ->  FOLDER/bmp, FOLDER/jpeg, FOLDER/png, FOLDER/webp,
+//                           FOLDER/heif, FOLDER/ini
 
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "raster/Picture.h"
+#include "tests/raster/FormatFiles.h"
 #include "tests/raster/PictureFiles.h"
 
 using namespace vantora;
@@ -85,6 +88,42 @@ void WriteJpegs(const std::filesystem::path& folder) {
       Write(folder, "hostile-" + std::to_string(f.Data.size()) + ".jpg", f.Data);
 }
 
+void WriteNewFormats(const std::filesystem::path& root) {
+  const TRgba16 picture = TRgba16::Of(Grainy(24, 16));
+  TRgba16 seeThrough = picture;
+  for (std::size_t i = 0; i < seeThrough.Samples.size(); ++i)
+    seeThrough.Samples[i][3] = std::uint16_t(i * 997);
+  const struct {
+    const char* Name;
+    TPngOptions Options;
+  } pngs[] = {
+      {"grey1", {.ColorType = PNG_COLOR_TYPE_GRAY, .BitDepth = 1}},
+      {"grey16-alpha", {.ColorType = PNG_COLOR_TYPE_GA, .BitDepth = 16}},
+      {"rgb", {}},
+      {"rgba16-interlaced", {.ColorType = PNG_COLOR_TYPE_RGBA, .BitDepth = 16, .Interlaced = true}},
+      {"exif6", {.Orientation = 6}},
+      {"exif8-after", {.Orientation = 8, .ExifAfterPixels = true}},
+  };
+  for (const auto& p : pngs) Write(root / "png", std::string(p.Name) + ".png", WritePng(seeThrough, p.Options));
+  TPngOptions palette{.ColorType = PNG_COLOR_TYPE_PALETTE, .BitDepth = 4};
+  for (int i = 0; i < 16; ++i) {
+    palette.Palette.push_back({std::uint8_t(16 * i), std::uint8_t(255 - 16 * i), std::uint8_t(i)});
+    palette.PaletteAlpha.push_back(std::uint8_t(255 - 8 * i));
+  }
+  Write(root / "png", "palette4-trns.png", WritePng(picture, palette));
+
+  Write(root / "webp", "lossy.webp", WriteWebp(picture, false, 50));
+  Write(root / "webp", "lossless-alpha.webp", WriteWebp(seeThrough, true));
+  Write(root / "webp", "animated.webp", WriteWebpAnimation({picture, seeThrough}));
+  Write(root / "webp", "exif6.webp", WithWebpExif(WriteWebp(picture, false, 50), TiffOrientation(6)));
+
+  Write(root / "heif", "photo.heic", WriteHeif(picture, false, 50));
+  Write(root / "heif", "turned6.heic", WriteHeif(picture, false, 50, 6));
+  Write(root / "heif", "alpha.heic", WriteHeif(seeThrough, false, 50, 1, true));
+  Write(root / "heif", "photo.avif", WriteHeif(picture, true, 50));
+  Write(root / "heif", "alpha.avif", WriteHeif(seeThrough, true, 50, 3, true));
+}
+
 void WriteInis(const std::filesystem::path& folder) {
   Write(folder, "defaults.ini",
         Text("[sys]\r\n1=0\r\n2=0\r\n3=15000\r\n4=0\r\n5=0\r\n6=8\r\n7=0\r\ndir=\r\n"
@@ -105,6 +144,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path root = argv[1];
   WriteBmps(root / "bmp");
   WriteJpegs(root / "jpeg");
+  WriteNewFormats(root);
   WriteInis(root / "ini");
   return 0;
 }
