@@ -159,13 +159,21 @@ TEST_F(FolderChooser, AFolderMadeLaterShowsWhenItsParentIsOpenedAgain) {
   QTreeView* tree = Form4->ShellTreeView1();
   tree->collapse(albums);
   tree->expand(albums);
+  // Looked for among the branch's rows only: asking the model for the
+  // path itself would make it add the folder.
+  const auto shown = [&] {
+    QStringList names;
+    for (int row = 0; row < model->rowCount(albums); ++row)
+      names << model->index(row, 0, albums).data().toString();
+    names.sort();
+    return names;
+  };
   QElapsedTimer waited;
   waited.start();
-  while (!model->index(Path("albums/2024")).isValid() && waited.elapsed() < 5000)
+  while (shown().size() < 2 && waited.elapsed() < 5000)
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   LetTheTreeSettle(model);
-  EXPECT_EQ(model->rowCount(model->index(Path("albums"))), 2);
-  EXPECT_TRUE(model->index(Path("albums/2024")).isValid());
+  EXPECT_EQ(shown(), QStringList({"2023", "2024"}));
   EXPECT_EQ(Form4->SelectedPath(), Path("albums/2023"));
   Form4->BitBtn1Click();
 }
