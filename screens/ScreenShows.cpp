@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
@@ -188,6 +189,12 @@ void TScreenShows::Close() {
   // Every window at once: hidden first, so none stays on screen while the
   // others close.
   for (const TShown& shown : FShown) shown.Window->hide();
+  // The platform sends what it has queued for the display server (here:
+  // the unmapping of every window) whenever the event loop wakes or goes
+  // to sleep; the end of the show may not pass through either before the
+  // clean-up (joining workers, stopping the music) is done, so the windows
+  // leave the screen now.
+  if (auto* dispatcher = QAbstractEventDispatcher::instance()) emit dispatcher->awake();
   for (const TShown& shown : FShown) shown.Window->close();
   if (OnClosed) OnClosed();
 }

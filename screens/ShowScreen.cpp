@@ -59,6 +59,7 @@ TShowScreen::TShowScreen(const TShowOptions& options, std::string programFolder,
   TransitionView1->SetCenter(true);
   TransitionView1->SetColor(Rgb(0, 0, 0));  // the window's colour
   TransitionView1->SetStep(options.InitialStep);
+  TransitionView1->SetDirectFrames(true);  // full-screen frames cost one copy, not two
   TransitionView1->OnMouseMove = [this](QObject*, Qt::KeyboardModifiers, int, int) {
     TransitionView1MouseMove();
   };

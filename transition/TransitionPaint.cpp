@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QThread>
 
 #include "raster/Draw.h"
 #include "transition/TransitionView.h"
@@ -63,15 +64,68 @@ TRect TCustomTransitionView::PlacedFrameRect() const {
   return intersected(FStretch ? StretchTarget() : FPicRect, ClientRect());
 }
 
+const LockedBitmap& TCustomTransitionView::Buffer() {
+  if (QThread::currentThread() == thread()) CatchUpBuffer();
+  return FBuffer;
+}
+
+void TCustomTransitionView::CatchUpBuffer() {
+  if (FBufferBehind.IsEmpty()) return;
+  SyncBufferSize();
+  const TRect behind = intersected(FBufferBehind, ClientRect());
+  FBufferBehind = {};
+  if (behind.IsEmpty()) return;
+  // Only the frame's own place was shown directly; beside it the buffer
+  // still holds what is on screen (an earlier picture's sides, or the
+  // background).
+  const Region clip = Region::Rectangle(behind);
+  CanvasLock lockBuffer(FBuffer);
+  if (intersected(PlacedFrameRect(), behind) != behind)
+    PaintBackground(FBuffer, ClientRect(), &clip);
+  CanvasLock lockScreen(FScreen);
+  if (FScreen.Empty()) return;
+  if (!FStretch)
+    DrawAt(FBuffer, FPicRect.Left, FPicRect.Top, FScreen, &clip);
+  else
+    StretchCopy(FBuffer, StretchTarget(), FScreen, FScreen.BoundsRect(), &clip);
+}
+
+bool TCustomTransitionView::PaintDirect(const TRect& E) {
+  if (!FDirectFrames || FScreen.Empty()) return false;
+  // Where the frame sits, when it is shown at its own size.
+  TRect P = FPicRect;
+  if (FStretch) {
+    P = StretchTarget();
+    if (P.Width() != FScreen.Width() || P.Height() != FScreen.Height()) return false;
+  }
+  if (intersected(P, E) != E) return false;
+  CanvasLock lockScreen(FScreen);
+  const QImage frame(reinterpret_cast<const uchar*>(FScreen.Bits()), FScreen.Width(),
+                     FScreen.Height(), FScreen.Width() * int(sizeof(TPixel)), QImage::Format_RGB32);
+  QPainter painter(this);
+  const qreal ratio = devicePixelRatioF();
+  painter.scale(1 / ratio, 1 / ratio);
+  painter.drawImage(QPoint(E.Left, E.Top), frame,
+                    QRect(E.Left - P.Left, E.Top - P.Top, E.Width(), E.Height()));
+  FBufferBehind = United(FBufferBehind, E);
+  return true;
+}
+
 void TCustomTransitionView::Paint(const TRect& E) {
   // Only E is composed, and exactly E reaches the screen: FBuffer always
-  // holds what the paints put on screen, also where an earlier, larger
-  // picture is still shown beside the current one. A transition cuts its
-  // old content from FBuffer, so it starts from exactly what is seen.
+  // holds what the paints put on screen (with DirectFrames, once it caught
+  // up), also where an earlier, larger picture is still shown beside the
+  // current one. A transition cuts its old content from FBuffer, so it
+  // starts from exactly what is seen.
   SyncBufferSize();
   const TRect R = ClientRect();
   const TRect composed = intersected(E, R);
   if (composed.IsEmpty()) return;
+  if (PaintDirect(composed)) {
+    if (composed == R) FNeedBackground = false;
+    return;
+  }
+  CatchUpBuffer();
   const Region clip = Region::Rectangle(composed);
   CanvasLock lockBuffer(FBuffer);
   // The frame is opaque: where it covers everything being composed, the

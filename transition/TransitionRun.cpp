@@ -161,6 +161,9 @@ void TCustomTransitionView::Execute() {
 
 void TCustomTransitionView::Prepare() {
   ++FRunId;
+  // The old content is cut from the buffer, which must hold the frame on
+  // screen before the frame bitmap changes.
+  CatchUpBuffer();
   FPicWidth = FPicture.Width();
   FPicHeight = FPicture.Height();
   {

@@ -117,6 +117,8 @@ void TCustomTransitionView::SetAlign(TAlign Value) {
 
 void TCustomTransitionView::Clear() {
   if (FBusy || FScreen.Empty()) return;
+  // The buffer keeps what was shown: the next transition starts from it.
+  CatchUpBuffer();
   {
     CanvasLock lock(FScreen);
     FScreen.SetSize(0, 0);

@@ -173,8 +173,18 @@ class TCustomTransitionView : public QWidget {
   // itself (the last frame stays shown after a transition).
   TRect PicRect() const { return FPicRect; }
   const LockedBitmap& Screen() const { return FScreen; }
-  // What the last paints put on screen (the client area).
-  const LockedBitmap& Buffer() const { return FBuffer; }
+  // What the last paints put on screen (the client area). With DirectFrames
+  // it is brought up to date first, which only the widget's thread may ask.
+  const LockedBitmap& Buffer();
+  // Frames go to the window straight from the frame bitmap wherever they
+  // cover what is repainted, without first being copied into the buffer,
+  // which catches up only when it is needed (the start of the next
+  // transition, Clear, a repaint that shows background). On a large
+  // screen this halves what each frame costs the widget's thread. Off by
+  // default: the buffer then always holds what is on screen, for any
+  // thread that looks.
+  bool DirectFrames() const { return FDirectFrames; }
+  void SetDirectFrames(bool Value) { FDirectFrames = Value; }
 
   // Events, raised by the virtual operations below.
   TNotifyEvent OnChange;
@@ -237,6 +247,12 @@ class TCustomTransitionView : public QWidget {
   void AdjustClientSize();
   void CalcPicRect();
   void SyncBufferSize();
+  // With DirectFrames: E is shown straight from the frame bitmap when the
+  // frame covers it at its own size; false when it must be composed.
+  bool PaintDirect(const TRect& E);
+  // Composes into FBuffer what direct frames put on screen since it was
+  // last brought up to date.
+  void CatchUpBuffer();
   void Invalidate();
   TRect StretchTarget() const;
   TRect PlacedFrameRect() const;
@@ -284,6 +300,10 @@ class TCustomTransitionView : public QWidget {
   bool FPainting = false;
   LockedBitmap FBuffer;  // client-sized composition of background and frame
   bool FStopping = false;
+  bool FDirectFrames = false;
+  // Where direct frames reached the screen that FBuffer does not hold yet
+  // (client coordinates; empty when the buffer is up to date).
+  TRect FBufferBehind;
   // FBuffer has not been painted completely since it was made or resized.
   bool FNeedBackground = true;
   std::unique_ptr<LockedBitmap> FOldScreen;  // the shown content at the new picture's place

@@ -152,6 +152,8 @@ TEST(Paint, PlacesTheFrameByStretchAndStretchFine) {
 // A frame repaints only its own rectangle, and the frame may have a new
 // place: the buffer must still hold exactly what is on screen, and a whole
 // repaint of the same state must come out as a second control's.
+// b composes every frame into its buffer; a shows frames straight from the
+// frame bitmap (DirectFrames) and its buffer catches up when looked at.
 TEST(Paint, TheBufferIsWhatIsOnScreenAtEveryFrame) {
   const Picture bg = GradientPicture(37, 23);
   const Picture first = GradientPicture(60, 40);
@@ -163,6 +165,7 @@ TEST(Paint, TheBufferIsWhatIsOnScreenAtEveryFrame) {
       {true, false, false}, {false, false, false}, {true, true, false}, {true, true, true}};
   for (const Case& c : cases) {
     TTransitionView a, b;
+    a.SetDirectFrames(true);
     for (TTransitionView* v : {&a, &b}) {
       v->SetAlign(alClient);
       v->resize(160, 120);
@@ -237,16 +240,19 @@ TEST(TransitionStart, OldContentIsWhatIsShownOrTheBareBackground) {
 }
 
 TEST(TransitionStart, ClearThenExecuteWithoutAPaintStartsFromThePreviousPicture) {
-  TTransitionView v;
-  v.SetColor(kGreen);
-  ShowAndPaint(v);
-  ShowPicture(v, SolidPicture(100, 100, kRed));
-  OldContent start;
-  start.Attach(v);
-  v.Clear();
-  v.SetPicture(SolidPicture(100, 100, kBlue));
-  v.Execute();
-  EXPECT_TRUE(start.All(kRed));
+  for (const bool direct : {false, true}) {
+    TTransitionView v;
+    v.SetDirectFrames(direct);
+    v.SetColor(kGreen);
+    ShowAndPaint(v);
+    ShowPicture(v, SolidPicture(100, 100, kRed));
+    OldContent start;
+    start.Attach(v);
+    v.Clear();
+    v.SetPicture(SolidPicture(100, 100, kBlue));
+    v.Execute();
+    EXPECT_TRUE(start.All(kRed)) << "DirectFrames " << direct;
+  }
 }
 
 TEST(TransitionStart, BeforeAnyPaintStartsFromTheBackground) {
@@ -266,7 +272,10 @@ TEST(TransitionStart, BeforeAnyPaintStartsFromTheBackground) {
 // leaves the wide one's sides on screen. The next transition starts from
 // them as they are shown, and nothing on screen changes unpainted.
 TEST(TransitionStart, PicturesOfMixedProportionsStartFromWhatIsOnScreen) {
+  for (const bool direct : {false, true}) {
+  SCOPED_TRACE(direct ? "DirectFrames" : "composed");
   TTransitionView v;
+  v.SetDirectFrames(direct);
   v.SetAlign(alClient);
   v.resize(200, 100);
   v.SetColor(kGreen);
@@ -289,6 +298,7 @@ TEST(TransitionStart, PicturesOfMixedProportionsStartFromWhatIsOnScreen) {
   v.SetProgress(50);
   EXPECT_TRUE(testkit::BufferIsOnScreen(v));
   v.Stop();
+  }
 }
 
 TEST(TransitionStart, OldContentIsCutAtTheStretchedPlaceAndScaledBack) {

@@ -96,7 +96,7 @@ inline Bitmap OnScreen(const QWidget& w) {
 }
 
 // Whether the control's paint buffer holds exactly what its window shows.
-inline ::testing::AssertionResult BufferIsOnScreen(const TCustomTransitionView& v) {
+inline ::testing::AssertionResult BufferIsOnScreen(TCustomTransitionView& v) {
   const Bitmap shown = OnScreen(v);
   CanvasLock lock(v.Buffer());
   const Bitmap& buffer = v.Buffer();
