@@ -6,6 +6,7 @@
 #include <ctime>
 #include <unordered_map>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -366,8 +367,28 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& Section) const
   return keys;
 }
 
+namespace {
+
+std::mutex overlayLock;
+std::vector<TIniFile::TOverlayValue> overlay;  // guarded by overlayLock
+
+std::optional<std::string> OverlayValue(const std::string& Section, const std::string& Ident) {
+  std::lock_guard lock(overlayLock);
+  for (auto it = overlay.rbegin(); it != overlay.rend(); ++it)
+    if (SameName(it->Section, Section) && SameName(it->Ident, Ident)) return it->Value;
+  return std::nullopt;
+}
+
+}  // namespace
+
+void TIniFile::SetReadOverlay(std::vector<TOverlayValue> values) {
+  std::lock_guard lock(overlayLock);
+  overlay = std::move(values);
+}
+
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,
                                  const std::string& Default) const {
+  if (auto value = OverlayValue(Section, Ident)) return std::move(*value);
   const std::shared_ptr<const TSnapshot> snapshot = Current();
   const auto value = snapshot->Values.find(LookupKey(Section, Ident));
   return value != snapshot->Values.end() ? Unquoted(value->second) : Default;

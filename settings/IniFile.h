@@ -86,6 +86,16 @@ class TIniFile {
   // reported.
   void DeleteKey(const std::string& Section, const std::string& Ident);
 
+  // Values that every read in this process takes instead of the file's, as
+  // the file would hold them (a later entry for the same key wins). The
+  // show's command-line options set them once at start, for that run only:
+  // writes never see them, so they never reach the file. Replaces any
+  // earlier overlay; an empty list removes it.
+  struct TOverlayValue {
+    std::string Section, Ident, Value;
+  };
+  static void SetReadOverlay(std::vector<TOverlayValue> values);
+
  private:
   struct TSnapshot;
   // The file as last parsed, with what identifies that content on disk.

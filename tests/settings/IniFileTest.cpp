@@ -518,3 +518,31 @@ TEST(IniFileCache, AnAbsurdlyLargeFileIsRefusedWithAClearError) {
   EXPECT_EQ(ini.ReadInteger("sys", "3", 15000), 20000);
   EXPECT_EQ(ini.Problem(), "");
 }
+
+// A run's overrides: every read takes them, in any case of the names, and
+// no write ever carries them into the file.
+TEST(IniFileOverlay, ReadsTakeTheOverlayAndWritesNeverStoreIt) {
+  TempFolder folder;
+  const std::string path = folder.Path() + "/scr.ini";
+  Spit(path, "[sys]\r\n1=1\r\n3=20000\r\n4=0\r\ndir=/home/a/Photos\r\n");
+  TIniFile ini(path);
+  TIniFile::SetReadOverlay({{"sys", "3", "5000"}, {"SYS", "DIR", "/media/Holiday"},
+                            {"sys", "1", "1"}, {"sys", "1", "0"}});  // the later one wins
+  EXPECT_EQ(ini.ReadInteger("sys", "3", 15000), 5000);
+  EXPECT_EQ(ini.ReadString("Sys", "Dir", ""), "/media/Holiday");
+  EXPECT_FALSE(ini.ReadBool("sys", "1", true));
+  EXPECT_EQ(ini.ReadInteger("sys", "4", 2), 0);  // not overridden: the file's
+  EXPECT_EQ(TIniFile(path).ReadInteger("sys", "3", 0), 5000);  // any object in the process
+
+  // A write of another key, and of an overridden one, keep the file's own
+  // values for everything else.
+  ini.WriteInteger("sys", "6", 8);
+  ini.WriteInteger("sys", "3", 30000);
+  EXPECT_EQ(FileText(path), "[sys]\r\n1=1\r\n3=30000\r\n4=0\r\ndir=/home/a/Photos\r\n6=8\r\n");
+  EXPECT_EQ(ini.ReadInteger("sys", "3", 0), 5000);  // the run still sees its override
+
+  TIniFile::SetReadOverlay({});
+  EXPECT_EQ(ini.ReadInteger("sys", "3", 0), 30000);
+  EXPECT_EQ(ini.ReadString("sys", "dir", ""), "/home/a/Photos");
+  EXPECT_TRUE(ini.ReadBool("sys", "1", false));
+}
