@@ -2,9 +2,13 @@
 // control does (through ComposeFrame), or a contact sheet of many effects.
 //
 //   vantora-frame --style N --progress P [--step S] [--seed K]
-//                 (--old FILE --new FILE | --size WxH) --out FILE
+//                 [--old FILE --new FILE] [--size WxH] --out FILE
 //   vantora-frame --sheet FILE.png [--styles LIST] [--step S] [--seed K]
+//   vantora-frame --help | --version
 //
+// Without --old and --new the frame is made of two test pictures of --size;
+// with them and --size, each picture is first fitted into that size (the
+// build makes the software centres' screenshot so from two demo pictures).
 // The frame is written as a 24-bit BMP, or as PNG when FILE ends in ".png";
 // then the tool prints "seed=<value>", the random generator's seed after the
 // frame. Bad arguments exit with status 2, unreadable or unwritable files
@@ -29,6 +33,7 @@
 
 #include "effects/ComposeFrame.h"
 #include "effects/TransEffect.h"
+#include "raster/Draw.h"
 #include "raster/Picture.h"
 
 using namespace vantora;
@@ -36,16 +41,34 @@ using namespace vantora;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vantora-frame --style N --progress P [--step S] [--seed K]\n"
-    "                     (--old FILE --new FILE | --size WxH) --out FILE\n"
-    "       vantora-frame --sheet FILE.png [--styles LIST] [--step S] [--seed K]\n"
+    "Usage: vantora-frame --style N --progress P [--step S] [--seed K]\n"
+    "                     [--old FILE --new FILE] [--size WxH] --out FILE\n"
+    "  or:  vantora-frame --sheet FILE.png [--styles LIST] [--step S] [--seed K]\n"
+    "Composes one frame of a transition as the screen saver does, or a contact\n"
+    "sheet of many effects.\n"
+    "\n"
     "  N: style 0..150; P: progress 0..100; S: step 1..100 (default 4);\n"
     "  K: random seed 0..4294967295 (default 0); LIST: styles like 1-13,18,60\n"
-    "  (default all 150). FILE ending in .png is written as PNG, else as BMP.\n";
+    "  (default all 150). Without --old and --new the frame shows two test\n"
+    "  pictures of --size; with them, --size fits both pictures into that size.\n"
+    "  FILE ending in .png is written as PNG, else as BMP.\n"
+    "\n"
+    "  -h, --help     print this help and exit\n"
+    "      --version  print the version and exit\n"
+    "\n"
+    "Exit status: 0 written, 1 a file could not be read or written, 2 a bad\n"
+    "command line.\n";
 
-// A bad command line: reported with the usage text, exit status 2.
+constexpr const char* kHint = "Try 'vantora-frame --help' for more information.\n";
+
+// A bad command line: reported in one line with the hint, exit status 2.
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
+};
+
+// --help and --version, which end the tool at once with status 0.
+struct InfoRequest {
+  const char* Text;
 };
 
 struct TOptions {
@@ -103,34 +126,32 @@ std::vector<int> ParseStyles(const std::string& text) {
 }
 
 TOptions ParseArguments(int argc, char** argv) {
+  using S = const std::string&;  // the option's name and its value
+  using TSetter = void (*)(TOptions&, S, S);
+  // Every option takes a value.
+  static const std::pair<const char*, TSetter> table[] = {
+      {"--style", [](TOptions& o, S n, S v) { o.Style = int(ParseNumber(n, v, 0, kEffectCount)); }},
+      {"--progress", [](TOptions& o, S n, S v) { o.Progress = int(ParseNumber(n, v, 0, 100)); }},
+      {"--step", [](TOptions& o, S n, S v) { o.Step = int(ParseNumber(n, v, 1, 100)); }},
+      {"--seed",
+       [](TOptions& o, S n, S v) { o.Seed = std::uint32_t(ParseNumber(n, v, 0, 0xFFFFFFFFll)); }},
+      {"--old", [](TOptions& o, S, S v) { o.Old = v; }},
+      {"--new", [](TOptions& o, S, S v) { o.New = v; }},
+      {"--size", [](TOptions& o, S, S v) { o.Size = ParseSize(v); }},
+      {"--out", [](TOptions& o, S, S v) { o.Out = v; }},
+      {"--sheet", [](TOptions& o, S, S v) { o.Sheet = v; }},
+      {"--styles", [](TOptions& o, S, S v) { o.Styles = ParseStyles(v); }},
+  };
   TOptions o;
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
-    if (option == "--help" || option == "-h") throw UsageError("");
+    if (option == "--help" || option == "-h") throw InfoRequest{kUsage};
+    if (option == "--version") throw InfoRequest{"vantora-frame " VANTORA_VERSION "\n"};
+    const auto* entry = std::find_if(std::begin(table), std::end(table),
+                                     [&](const auto& e) { return option == e.first; });
+    if (entry == std::end(table)) throw UsageError("unknown option " + option);
     if (i + 1 >= argc) throw UsageError(option + " needs a value");
-    const std::string value = argv[++i];
-    if (option == "--style")
-      o.Style = int(ParseNumber(option, value, 0, kEffectCount));
-    else if (option == "--progress")
-      o.Progress = int(ParseNumber(option, value, 0, 100));
-    else if (option == "--step")
-      o.Step = int(ParseNumber(option, value, 1, 100));
-    else if (option == "--seed")
-      o.Seed = std::uint32_t(ParseNumber(option, value, 0, 0xFFFFFFFFll));
-    else if (option == "--old")
-      o.Old = value;
-    else if (option == "--new")
-      o.New = value;
-    else if (option == "--size")
-      o.Size = ParseSize(value);
-    else if (option == "--out")
-      o.Out = value;
-    else if (option == "--sheet")
-      o.Sheet = value;
-    else if (option == "--styles")
-      o.Styles = ParseStyles(value);
-    else
-      throw UsageError("unknown option " + option);
+    entry->second(o, option, argv[++i]);
   }
   if (!o.Sheet.empty()) {
     if (o.Style || o.Progress || o.Size || !o.Old.empty() || !o.New.empty() || !o.Out.empty())
@@ -141,7 +162,7 @@ TOptions ParseArguments(int argc, char** argv) {
   if (!o.Style || !o.Progress) throw UsageError("--style and --progress are needed");
   if (o.Out.empty()) throw UsageError("--out is needed");
   const bool files = !o.Old.empty() || !o.New.empty();
-  if (files == o.Size.has_value()) throw UsageError("give either --old and --new, or --size");
+  if (!files && !o.Size) throw UsageError("give --old and --new, or --size");
   if (files && (o.Old.empty() || o.New.empty())) throw UsageError("--old and --new go together");
   return o;
 }
@@ -215,14 +236,35 @@ Bitmap LoadPicture(const std::string& name) {
   return p.AsBitmap();
 }
 
+// The picture scaled to the largest size of its proportions inside w x h,
+// centred on black, as the show fits a picture to its screen.
+Bitmap Fitted(const Bitmap& picture, int w, int h) {
+  Bitmap result(w, h);
+  FillRect(result, result.BoundsRect(), Rgb(0, 0, 0));
+  if (picture.Width() <= 0 || picture.Height() <= 0) return result;
+  const std::int64_t pw = picture.Width(), ph = picture.Height();
+  int fw = w, fh = int(ph * w / pw);
+  if (fh > h) {
+    fh = h;
+    fw = int(pw * h / ph);
+  }
+  const int left = (w - fw) / 2, top = (h - fh) / 2;
+  StretchCopy(result, TRect{left, top, left + fw, top + fh}, picture, picture.BoundsRect());
+  return result;
+}
+
 int RunFrame(const TOptions& o) {
   Bitmap oldPicture, newPicture;
-  if (o.Size) {
+  if (o.Old.empty()) {
     oldPicture = OldTestPicture(o.Size->first, o.Size->second);
     newPicture = NewTestPicture(o.Size->first, o.Size->second);
   } else {
     oldPicture = LoadPicture(o.Old);
     newPicture = LoadPicture(o.New);
+    if (o.Size) {
+      oldPicture = Fitted(oldPicture, o.Size->first, o.Size->second);
+      newPicture = Fitted(newPicture, o.Size->first, o.Size->second);
+    }
     if (oldPicture.Width() != newPicture.Width() || oldPicture.Height() != newPicture.Height())
       throw std::runtime_error(
           "the pictures differ in size: " + o.Old + " is " + std::to_string(oldPicture.Width()) +
@@ -296,9 +338,10 @@ int main(int argc, char** argv) {
   TOptions options;
   try {
     options = ParseArguments(argc, argv);
+  } catch (const InfoRequest& info) {
+    return std::fputs(info.Text, stdout) < 0 ? 1 : 0;
   } catch (const UsageError& e) {
-    if (*e.what()) std::fprintf(stderr, "vantora-frame: %s\n", e.what());
-    std::fputs(kUsage, stderr);
+    std::fprintf(stderr, "vantora-frame: %s\n%s", e.what(), kHint);
     return 2;
   }
   try {
