@@ -1,8 +1,15 @@
 #include "app/RunModes.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "settings/SettingKeys.h"
+
+#ifndef VANTORA_VERSION
+#error "VANTORA_VERSION comes from the project's version in CMakeLists.txt"
+#endif
 
 namespace vantora {
 
@@ -31,147 +38,202 @@ std::optional<std::uint32_t> ParseWindowId(const std::string& text) {
 
 namespace {
 
-// The host switches anywhere on the line: whether one was given, and the
-// window that -window-id names (nothing for -root alone).
-struct THostSwitches {
-  bool Given = false;
-  std::optional<std::uint32_t> Window;
-  std::string Display;
-  std::string Problem;
-};
-
-THostSwitches HostSwitchesOf(const std::vector<std::string>& arguments) {
-  THostSwitches result;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& a = arguments[i];
-    if (a == "-root" || a == "--root") {
-      result.Given = true;
-      continue;
-    }
-    if ((a == "-display" || a == "--display") && i + 1 < arguments.size()) {
-      result.Display = arguments[++i];  // its value is no switch of ours
-      continue;
-    }
-    std::string id;
-    if (a == "-window-id" || a == "--window-id") {
-      if (i + 1 == arguments.size()) {
-        result.Given = true;
-        result.Problem = a + " needs a window id";
-        continue;
-      }
-      id = arguments[++i];
-    } else if (a.rfind("--window-id=", 0) == 0) {
-      id = a.substr(12);
-    } else {
-      continue;  // the hosts' other switches (-fps, -install, ...) mean nothing here
-    }
-    result.Given = true;
-    result.Window = ParseWindowId(id);
-    result.Problem = result.Window ? "" : "not a window id: \"" + id + "\"";
-  }
-  return result;
+void Fail(TParsedLine& line, const std::string& problem) {
+  TRunRequest& request = line.Request;
+  if (request.BadOption) return;  // the first mistake is the one shown
+  request.BadOption = true;
+  request.Problem = problem;
 }
 
-// The program's own options: one entry each. Apply gets the option's value
-// (empty when it takes none) and returns why it cannot be followed, or empty.
-struct TOption {
-  const char* Name;
-  bool TakesValue;
-  std::string (*Apply)(TRunRequest& request, const std::string& value);
-};
+// A whole decimal number in lo..hi, or nothing.
+std::optional<int> WholeNumber(const std::string& text, int lo, int hi) {
+  if (text.empty() || text.size() > 9) return std::nullopt;
+  for (char c : text)
+    if (c < '0' || c > '9') return std::nullopt;
+  const int value = std::atoi(text.c_str());
+  if (value < lo || value > hi) return std::nullopt;
+  return value;
+}
 
-// The wait is given in seconds for trials and tests; one day at most.
-constexpr int kMaxWaitSeconds = 24 * 60 * 60;
+template <class TKey>
+void Override(TParsedLine& line, const TKey& key, std::string value) {
+  line.Request.Overrides.push_back({key.Section, key.Name, std::move(value)});
+}
 
-const TOption kOptions[] = {
-    {"--daemon", false,
-     [](TRunRequest& r, const std::string&) {
-       r.Mode = rmDaemon;
-       return std::string();
-     }},
-    {"--wait", true,
-     [](TRunRequest& r, const std::string& value) {
-       int seconds = 0;
-       const char* end = value.data() + value.size();
-       const auto [stop, error] = std::from_chars(value.data(), end, seconds);
-       if (value.empty() || error != std::errc() || stop != end || seconds < 1 ||
-           seconds > kMaxWaitSeconds)
-         return "--wait needs a number of seconds from 1 to " + std::to_string(kMaxWaitSeconds) +
-                ", not \"" + value + "\"";
-       r.WaitSeconds = seconds;
-       return std::string();
-     }},
-    {"--verbose", false,
-     [](TRunRequest& r, const std::string&) {
-       r.Verbose = true;
-       return std::string();
-     }},
-};
+// The picture folder as an absolute path: "~/" is the home folder (hosts
+// run their command lines without a shell), a relative path is taken from
+// the current folder. It must be a folder now, or the show would be black.
+void TakeFolder(TParsedLine& line, const std::string* value) {
+  if (value == nullptr || value->empty()) return Fail(line, "--folder needs a folder");
+  std::string path = *value;
+  if (path == "~" || path.rfind("~/", 0) == 0) {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] != '/') return Fail(line, "--folder: HOME is not set");
+    path = home + path.substr(1);
+  }
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  if (error || !std::filesystem::is_directory(absolute, error))
+    return Fail(line, "--folder: no such folder: " + *value);
+  std::string folder = absolute.lexically_normal().string();
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  Override(line, settings::PictureFolder, folder);
+}
 
-const TOption* OptionNamed(const std::string& argument) {
-  for (const TOption& option : kOptions)
-    if (argument == option.Name) return &option;
+// Seconds from the start of one picture's transition to the next; the file
+// holds milliseconds.
+void TakeDelay(TParsedLine& line, const std::string* value) {
+  const auto seconds = value ? WholeNumber(*value, 1, 86400) : std::nullopt;
+  if (!seconds) return Fail(line, "--delay needs whole seconds from 1 to 86400");
+  Override(line, settings::DisplayInterval, std::to_string(*seconds * 1000));
+}
+
+void TakeFit(TParsedLine& line, const std::string* value) {
+  const char* names[] = {"own", "fit", "stretch"};  // the file's values 0, 1, 2
+  for (int i = 0; i < 3; ++i)
+    if (value && *value == names[i]) return Override(line, settings::Fitting, std::to_string(i));
+  Fail(line, "--fit needs own, fit or stretch");
+}
+
+void TakeRandom(TParsedLine& line, const std::string*) { Override(line, settings::ListOrder, "0"); }
+void TakeInOrder(TParsedLine& line, const std::string*) {
+  Override(line, settings::ListOrder, "1");
+}
+
+void TakeRoot(TParsedLine& line, const std::string*) { line.Host = true; }
+
+void TakeWindowId(TParsedLine& line, const std::string* value) {
+  line.Host = true;
+  line.Window = value ? ParseWindowId(*value) : std::nullopt;
+  if (value == nullptr)
+    line.HostProblem = "-window-id needs a window id";
+  else
+    line.HostProblem = line.Window ? "" : "not a window id: \"" + *value + "\"";
+}
+
+void TakeDisplay(TParsedLine& line, const std::string* value) {
+  if (value) line.Display = *value;
+}
+
+void TakeDaemon(TParsedLine& line, const std::string*) { line.Daemon = true; }
+
+void TakeWait(TParsedLine& line, const std::string* value) {
+  const auto seconds = value ? WholeNumber(*value, 1, 86400) : std::nullopt;
+  if (!seconds) return Fail(line, "--wait needs whole seconds from 1 to 86400");
+  line.Request.WaitSeconds = seconds;
+}
+
+void TakeVerbose(TParsedLine& line, const std::string*) { line.Request.Verbose = true; }
+
+void TakeStats(TParsedLine& line, const std::string* value) {
+  if (value == nullptr || value->empty()) return Fail(line, "--stats needs a file");
+  line.Request.StatsFile = *value;
+}
+
+void TakeHelp(TParsedLine& line, const std::string*) { line.Help = true; }
+void TakeVersion(TParsedLine& line, const std::string*) { line.Version = true; }
+
+const TOption* Find(const std::string& argument, std::string& inlineValue, bool& hasInline) {
+  hasInline = false;
+  for (const TOption& o : OptionTable()) {
+    if (argument == o.Name || (o.ShortForm && argument == o.ShortForm)) return &o;
+    // "--name=VALUE", for the GNU form of options that take a value.
+    const std::string name = o.Name;
+    if (o.Value && argument.size() > name.size() && argument.compare(0, name.size(), name) == 0 &&
+        argument[name.size()] == '=') {
+      hasInline = true;
+      inlineValue = argument.substr(name.size() + 1);
+      return &o;
+    }
+  }
   return nullptr;
 }
 
-TRunRequest BadOption(const std::string& problem) {
-  TRunRequest request;
-  request.Problem = problem;
-  request.BadOption = true;
-  return request;
-}
-
-// The whole line as the program's own options. "--name=value" is accepted
-// for options that take a value.
-TRunRequest OptionsRequestOf(const std::vector<std::string>& arguments) {
-  TRunRequest request;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    std::string name = arguments[i], value;
-    bool inlineValue = false;
-    if (const auto equals = name.find('='); equals != std::string::npos) {
-      value = name.substr(equals + 1);
-      name.resize(equals);
-      inlineValue = true;
+// Takes the options of the line. Behind a Windows-style switch (runOnly)
+// only the options that shape a show count, and a mistake is no error: the
+// option is left out.
+void TakeOptions(const std::vector<std::string>& arguments, std::size_t from, bool runOnly,
+                 TParsedLine& line) {
+  // A line of the program's own options has no room for stray words; the
+  // hosts' lines ("-root", "-window-id ID") may carry their other switches.
+  const bool strict = !runOnly && arguments[from].rfind("--", 0) == 0;
+  for (std::size_t i = from; i < arguments.size(); ++i) {
+    const std::string& a = arguments[i];
+    std::string inlineValue;
+    bool hasInline = false;
+    const TOption* option = Find(a, inlineValue, hasInline);
+    if (option == nullptr) {
+      // The hosts' single-dash switches (-fps, -install, ...) mean nothing
+      // here; an unknown "--name" is a mistake worth saying.
+      if (runOnly) continue;
+      if (a.size() > 2 && a.compare(0, 2, "--") == 0)
+        Fail(line, "unknown option " + a.substr(0, a.find('=')));
+      else if (strict && a.rfind("-", 0) != 0)
+        Fail(line, "unexpected argument \"" + a + "\"");
+      continue;
     }
-    const TOption* option = OptionNamed(name);
-    std::string problem;
-    if (option == nullptr)
-      problem = "unknown option \"" + arguments[i] + "\"";
-    else if (option->TakesValue && !inlineValue && i + 1 == arguments.size())
-      problem = name + " needs a value";
-    else if (!option->TakesValue && inlineValue)
-      problem = name + " takes no value";
-    else
-      problem = option->Apply(request, option->TakesValue && !inlineValue ? arguments[++i] : value);
-    if (!problem.empty()) return BadOption(problem);
-  }
-  // Options that only tune a mode select none by themselves.
-  if (request.Mode == rmNone)
-    return BadOption("no run mode: give --daemon");
-  return request;
-}
-
-// "--stats FILE" (or "--stats=FILE") may stand anywhere beside the run
-// switch: it is taken out of the line, which is then read as without it.
-// A "--stats" without a file names none.
-std::vector<std::string> WithoutStats(const std::vector<std::string>& arguments,
-                                      std::string& statsFile) {
-  std::vector<std::string> rest;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    if (arguments[i] == "--stats") {
-      if (i + 1 < arguments.size()) statsFile = arguments[++i];
-    } else if (arguments[i].rfind("--stats=", 0) == 0) {
-      statsFile = arguments[i].substr(8);
-    } else {
-      rest.push_back(arguments[i]);
+    if (runOnly && option->Scope != osRun) {
+      if (option->Value && !hasInline) ++i;  // its value is no switch of ours
+      continue;
     }
+    const std::string* value = nullptr;
+    if (option->Value == nullptr) {
+      if (hasInline) {
+        if (!runOnly) Fail(line, std::string(option->Name) + " takes no value");
+        continue;
+      }
+    } else if (hasInline) {
+      value = &inlineValue;
+    } else if (i + 1 < arguments.size()) {
+      value = &arguments[++i];  // its value is no switch of ours
+    }
+    if (!runOnly) {
+      option->Take(line, value);
+      continue;
+    }
+    TParsedLine trial = line;
+    option->Take(trial, value);
+    if (!trial.Request.BadOption) line = std::move(trial);
   }
-  return rest;
 }
 
-// The run mode and its options, "--stats" aside.
-TRunRequest RunModeOf(const std::vector<std::string>& arguments, const char* screensaverWindow) {
-  TRunRequest request;
+}  // namespace
+
+const std::vector<TOption>& OptionTable() {
+  static const std::vector<TOption> table = {
+      {"--root", "-root", nullptr, osHost,
+       "show in the window named by $XSCREENSAVER_WINDOW, or else on the root window", TakeRoot},
+      {"--window-id", "-window-id", "ID", osHost,
+       "show in the X window ID (decimal or 0x hexadecimal); $XSCREENSAVER_WINDOW still wins",
+       TakeWindowId},
+      {"--display", "-display", "NAME", osHost, "the X server of --root or --window-id",
+       TakeDisplay},
+      {"--folder", nullptr, "DIR", osRun, "show the pictures of DIR instead of the chosen folder",
+       TakeFolder},
+      {"--delay", nullptr, "SECONDS", osRun,
+       "time from one picture's change to the next, instead of the chosen one", TakeDelay},
+      {"--fit", nullptr, "own|fit|stretch", osRun,
+       "pictures at their own size, fitted with their proportions, or stretched", TakeFit},
+      {"--random", nullptr, nullptr, osRun, "pictures in random order", TakeRandom},
+      {"--in-order", nullptr, nullptr, osRun, "pictures in the folder's order", TakeInOrder},
+      {"--stats", nullptr, "FILE", osRun,
+       "write a line per frame shown to FILE: screen, time in microseconds, effect", TakeStats},
+      {"--daemon", nullptr, nullptr, osAlone,
+       "stay in the session and start the show when it has been idle for the wait time",
+       TakeDaemon},
+      {"--wait", nullptr, "SECONDS", osRun, "the daemon's wait instead of the chosen minutes",
+       TakeWait},
+      {"--verbose", nullptr, nullptr, osRun, "the daemon writes a line per event to standard error",
+       TakeVerbose},
+      {"--help", "-h", nullptr, osAlone, "print this help and exit", TakeHelp},
+      {"--version", nullptr, nullptr, osAlone, "print the version and exit", TakeVersion},
+  };
+  return table;
+}
+
+TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* screensaverWindow) {
+  TParsedLine line;
+  TRunRequest& request = line.Request;
   if (arguments.empty()) {
     request.Mode = rmConfiguration;
     return request;
@@ -179,46 +241,127 @@ TRunRequest RunModeOf(const std::vector<std::string>& arguments, const char* scr
   const std::string runSwitch = RunSwitch(arguments.front());
   if (runSwitch == "/S") {
     request.Mode = rmShow;
+    TakeOptions(arguments, 1, true, line);
     return request;
   }
   if (runSwitch == "/C") {
     request.Mode = rmConfiguration;
     return request;
   }
-  const std::string& first = arguments.front();
-  if (OptionNamed(first.substr(0, first.find('='))) != nullptr) return OptionsRequestOf(arguments);
-  const THostSwitches host = HostSwitchesOf(arguments);
-  if (!host.Given) return request;
+  // Another Windows-style switch: the host's preview or password request.
+  if (!arguments.front().empty() && arguments.front()[0] == '/') return request;
+
+  TakeOptions(arguments, 0, false, line);
+  if (line.Help) {
+    TRunRequest help;
+    help.Mode = rmHelp;
+    return help;
+  }
+  const bool shapesAShow = !request.Overrides.empty() || !request.StatsFile.empty();
+  if (!request.BadOption && line.Daemon && shapesAShow)
+    Fail(line, "the daemon's shows take their settings from the settings file");
+  if (!request.BadOption && !line.Daemon && !line.Host && !line.Version &&
+      (shapesAShow || request.WaitSeconds || request.Verbose))
+    Fail(line, "nothing to run: give /S, --root, --window-id or --daemon");
+  if (request.BadOption) {
+    TRunRequest bad;
+    bad.Problem = request.Problem;
+    bad.BadOption = true;
+    return bad;
+  }
+  if (line.Version) {
+    request.Mode = rmVersion;
+    return request;
+  }
+  if (line.Daemon) {
+    request.Mode = rmDaemon;
+    return request;
+  }
+  if (!line.Host) return request;
   // The window the host set in the environment wins over the command line,
   // even over a malformed -window-id.
   if (screensaverWindow != nullptr) {
     if (const auto window = ParseWindowId(screensaverWindow)) {
       request.Mode = rmHost;
       request.HostWindow = *window;
-      request.HostDisplay = host.Display;
+      request.HostDisplay = line.Display;
       return request;
     }
   }
-  if (!host.Problem.empty()) {
-    request.Problem = host.Problem;
-    return request;
+  if (!line.HostProblem.empty()) {
+    TRunRequest none;
+    none.Problem = line.HostProblem;
+    return none;
   }
   request.Mode = rmHost;
-  request.HostWindow = host.Window.value_or(0);
-  request.HostDisplay = host.Display;
+  request.HostWindow = line.Window.value_or(0);
+  request.HostDisplay = line.Display;
   return request;
+}
+
+namespace {
+
+// words broken into lines of at most width columns; the lines after the
+// first are indented by indent columns, as the first one already is.
+std::string Wrapped(const std::string& words, std::size_t indent, std::size_t width) {
+  std::string result;
+  std::size_t column = indent, start = 0;
+  while (start < words.size()) {
+    std::size_t end = words.find(' ', start);
+    if (end == std::string::npos) end = words.size();
+    const std::string word = words.substr(start, end - start);
+    if (column > indent && column + 1 + word.size() > width) {
+      result += "\n" + std::string(indent, ' ');
+      column = indent;
+    } else if (column > indent) {
+      result += ' ';
+      ++column;
+    }
+    result += word;
+    column += word.size();
+    start = end + 1;
+  }
+  return result;
 }
 
 }  // namespace
 
-TRunRequest RunRequestOf(const std::vector<std::string>& arguments, const char* screensaverWindow) {
-  std::string statsFile;
-  const std::vector<std::string> rest = WithoutStats(arguments, statsFile);
-  // "--stats" alone selects nothing (not the settings windows).
-  if (rest.empty() && !arguments.empty()) return {};
-  TRunRequest request = RunModeOf(rest, screensaverWindow);
-  if (request.Mode == rmShow || request.Mode == rmHost) request.StatsFile = statsFile;
-  return request;
+std::string UsageText(const std::string& programName) {
+  std::string text = "Usage: " + programName + " [/S | /C] [OPTION...]\n" +
+                     "  or:  " + programName + " --root [OPTION...]\n" +
+                     "A photo slideshow screen saver: the pictures of a folder one after another,\n"
+                     "each change animated by one of 150 transition effects.\n"
+                     "\n"
+                     "  /S          run the show full screen (any case; anything may follow)\n"
+                     "  /C          open the settings windows; so does no argument at all\n"
+                     "  /P, /A      the host's preview and password requests: end at once\n"
+                     "\n";
+  for (const TOption& o : OptionTable()) {
+    std::string names = "  ";
+    if (o.ShortForm) names += std::string(o.ShortForm) + ", ";
+    names += o.Name;
+    if (o.Value) names += std::string(" ") + o.Value;
+    if (names.size() < 28)
+      names.resize(28, ' ');
+    else
+      names += "\n" + std::string(28, ' ');
+    text += names + Wrapped(o.Help, 28, 79) + "\n";
+  }
+  text +=
+      "\n"
+      "--folder, --delay, --fit, --random and --in-order take the place of the\n"
+      "settings for this run only; the settings file is not changed.\n"
+      "Exit status: 0 when all went well or another instance runs, 1 on an error\n"
+      "(no X server, no idle source), 2 on a bad command line.\n";
+  return text;
+}
+
+std::string UsageHint(const std::string& programName) {
+  return "Try '" + programName + " --help' for more information.\n";
+}
+
+std::string VersionText(const std::string& programName) {
+  return programName + " " VANTORA_VERSION "\n";
 }
 
 }  // namespace vantora

@@ -13,6 +13,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SessionEnvironment.h"
 #include "platform/SingleInstance.h"
+#include "settings/IniFile.h"
 
 int main(int argc, char** argv) {
   using namespace vantora;
@@ -22,6 +23,19 @@ int main(int argc, char** argv) {
 
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const TRunRequest request = RunRequestOf(arguments, std::getenv("XSCREENSAVER_WINDOW"));
+  if (request.Mode == rmHelp) return std::fputs(UsageText("vantora").c_str(), stdout) < 0 ? 1 : 0;
+  if (request.Mode == rmVersion)
+    return std::fputs(VersionText("vantora").c_str(), stdout) < 0 ? 1 : 0;
+  if (request.BadOption) {
+    std::fprintf(stderr, "vantora: %s\n%s", request.Problem.c_str(), UsageHint("vantora").c_str());
+    return 2;
+  }
+  // The show's options take the place of the settings for this run; the
+  // settings windows, which write the file, never get any.
+  std::vector<TIniFile::TOverlayValue> overlay;
+  for (const TSettingOverride& o : request.Overrides) overlay.push_back({o.Section, o.Key, o.Value});
+  TIniFile::SetReadOverlay(std::move(overlay));
+
   if (request.Mode == rmHost) {
     const int status = RunHostMode(argc, argv, request.HostWindow, request.HostDisplay,
                                     request.StatsFile);
@@ -29,7 +43,6 @@ int main(int argc, char** argv) {
     return status;
   }
   if (!request.Problem.empty()) std::fprintf(stderr, "vantora: %s\n", request.Problem.c_str());
-  if (request.BadOption) return 2;
   // The daemon keeps a marker of its own: a show or the settings window may
   // run beside it.
   if (request.Mode == rmDaemon)
@@ -50,9 +63,7 @@ int main(int argc, char** argv) {
   switch (request.Mode) {
     case rmShow: RunShowMode(argc, argv, request.StatsFile); break;
     case rmConfiguration: RunConfigurationMode(argc, argv); break;
-    case rmHost:
-    case rmDaemon:
-    case rmNone: break;
+    default: break;  // host mode and the daemon returned above
   }
 
   guard.Release();

@@ -12,7 +12,9 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -39,9 +41,11 @@ class ChildProcess {
   // Starts program with arguments, in the test's environment with the
   // variables of env set (an empty value removes the variable); with
   // inherit false, in the variables of env alone; with errorFile, what it
-  // writes to its standard error goes into that file.
+  // writes to its standard error goes into that file, and with outputFile
+  // what it writes to its standard output.
   ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-               const TEnvironment& env, bool inherit = true, const std::string& errorFile = {}) {
+               const TEnvironment& env, bool inherit = true, const std::string& errorFile = {},
+               const std::string& outputFile = {}) {
     std::vector<std::string> vars;
     for (char** e = environ; inherit && *e != nullptr; ++e) {
       bool replaced = false;
@@ -60,9 +64,11 @@ class ChildProcess {
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
+    const int flags = O_WRONLY | O_CREAT | O_TRUNC;
     if (!errorFile.empty())
-      ::posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(), flags, 0600);
+    if (!outputFile.empty())
+      ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(), flags, 0600);
     const int spawned =
         ::posix_spawn(&FPid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     ::posix_spawn_file_actions_destroy(&actions);
@@ -114,5 +120,34 @@ class ChildProcess {
  private:
   pid_t FPid = -1;
 };
+
+// What a program that ends by itself printed, and its exit status (-1 when
+// it did not exit normally within the patience).
+struct TProgramOutput {
+  int Status = -1;
+  std::string Out, Err;
+};
+
+inline std::string FileText(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+inline TProgramOutput RunForOutput(const std::string& program,
+                                   const std::vector<std::string>& arguments,
+                                   const TEnvironment& env = {}) {
+  TempFolder folder("vantora-output");
+  const std::string out = folder.Path() + "/out", err = folder.Path() + "/err";
+  TProgramOutput result;
+  {
+    ChildProcess child(program, arguments, env, true, err, out);
+    result.Status = child.ExitStatus();
+  }
+  result.Out = FileText(out);
+  result.Err = FileText(err);
+  return result;
+}
 
 }  // namespace vantora::test

@@ -118,3 +118,49 @@ TEST(Entry, AShowWithoutMusicLeavesTheSoundSystemAlone) {
   EXPECT_EQ(text.find("PulseAudio"), std::string::npos) << text;
   EXPECT_EQ(text.find("ALSA"), std::string::npos) << text;
 }
+
+// --help and --version answer on standard output with status 0, whatever
+// else runs; a mistake of the GNU form gets one line and the hint on
+// standard error, status 2. The frame tool behaves the same.
+TEST(Entry, HelpVersionAndBadOptionsAnswerOnTheRightStream) {
+  using vantora::test::RunForOutput;
+  SessionFolder session("vantora-session");
+  // A running instance does not keep --help from answering.
+  SingleInstance running("SingleApp", session.Path());
+  ASSERT_EQ(running.Acquire(), SingleInstance::arAcquired);
+  const vantora::test::TEnvironment env = {{"XDG_RUNTIME_DIR", session.Path()},
+                                           {"QT_QPA_PLATFORM", "no-such-platform"}};
+  struct Program {
+    const char* Path;
+    const char* Name;
+  };
+  for (const Program program : {Program{VANTORA_PROGRAM, "vantora"},
+                                Program{VANTORA_FRAME, "vantora-frame"}}) {
+    const std::string name = program.Name;
+    for (const char* help : {"--help", "-h"}) {
+      const auto out = RunForOutput(program.Path, {help}, env);
+      EXPECT_EQ(out.Status, 0) << name << " " << help;
+      EXPECT_EQ(out.Out.rfind("Usage: " + name + " ", 0), 0u) << out.Out;
+      EXPECT_NE(out.Out.find("--version"), std::string::npos) << name;
+      EXPECT_EQ(out.Err, "") << name << " " << help;
+    }
+    const auto version = RunForOutput(program.Path, {"--version"}, env);
+    EXPECT_EQ(version.Status, 0) << name;
+    EXPECT_EQ(version.Out, name + " " VANTORA_VERSION "\n");
+    EXPECT_EQ(version.Err, "");
+
+    const auto bad = RunForOutput(program.Path, {"--no-such-option"}, env);
+    EXPECT_EQ(bad.Status, 2) << name;
+    EXPECT_EQ(bad.Out, "") << name;
+    EXPECT_EQ(bad.Err, name + ": unknown option --no-such-option\nTry '" + name +
+                           " --help' for more information.\n");
+  }
+  // A value the show cannot use is a mistake too.
+  const auto fit = RunForOutput(VANTORA_PROGRAM, {"--root", "--fit", "wide"}, env);
+  EXPECT_EQ(fit.Status, 2);
+  EXPECT_NE(fit.Err.find("--fit"), std::string::npos) << fit.Err;
+  // The Windows-style switches keep ending quietly.
+  const auto preview = RunForOutput(VANTORA_PROGRAM, {"/p", "--bogus"}, env);
+  EXPECT_EQ(preview.Status, 0);
+  EXPECT_EQ(preview.Out + preview.Err, "");
+}

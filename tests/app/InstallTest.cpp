@@ -18,11 +18,14 @@
 #include <QFile>
 #include <QXmlStreamReader>
 
+#include "app/RunModes.h"
 #include "raster/Picture.h"
 #include "tests/app/ChildProcess.h"
 #include "tests/app/XServer.h"
 
 using namespace vantora::test;
+using vantora::test::FileText;
+using vantora::test::RunForOutput;
 namespace fs = std::filesystem;
 
 namespace {
@@ -89,6 +92,12 @@ TEST_F(Install, LaysOutProgramsPicturesEntriesAndIcons) {
       "share/applications/vantora.desktop",
       "share/applications/screensavers/vantora.desktop",
       "share/xscreensaver/config/vantora.xml",
+      "share/icons/hicolor/scalable/apps/vantora.svg",
+      "share/metainfo/org.vantora.Vantora.metainfo.xml",
+      "share/man/man6/vantora.6.gz",
+      "share/man/man1/vantora-frame.1.gz",
+      "share/doc/vantora/copyright",
+      "share/doc/vantora/changelog.gz",
       "libexec/xscreensaver/vantora",
       "lib/systemd/user/vantora-daemon.service",
   };
@@ -227,6 +236,163 @@ TEST_F(Install, StartedByAHostWithAStrippedEnvironmentItShowsTheUsersFolder) {
   }));
   program.Signal(SIGTERM);
   EXPECT_EQ(program.ExitStatus(), 128 + SIGTERM);
+}
+
+// A Debian tool's verdict on a file; skipped where the tool is missing
+// (scripts/setup installs them all).
+#define CHECK_WITH(tool, ...)                                                \
+  do {                                                                       \
+    if (!fs::exists(tool)) {                                                 \
+      ADD_FAILURE() << tool << " is missing: scripts/setup installs it";    \
+      break;                                                                 \
+    }                                                                        \
+    const auto verdict = RunForOutput(tool, {__VA_ARGS__});                  \
+    EXPECT_EQ(verdict.Status, 0) << tool << ":\n" << verdict.Out << verdict.Err; \
+    EXPECT_EQ(verdict.Err, "") << tool;                                      \
+  } while (false)
+
+std::string Gunzipped(const fs::path& file) {
+  const auto out = RunForOutput("/bin/gzip", {"-dc", file.string()});
+  EXPECT_EQ(out.Status, 0) << file;
+  return out.Out;
+}
+
+// Debian compresses with gzip -9n: no file name and no time in the header,
+// so the same text gives the same bytes.
+void ExpectReproducibleGzip(const fs::path& file) {
+  const std::string bytes = FileText(file);
+  ASSERT_GE(bytes.size(), 10u) << file;
+  EXPECT_EQ(bytes.substr(0, 3), std::string("\x1f\x8b\x08", 3)) << file;
+  EXPECT_EQ(bytes[3] & 0x08, 0) << file << " keeps its file name";
+  EXPECT_EQ(bytes.substr(4, 4), std::string(4, '\0')) << file << " keeps a time";
+}
+
+TEST_F(Install, ManualPagesRenderWithoutWarnings) {
+  const fs::path prefix = Prefix();
+  for (const char* page : {"share/man/man6/vantora.6.gz", "share/man/man1/vantora-frame.1.gz"}) {
+    ExpectReproducibleGzip(prefix / page);
+    const std::string text = Gunzipped(prefix / page);
+    EXPECT_NE(text.find(".TH "), std::string::npos) << page;
+    EXPECT_EQ(text.find('@'), std::string::npos) << page << ": a placeholder was left";
+    TempFolder folder("vantora-man");
+    const std::string plain = folder.Path() + "/page";
+    std::ofstream(plain) << text;
+    // -z: no output, only the diagnostics; -wall: every warning there is.
+    CHECK_WITH("/usr/bin/groff", "-wall", "-man", "-Tutf8", "-z", plain);
+  }
+}
+
+TEST_F(Install, DebianDocumentsNameTheLicenceAndTheVersion) {
+  const fs::path doc = fs::path(Prefix()) / "share/doc/vantora";
+  const std::string copyright = FileText(doc / "copyright");
+  EXPECT_EQ(copyright.rfind(
+                "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n", 0),
+            0u);
+  EXPECT_NE(copyright.find("\nFiles: *\n"), std::string::npos);
+  EXPECT_NE(copyright.find("\nLicense: Expat\n Permission is hereby granted"), std::string::npos);
+  EXPECT_EQ(copyright.find("@VANTORA_"), std::string::npos);  // no placeholder left
+  EXPECT_EQ(copyright.find("localhost"), std::string::npos);
+
+  ExpectReproducibleGzip(doc / "changelog.gz");
+  const std::string changelog = Gunzipped(doc / "changelog.gz");
+  // The newest entry is the version the programs print.
+  EXPECT_EQ(changelog.rfind("vantora (" VANTORA_VERSION ") ", 0), 0u) << changelog.substr(0, 80);
+  EXPECT_NE(changelog.find("\n -- "), std::string::npos);
+}
+
+TEST_F(Install, MetadataAndIconPassTheDesktopsCheckers) {
+  const std::string prefix = Prefix();
+  const std::string metainfo = prefix + "/share/metainfo/org.vantora.Vantora.metainfo.xml";
+  CHECK_WITH("/usr/bin/xmllint", "--noout", metainfo);
+  CHECK_WITH("/usr/bin/xmllint", "--noout", prefix + "/share/icons/hicolor/scalable/apps/vantora.svg");
+  CHECK_WITH("/usr/bin/xmllint", "--noout", prefix + "/share/xscreensaver/config/vantora.xml");
+  // Errors and warnings fail; pedantic hints and infos do not.
+  if (!fs::exists("/usr/bin/appstreamcli")) {
+    ADD_FAILURE() << "appstreamcli is missing: scripts/setup installs it";
+  } else {
+    const auto verdict = RunForOutput("/usr/bin/appstreamcli", {"validate", "--no-net", metainfo});
+    EXPECT_EQ(verdict.Status, 0) << verdict.Out << verdict.Err;
+    for (const char* bad : {"\nE: ", "\nW: "})
+      EXPECT_EQ(("\n" + verdict.Out).find(bad), std::string::npos) << verdict.Out;
+  }
+  const std::string text = FileText(metainfo);
+  EXPECT_NE(text.find("<release version=\"" VANTORA_VERSION "\""), std::string::npos);
+  EXPECT_NE(text.find("<launchable type=\"desktop-id\">vantora.desktop</launchable>"),
+            std::string::npos);
+  // The screenshot it names is the one the build composes, at its size.
+  const fs::path screenshot = fs::path(VANTORA_BUILD_DIR) / "packaging/vantora-screenshot.png";
+  EXPECT_EQ(PngSize(screenshot), std::make_pair(1280, 720));
+  EXPECT_NE(text.find("width=\"1280\" height=\"720\""), std::string::npos);
+}
+
+// Each choice of XScreenSaver's settings page is a command line the program
+// takes: the page and the parser cannot drift apart.
+TEST_F(Install, EveryXScreenSaverChoiceIsAnOptionTheProgramTakes) {
+  QFile file(QString::fromStdString(Prefix() + "/share/xscreensaver/config/vantora.xml"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  QXmlStreamReader xml(&file);
+  std::vector<std::string> choices;
+  int kept = 0;  // choices that leave the settings as they are
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    const auto attributes = xml.attributes();
+    if (xml.name() == u"command") continue;  // the host switch itself
+    if (attributes.hasAttribute("arg-set"))
+      choices.push_back(attributes.value("arg-set").toString().toStdString());
+    else if (attributes.hasAttribute("arg"))
+      choices.push_back(attributes.value("arg").toString().toStdString());
+    else if (xml.name() == u"option")
+      ++kept;
+  }
+  ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  EXPECT_EQ(kept, 3);  // display time, fitting, order
+  ASSERT_GE(choices.size(), 8u);
+  std::set<std::string> options;
+  for (const std::string& choice : choices) {
+    // "--folder %" gets the folder the user typed; "--delay 5" is two words.
+    std::vector<std::string> line = {"--root"};
+    std::istringstream words(choice);
+    for (std::string word; words >> word;) line.push_back(word == "%" ? Prefix() : word);
+    const vantora::TRunRequest request = vantora::RunRequestOf(line, nullptr);
+    EXPECT_EQ(request.Mode, vantora::rmHost) << choice << ": " << request.Problem;
+    EXPECT_EQ(request.Overrides.size(), 1u) << choice;
+    options.insert(line[1]);
+  }
+  EXPECT_EQ(options, (std::set<std::string>{"--folder", "--delay", "--fit", "--in-order",
+                                            "--random"}));
+  // Its description is short lines, so the host's dialog stays narrow.
+  const std::string text = FileText(Prefix() + "/share/xscreensaver/config/vantora.xml");
+  const auto begin = text.find("<_description>"), end = text.find("</_description>");
+  ASSERT_NE(begin, std::string::npos);
+  std::istringstream description(text.substr(begin, end - begin));
+  for (std::string line; std::getline(description, line);)
+    EXPECT_LE(line.size(), 60u) << line;
+}
+
+// The installed programs carry Debian's hardening and no compiler banner.
+TEST_F(Install, ProgramsAreHardened) {
+  for (const char* program : {"bin/vantora", "bin/vantora-frame"}) {
+    const std::string path = Prefix() + "/" + program;
+    const auto header = RunForOutput("/usr/bin/readelf", {"-W", "-h", "-l", "-d", "-S", path});
+    ASSERT_EQ(header.Status, 0) << header.Err;
+    EXPECT_NE(header.Out.find("DYN (Position-Independent Executable file)"), std::string::npos)
+        << program;
+    EXPECT_NE(header.Out.find("GNU_RELRO"), std::string::npos) << program;
+    EXPECT_NE(header.Out.find("(FLAGS)              BIND_NOW"), std::string::npos) << program;
+    EXPECT_EQ(header.Out.find(" .comment "), std::string::npos) << program;
+    EXPECT_NE(header.Out.find(".note.gnu.build-id"), std::string::npos) << program;
+    const auto symbols = RunForOutput("/usr/bin/readelf", {"-W", "--dyn-syms", path});
+    EXPECT_NE(symbols.Out.find("__stack_chk_fail"), std::string::npos) << program;
+#ifdef __OPTIMIZE__  // _FORTIFY_SOURCE needs optimisation
+    // Fortified functions: glibc's checking variants, such as __memcpy_chk.
+    int fortified = 0;
+    std::istringstream lines(symbols.Out);
+    for (std::string line; std::getline(lines, line);)
+      fortified += line.find("_chk@") != std::string::npos &&
+                   line.find("__stack_chk_fail") == std::string::npos;
+    EXPECT_GT(fortified, 0) << program;
+#endif
+  }
 }
 
 }  // namespace

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/RunModes.h"
+#include "tests/support/TempFolder.h"
 
 using namespace vantora;
 
@@ -97,7 +102,7 @@ TEST(RunModes, HostSwitchesSelectHostModeWithTheirWindow) {
       {{"/S", "-window-id", "77"}, nullptr, rmShow, 0},
       {{"-p"}, "0x58", rmNone, 0},
       {{"root"}, nullptr, rmNone, 0},
-      {{"---root"}, nullptr, rmNone, 0},
+      {{"---root"}, nullptr, rmNone, 0, true},  // an unknown option of the GNU form
       {{"-window-id=77"}, nullptr, rmNone, 0},
       // A host switch without a usable window: nothing, with the reason.
       {{"-window-id"}, nullptr, rmNone, 0, true},
@@ -228,4 +233,128 @@ TEST(RunModes, StatsNamesTheFrameLogOfTheShowAndOfHostMode) {
     EXPECT_EQ(request.Mode, c.Mode) << Shown(c.Arguments);
     EXPECT_EQ(request.StatsFile, c.Stats) << Shown(c.Arguments);
   }
+}
+
+TEST(RunModes, OptionsAskForHelpVersionOrAShapedRun) {
+  using O = TSettingOverride;
+  struct Case {
+    std::vector<std::string> Arguments;
+    TRunMode Mode;
+    std::vector<TSettingOverride> Overrides;
+    bool Bad = false;  // a misused option: status 2
+  };
+  const Case cases[] = {
+      {{"--help"}, rmHelp, {}},
+      {{"-h"}, rmHelp, {}},
+      {{"--root", "--help"}, rmHelp, {}},
+      {{"--bogus", "--help"}, rmHelp, {}},  // help wins over a mistake beside it
+      {{"--version"}, rmVersion, {}},
+      {{"--version", "--root"}, rmVersion, {}},
+      // The show's options, behind a host switch or /S.
+      {{"--root", "--delay", "10"}, rmHost, {O{"sys", "3", "10000"}}},
+      {{"--delay=7", "-root"}, rmHost, {O{"sys", "3", "7000"}}},
+      {{"--root", "--fit", "own"}, rmHost, {O{"sys", "4", "0"}}},
+      {{"--root", "--fit=fit"}, rmHost, {O{"sys", "4", "1"}}},
+      {{"/S", "--fit", "stretch"}, rmShow, {O{"sys", "4", "2"}}},
+      {{"/s", "--random"}, rmShow, {O{"sys", "1", "0"}}},
+      {{"--root", "--random", "--in-order"}, rmHost, {O{"sys", "1", "0"}, O{"sys", "1", "1"}}},
+      // Behind /S anything else is ignored, as ever; /C takes no options.
+      {{"/S", "--bogus", "--help", "-window-id", "77"}, rmShow, {}},
+      {{"/C", "--fit", "own"}, rmConfiguration, {}},
+      {{"/P", "--bogus"}, rmNone, {}},
+      // The daemon and its companions.
+      {{"--daemon"}, rmDaemon, {}},
+      {{"--daemon", "--wait", "3", "--verbose"}, rmDaemon, {}},
+      // Mistakes of the GNU form.
+      {{"--bogus"}, rmNone, {}, true},
+      {{"--root", "--bogus=1"}, rmNone, {}, true},
+      {{"--root", "--fit", "wide"}, rmNone, {}, true},
+      {{"--root", "--fit"}, rmNone, {}, true},
+      {{"--root", "--delay"}, rmNone, {}, true},
+      {{"--root", "--delay", "0"}, rmNone, {}, true},
+      {{"--root", "--delay", "-5"}, rmNone, {}, true},
+      {{"--root", "--delay", "1.5"}, rmNone, {}, true},
+      {{"--root", "--delay", "86401"}, rmNone, {}, true},
+      {{"--root", "--random=yes"}, rmNone, {}, true},
+      {{"--help=me"}, rmNone, {}, true},
+      {{"--wait", "0", "--daemon"}, rmNone, {}, true},
+      {{"/S", "--delay", "0", "--fit", "own"}, rmShow, {O{"sys", "4", "0"}}},  // a bad value is left out
+      {{"--daemon", "--fit", "own"}, rmNone, {}, true},  // the daemon's shows read the file
+      {{"--root", "stray"}, rmNone, {}, true},
+      // Options that shape a show, with nothing to run.
+      {{"--fit", "own"}, rmNone, {}, true},
+      {{"--verbose"}, rmNone, {}, true},
+      // Single-dash switches of the hosts stay harmless.
+      {{"-fps", "-install"}, rmNone, {}},
+  };
+  for (const Case& c : cases) {
+    const TRunRequest request = RunRequestOf(c.Arguments, nullptr);
+    EXPECT_EQ(request.Mode, c.Mode) << Shown(c.Arguments) << ": " << request.Problem;
+    EXPECT_EQ(request.BadOption, c.Bad) << Shown(c.Arguments);
+    EXPECT_EQ(!request.Problem.empty(), c.Bad) << Shown(c.Arguments);
+    EXPECT_EQ(request.Overrides, c.Overrides) << Shown(c.Arguments);
+  }
+  const TRunRequest daemon = RunRequestOf({"--daemon", "--wait=3", "--verbose"}, nullptr);
+  EXPECT_EQ(daemon.WaitSeconds, 3);
+  EXPECT_TRUE(daemon.Verbose);
+  EXPECT_EQ(RunRequestOf({"/S", "--stats", "frames.txt"}, nullptr).StatsFile, "frames.txt");
+}
+
+TEST(RunModes, TheFolderOptionNamesAnExistingFolderByItsFullPath) {
+  vantora::test::TempFolder home("vantora-home");
+  namespace fs = std::filesystem;
+  fs::create_directories(home.Path() + "/Pictures/Summer");
+  const std::string saved = std::getenv("HOME") ? std::getenv("HOME") : "";
+  ::setenv("HOME", home.Path().c_str(), 1);
+  const fs::path cwd = fs::current_path();
+  fs::current_path(home.Path() + "/Pictures");
+  const std::string summer = fs::canonical(home.Path() + "/Pictures/Summer").string();
+  const std::pair<std::string, std::string> cases[] = {
+      {"~/Pictures/Summer", summer},
+      {"~/Pictures/Summer/", summer},
+      {"Summer", summer},
+      {"./Summer/../Summer", summer},
+      {summer, summer},
+  };
+  for (const auto& [given, expected] : cases) {
+    const TRunRequest request = RunRequestOf({"--root", "--folder", given}, nullptr);
+    ASSERT_EQ(request.Mode, rmHost) << given << ": " << request.Problem;
+    ASSERT_EQ(request.Overrides.size(), 1u) << given;
+    EXPECT_EQ(request.Overrides[0], (TSettingOverride{"sys", "dir", expected})) << given;
+  }
+  for (const char* missing : {"Winter", "~/Winter", ""}) {
+    const TRunRequest request = RunRequestOf({"--root", "--folder", missing}, nullptr);
+    EXPECT_TRUE(request.BadOption) << missing;
+  }
+  fs::current_path(cwd);
+  if (saved.empty())
+    ::unsetenv("HOME");
+  else
+    ::setenv("HOME", saved.c_str(), 1);
+}
+
+// --help and the manual page follow the option table: an option added to
+// the table without a word in either is caught here.
+TEST(RunModes, HelpAndManualPageNameEveryOption) {
+  std::ifstream page(VANTORA_SOURCE_DIR "/packaging/vantora.6.in");
+  ASSERT_TRUE(page.good());
+  std::stringstream text;
+  text << page.rdbuf();
+  std::string manual = text.str();
+  const std::string help = UsageText("vantora");
+  for (const TOption& o : OptionTable()) {
+    EXPECT_NE(help.find(o.Name), std::string::npos) << o.Name;
+    if (o.ShortForm) {
+      EXPECT_NE(help.find(o.ShortForm), std::string::npos) << o.ShortForm;
+    }
+    // groff writes a minus as "\-".
+    std::string escaped;
+    for (char c : std::string(o.Name)) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_NE(manual.find(escaped), std::string::npos) << o.Name << " is not in vantora.6";
+  }
+  for (const char* windowsSwitch : {"/S", "/C", "/P"}) {
+    EXPECT_NE(help.find(windowsSwitch), std::string::npos) << windowsSwitch;
+    EXPECT_NE(manual.find(windowsSwitch), std::string::npos) << windowsSwitch;
+  }
+  EXPECT_EQ(VersionText("vantora"), "vantora " VANTORA_VERSION "\n");
 }
