@@ -197,6 +197,22 @@ TFormat FormatOfFile(std::span<const std::uint8_t> data, TFormat byName) {
 
 // Decodes a picture of any format but JPEG, whole.
 Bitmap DecodeWhole(TFormat format, std::span<const std::uint8_t> data, const std::string& name,
+                   const TDecodeLimits& limits);
+
+// Refuses a file by its first bytes where its named decoder would: a JPEG
+// must start with FF D8, a bitmap with "BM". The decoder is given those
+// bytes alone, so the error reads as it would for the whole file.
+void RefuseUnknownHead(std::span<const std::uint8_t> head, TFormat byName,
+                       const std::string& name, const TDecodeLimits& limits) {
+  if (FormatOfContent(head) != TFormat::Unknown) return;
+  const bool refused = byName == TFormat::Bmp ||
+                       (byName == TFormat::Jpeg &&
+                        (head.size() < 2 || head[0] != 0xFF || head[1] != 0xD8));
+  if (refused) DecodeWhole(byName, head, name, limits);
+}
+
+// Decodes a picture of any format but JPEG, whole.
+Bitmap DecodeWhole(TFormat format, std::span<const std::uint8_t> data, const std::string& name,
                    const TDecodeLimits& limits) {
   switch (format) {
     case TFormat::Png: return DecodePng(data, name, limits);
@@ -209,9 +225,15 @@ Bitmap DecodeWhole(TFormat format, std::span<const std::uint8_t> data, const std
   Fail(name, data.empty() ? "empty picture data" : "unknown picture format");
 }
 
-// A file larger than a whole decode may take cannot be decoded, so it is
-// refused before it is read into memory.
-std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName, const TDecodeLimits& limits) {
+// The bytes of a picture file, read within the decode's limits. A file
+// larger than the whole decode may take is refused from its size before
+// anything is read, and a long read stops once the decode is cancelled.
+// A file named as a JPEG or a bitmap that starts as neither nor as any other
+// format we know goes to its named decoder anyway, which refuses it from its
+// first two bytes: it is refused from those, with the decoder's own words,
+// before the rest is read.
+std::vector<std::uint8_t> ReadPictureFile(const std::string& fileName, TFormat byName,
+                                          const TDecodeLimits& limits) {
   FilePtr file = OpenForReading(fileName);
   if (std::fseek(file.get(), 0, SEEK_END) != 0) Fail(fileName, "cannot read file");
   const long size = std::ftell(file.get());
@@ -219,8 +241,15 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName, const TDeco
   if (size > limits.MaxBytes) Fail(fileName, "file too large (" + std::to_string(size) + " bytes)");
   std::rewind(file.get());
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  if (size > 0 && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
-    Fail(fileName, "cannot read file");
+  const codec::TDecodeWatch watch(limits);
+  constexpr std::size_t kHead = 64, kPiece = std::size_t(4) << 20;
+  for (std::size_t at = 0; at < bytes.size();) {
+    watch.Check(fileName);
+    const std::size_t n = std::min(at == 0 ? kHead : kPiece, bytes.size() - at);
+    if (std::fread(bytes.data() + at, 1, n, file.get()) != n) Fail(fileName, "cannot read file");
+    if (at == 0) RefuseUnknownHead(std::span(bytes.data(), n), byName, fileName, limits);
+    at += n;
+  }
   return bytes;
 }
 
@@ -228,7 +257,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName, const TDeco
 
 void Picture::LoadFromFile(const std::string& fileName, TJpegScale scale) {
   const TFormat byName = FormatOfName(fileName);
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, {});
+  const std::vector<std::uint8_t> bytes = ReadPictureFile(fileName, byName, TDecodeLimits());
   const TFormat format = FormatOfFile(bytes, byName);
   // Decoded first and assigned last: a failed load keeps the old picture.
   FBitmap = format == TFormat::Jpeg ? DecodeJpeg(bytes, fileName, scale)
@@ -238,7 +267,7 @@ void Picture::LoadFromFile(const std::string& fileName, TJpegScale scale) {
 TPictureSize Picture::LoadFromFile(const std::string& fileName, const TWantedSize& wanted,
                                    const TDecodeLimits& limits) {
   const TFormat byName = FormatOfName(fileName);
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, {});
+  const std::vector<std::uint8_t> bytes = ReadPictureFile(fileName, byName, limits);
   const TFormat format = FormatOfFile(bytes, byName);
   if (format != TFormat::Jpeg) {
     FBitmap = DecodeWhole(format, bytes, fileName, limits);

@@ -521,3 +521,59 @@ TEST(HostilePictures, DecodesOfTheNewFormatsKeepTheirLimits) {
   for (const char* format : {"PNG", "WebP", "HEIC"})
     EXPECT_EQ(ErrorOf([&] { DecodeAs(format, {}, "empty"); }), "empty: empty file");
 }
+
+// ---------------------------------------------------------------------------
+// Files read within the limits of their decode
+
+namespace {
+
+// Bytes this process has read from files so far.
+std::int64_t BytesRead() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  std::int64_t value = 0;
+  while (io >> key >> value)
+    if (key == "rchar:") return value;
+  return -1;
+}
+
+// A sparse file of size bytes that starts with head; it takes no disk.
+std::string SparseFile(const TempFolder& folder, const std::string& name,
+                       const Bytes& head, std::int64_t size) {
+  const std::string path = folder.Write(name, head);
+  if (::truncate(path.c_str(), size) != 0) return {};
+  return path;
+}
+
+}  // namespace
+
+// A 256 MB file is refused from its size, its first bytes or a cancel, each
+// before the rest of it is read.
+TEST(HostilePictures, AFileTheDecodeCannotTakeIsRefusedUnread) {
+  constexpr std::int64_t kSize = 256 * kMegabyte;
+  const TempFolder folder;
+  const std::string looksJpeg = SparseFile(folder, "big.jpg", {0xFF, 0xD8, 0xFF, 0xE0}, kSize);
+  const std::string zeros = SparseFile(folder, "zeros.jpg", {0, 0, 0, 0}, kSize);
+  const std::string zerosBmp = SparseFile(folder, "zeros.bmp", {0, 0, 0, 0}, kSize);
+  ASSERT_FALSE(looksJpeg.empty() || zeros.empty() || zerosBmp.empty());
+  const std::atomic<bool> cancelled{true};
+  struct Case {
+    const std::string& Path;
+    TDecodeLimits Limits;
+    const char* Expected;
+  };
+  const Case cases[] = {
+      {looksJpeg, {.MaxBytes = 8 * kMegabyte}, "file too large (268435456 bytes)"},
+      {zeros, {}, "Not a JPEG file"},
+      {zerosBmp, {}, "not a bitmap file"},
+      {looksJpeg, {.Cancel = &cancelled}, "decoding was cancelled"},
+  };
+  for (const Case& c : cases) {
+    const std::int64_t before = BytesRead();
+    Picture picture;
+    const std::string error =
+        ErrorOf([&] { picture.LoadFromFile(c.Path, TWantedSize(), c.Limits); });
+    EXPECT_NE(error.find(c.Expected), std::string::npos) << error;
+    EXPECT_LT(BytesRead() - before, kMegabyte) << c.Path;
+  }
+}
