@@ -22,24 +22,31 @@ class LockedBitmap : public Bitmap {
   }
 
   // Held by whoever draws on or reads the bitmap while another thread may
-  // do the same. Recursive, as a canvas lock is.
+  // do the same. Not recursive: a thread takes it once.
   void Lock() const { FLock.lock(); }
   void Unlock() const { FLock.unlock(); }
 
  private:
-  mutable std::recursive_mutex FLock;
+  mutable std::mutex FLock;
 };
 
-// Holds a bitmap's canvas lock for a scope.
+// Holds a bitmap's canvas lock for a scope. A caller whose thread holds the
+// lock already, further out (a frame composed within a frame by one of its
+// own handlers), says so, and nothing is taken.
 class CanvasLock {
  public:
-  explicit CanvasLock(const LockedBitmap& b) : FBitmap(b) { FBitmap.Lock(); }
-  ~CanvasLock() { FBitmap.Unlock(); }
+  explicit CanvasLock(const LockedBitmap& b, bool heldHere = false)
+      : FBitmap(heldHere ? nullptr : &b) {
+    if (FBitmap) FBitmap->Lock();
+  }
+  ~CanvasLock() {
+    if (FBitmap) FBitmap->Unlock();
+  }
   CanvasLock(const CanvasLock&) = delete;
   CanvasLock& operator=(const CanvasLock&) = delete;
 
  private:
-  const LockedBitmap& FBitmap;
+  const LockedBitmap* FBitmap;  // null when the lock was held already
 };
 
 }  // namespace vantora

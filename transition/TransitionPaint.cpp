@@ -132,7 +132,9 @@ void TCustomTransitionView::Paint(const TRect& E) {
   // background beneath it would only be drawn over.
   if (intersected(PlacedFrameRect(), composed) != composed) PaintBackground(FBuffer, R, &clip);
   {
-    CanvasLock lockScreen(FScreen);
+    // A handler of a frame composed in this thread may paint: the frame
+    // holds FScreen already.
+    CanvasLock lockScreen(FScreen, ComposingHere());
     if (!FScreen.Empty()) {
       if (!FStretch)
         DrawAt(FBuffer, FPicRect.Left, FPicRect.Top, FScreen, &clip);

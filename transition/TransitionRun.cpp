@@ -5,7 +5,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-#include <typeinfo>
+#include <algorithm>
+#include <vector>
 
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -40,9 +41,11 @@ class TShowFrameEvent : public QEvent {
   const std::uint64_t Generation;
 };
 
-// Frames being composed by this thread (a frame's event handlers may write
-// Progress and so compose a frame within a frame).
-thread_local int tComposing = 0;
+// The controls whose frame this thread is composing, innermost last. A
+// frame's event handler may write Progress and so compose a frame within a
+// frame, on the same thread, which then already holds that control's FLock
+// and canvas locks; the inner frame takes none of them again.
+thread_local std::vector<const TCustomTransitionView*> tComposing;
 // The worker running on this thread (null elsewhere).
 thread_local const TAnimateThread* tWorker = nullptr;
 
@@ -61,6 +64,15 @@ void Delivered([[maybe_unused]] const QObject* receiver) {
 #endif
 }
 
+// Adds a control to tComposing for a scope.
+class TComposingScope {
+ public:
+  explicit TComposingScope(const TCustomTransitionView* view) { tComposing.push_back(view); }
+  ~TComposingScope() { tComposing.pop_back(); }
+  TComposingScope(const TComposingScope&) = delete;
+  TComposingScope& operator=(const TComposingScope&) = delete;
+};
+
 std::uint32_t MonotonicTicks() {
   static QElapsedTimer clock = [] {
     QElapsedTimer t;
@@ -73,6 +85,10 @@ std::uint32_t MonotonicTicks() {
 }  // namespace
 
 std::function<std::uint32_t()> TCustomTransitionView::TickCount = MonotonicTicks;
+
+bool TCustomTransitionView::ComposingHere() const {
+  return std::find(tComposing.begin(), tComposing.end(), this) != tComposing.end();
+}
 std::function<void(TCustomTransitionView::TRunPoint)> TCustomTransitionView::OnRunPoint;
 
 // ---------------------------------------------------------------------------
@@ -248,7 +264,8 @@ void TCustomTransitionView::SetProgress(int Value) {
   Value = std::clamp(Value, 0, 100);
   if (!FBusy || Value == FProgress) return;
   {
-    std::lock_guard<std::recursive_mutex> lock(FLock);
+    std::unique_lock<std::mutex> lock(FLock, std::defer_lock);
+    if (!ComposingHere()) lock.lock();
     FProgress = Value;
     RenderFrame();
   }
@@ -269,31 +286,28 @@ void TCustomTransitionView::SetProgress(int Value) {
     // of Progress from a frame's own event handler does not wait: the frame
     // around it holds the canvas lock that the paint needs.
     PostFromWorker(new TShowFrameEvent(pending, tWorker ? tWorker->Generation() : 0));
-    if (tComposing == 0 && tWorker) FFrameEvent.WaitUnless([] { return tWorker->Terminated(); });
+    if (tComposing.empty() && tWorker) FFrameEvent.WaitUnless([] { return tWorker->Terminated(); });
   }
   DoProgress();
 }
 
 void TCustomTransitionView::RenderFrame() {
-  ++tComposing;
-  struct Leave {
-    ~Leave() { --tComposing; }
-  } leave;
-  CanvasLock lockImage(*FImage);
-  CanvasLock lockScreen(FScreen);
+  const bool nested = ComposingHere();
+  const TComposingScope composing(this);
+  CanvasLock lockImage(*FImage, nested);
+  CanvasLock lockScreen(FScreen, nested);
   TFrameHooks hooks;
   // Without a BeforeNewFrame hook the push effects compose the frame in one
   // pass and FScreen is never reset to the old content, so the hook is passed
-  // whenever someone may look: a handler is assigned, or the control is a
-  // descendant, whose DoBeforeNewFrame may be overridden. Only the plain
-  // control without a handler (the show's) takes the one pass.
-  if (OnBeforeNewFrame || typeid(*this) != typeid(TTransitionView))
+  // whenever someone may look: a handler is assigned, or a descendant that
+  // overrides DoBeforeNewFrame says so. The show's control takes the one pass.
+  if (OnBeforeNewFrame || WantsBeforeNewFrame())
     hooks.BeforeNewFrame = [this] { DoBeforeNewFrame(*FImage, FScreen); };
   hooks.CustomDraw = [this] { DoCustomDraw(*FImage, FScreen); };
   {
     // Nobody else draws on FOldScreen during a run; its lock is held for the
     // composition, which starts by copying it.
-    CanvasLock lockOld(*FOldScreen);
+    CanvasLock lockOld(*FOldScreen, nested);
     ComposeFrame(FScreen, *FOldScreen, *FImage, FStyle, FStep, FProgress, hooks);
   }
   InvalidateFrame({0, 0, FPicWidth, FPicHeight});

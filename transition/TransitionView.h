@@ -12,8 +12,8 @@
 // FScreen under the canvas locks, adds the frame's rectangle to
 // FPendingFrame, posts WM_SHOWFRAME and waits on FFrameEvent, which the
 // paint of that rectangle signals, before OnProgress and the next frame.
-// Lock order: FLock, then canvases FImage, FScreen, FOldScreen, then
-// FPendingLock; Paint takes FBuffer, then FScreen; no wait holds a lock.
+// Which thread touches which member, and the locks, are told where the
+// members are declared.
 // Stop terminates the worker, which wakes its sleep and both waits on
 // FFrameEvent (they end on the event or on termination), joins it, signals
 // FFrameEvent for the next run and deals at once with what the worker
@@ -207,6 +207,12 @@ class TCustomTransitionView : public QWidget {
   virtual void DoProgress();
   virtual void DoCustomDraw(Bitmap& Picture, Bitmap& Screen);
   virtual void DoBeforeNewFrame(Bitmap& Picture, Bitmap& Screen);
+  // Whether DoBeforeNewFrame must be called at every frame, between the reset
+  // of the frame to the old content and the effect. A descendant that
+  // overrides DoBeforeNewFrame returns true; the plain control calls it only
+  // for an OnBeforeNewFrame handler, and without one lets the effects that
+  // can compose a frame in one pass skip the reset.
+  virtual bool WantsBeforeNewFrame() const { return false; }
   virtual void DoAfterNewFrame(Bitmap& Picture, Bitmap& Screen);
   virtual void DoComplete();
   virtual void DoStart(Bitmap& Picture, Bitmap& Screen);
@@ -270,6 +276,20 @@ class TCustomTransitionView : public QWidget {
   void PostFromWorker(QEvent* e);
   void Finish();
   bool StopThread();
+  // Whether this thread is composing a frame of this control further out,
+  // and so holds FLock and the canvas locks of FImage, FScreen, FOldScreen.
+  bool ComposingHere() const;
+
+  // Who touches what. Unmarked members belong to the widget's thread. Those
+  // marked "both" are also read (and the atomics written) by the worker
+  // during a threaded run. FImage, FOldScreen, FPicWidth and FPicHeight are
+  // set by Prepare before the worker starts and reset only after it has
+  // been joined, so the worker reads them unlocked.
+  // Locks, each a plain mutex taken once per thread: FLock guards a change
+  // of FProgress together with the composition of its frame; a bitmap's
+  // canvas lock guards its pixels and size; FPendingLock guards
+  // FPendingFrame. Order: FLock, FImage, FScreen, FOldScreen, FPendingLock;
+  // Paint takes FBuffer, then FScreen. No thread waits while holding one.
 
   TAbout* FAbout = nullptr;
   vantora::Picture FPicture;
@@ -283,7 +303,8 @@ class TCustomTransitionView : public QWidget {
   bool FThreaded = true;
   TThreadPriority FThreadPriority = tpNormal;
   bool FManual = false;
-  // Read by the worker at every frame while the widget's thread may set them.
+  // both: read by the worker at every frame while the widget's thread may
+  // set them.
   std::atomic<int> FStyle{51};
   std::atomic<std::uint16_t> FStep{4};
   std::atomic<std::uint16_t> FDelay{40};
@@ -293,7 +314,7 @@ class TCustomTransitionView : public QWidget {
   TPixel FColor = clWindow;
   TAlign FAlign = alNone;
 
-  LockedBitmap FScreen;  // the frame that Paint shows, picture-sized
+  LockedBitmap FScreen;  // both: the frame that Paint shows, picture-sized
   TRect FPicRect;  // where FScreen sits in client coordinates when not stretched
   std::unique_ptr<TAnimateThread> FThread;
   std::uint64_t FThreadGeneration = 0;  // number of the last worker started
@@ -306,17 +327,19 @@ class TCustomTransitionView : public QWidget {
   TRect FBufferBehind;
   // FBuffer has not been painted completely since it was made or resized.
   bool FNeedBackground = true;
-  std::unique_ptr<LockedBitmap> FOldScreen;  // the shown content at the new picture's place
-  std::unique_ptr<LockedBitmap> FImage;  // the new picture
-  int FPicWidth = 0;
-  int FPicHeight = 0;
-  std::recursive_mutex FLock;  // a change of progress with its frame
-  ManualResetEvent FFrameEvent{true};  // the last composed frame has been painted
+  // both: the shown content at the new picture's place, the new picture
+  std::unique_ptr<LockedBitmap> FOldScreen;
+  std::unique_ptr<LockedBitmap> FImage;
+  int FPicWidth = 0;  // both
+  int FPicHeight = 0;  // both
+  std::mutex FLock;  // both: a change of progress with its frame
+  // both: the last composed frame has been painted
+  ManualResetEvent FFrameEvent{true};
   bool FDestroying = false;
   std::uint64_t FRunId = 0;  // counts prepared transitions, so a loop knows its own
   int FPaintCount = 0;  // completed paints, to tell whether a repaint happened
 
-  // Frame rectangle (picture coordinates) composed but not yet shown.
+  // both: frame rectangle (picture coordinates) composed but not yet shown.
   std::mutex FPendingLock;
   TRect FPendingFrame;
 };

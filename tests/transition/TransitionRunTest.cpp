@@ -57,6 +57,18 @@ std::unique_ptr<View> MakeView(Mode m) {
 // painted.
 TPixel OldContent(Mode m) { return m == Mode::ThreadShown ? kRed : clWindow; }
 
+// A threaded run of Step 10 whose first frame has come; the worker then
+// sleeps Delay (5 s) before the next, so the test acts between two frames.
+std::unique_ptr<TTransitionView> StartSlowRun(Mode m, EventLog& log) {
+  auto v = MakeView(m);
+  log.Attach(*v);
+  v->SetStep(10);
+  v->SetDelay(5000);
+  v->Execute();
+  EXPECT_TRUE(test::WaitFor([&] { return !log.Progress().empty(); }));
+  return v;
+}
+
 void RunToEnd(TCustomTransitionView& v) {
   v.Execute();
   ASSERT_TRUE(WaitIdle(v));
@@ -125,6 +137,7 @@ TEST(TransitionRun, OnProgressFollowsTheFrameOnScreen) {
 class FrameWatcher : public TTransitionView {
  public:
   std::vector<std::string> Seen;  // written on the worker, read after the run
+  bool WantsBeforeNewFrame() const override { return true; }
   void DoBeforeNewFrame(Bitmap& Picture, Bitmap& Screen) override {
     Note("Before", Picture, Screen);
   }
@@ -249,13 +262,9 @@ TEST(TransitionRun, ExecuteWithoutPictureOrWhileBusyDoesNothing) {
 
 TEST(TransitionRun, StopRaisesOnStopOnlyAndLeavesTheControlIdle) {
   for (const Mode m : {Mode::ThreadHidden, Mode::ThreadShown}) {
-    auto v = MakeView(m);
     EventLog log;
-    log.Attach(*v);
-    v->SetStep(10);
-    v->SetDelay(5000);  // the worker sleeps between frames; Stop wakes it
-    v->Execute();
-    ASSERT_TRUE(test::WaitFor([&] { return !log.Progress().empty(); }));
+    auto v = StartSlowRun(m, log);  // Stop wakes the sleeping worker
+    ASSERT_FALSE(log.Progress().empty());
     v->Stop();
     EXPECT_FALSE(v->Busy()) << Name(m);
     EXPECT_EQ(log.Count("Stop"), 1);
@@ -470,13 +479,9 @@ TEST(TransitionRun, SwitchingManualOffResumesFromTheCurrentProgress) {
 }
 
 TEST(TransitionRun, SwitchingManualOnHoldsAThreadedRun) {
-  auto v = MakeView(Mode::ThreadShown);
   EventLog log;
-  log.Attach(*v);
-  v->SetStep(10);
-  v->SetDelay(5000);
-  v->Execute();
-  ASSERT_TRUE(test::WaitFor([&] { return !log.Progress().empty(); }));
+  auto v = StartSlowRun(Mode::ThreadShown, log);
+  ASSERT_FALSE(log.Progress().empty());
   v->SetManual(true);
   QCoreApplication::processEvents();
   EXPECT_TRUE(v->Busy());
@@ -491,13 +496,9 @@ TEST(TransitionRun, SwitchingManualOnHoldsAThreadedRun) {
 
 TEST(TransitionRun, DestructionMidRunRaisesNoEndEvents) {
   {
-    auto v = MakeView(Mode::ThreadShown);
     EventLog log;
-    log.Attach(*v);
-    v->SetStep(10);
-    v->SetDelay(5000);
-    v->Execute();
-    ASSERT_TRUE(test::WaitFor([&] { return !log.Progress().empty(); }));
+    auto v = StartSlowRun(Mode::ThreadShown, log);
+    ASSERT_FALSE(log.Progress().empty());
     v.reset();
     QCoreApplication::processEvents();
     EXPECT_EQ(log.Count("Stop"), 0);
