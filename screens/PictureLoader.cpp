@@ -123,17 +123,43 @@ std::shared_ptr<TDecodeJob> TPictureLoader::Request(const QString& path, QSize s
   FRecent.push_back(job);
   while (FRecent.size() > kRecentJobs * std::size_t(std::max(FWindows, 1))) FRecent.pop_front();
   ++FUnfinished;
-  FWorker.start([this, job] { Run(job); });
+  FWorker.start([this, wanted = std::weak_ptr<TDecodeJob>(job)] { Run(wanted); });
   return job;
+}
+
+TPictureClaim::TPictureClaim(std::shared_ptr<TDecodeJob> job) : FJob(std::move(job)) {
+  if (FJob) ++FJob->Claims;
+}
+
+TPictureClaim& TPictureClaim::operator=(TPictureClaim&& other) noexcept {
+  if (this != &other) {
+    Drop();
+    FJob = std::move(other.FJob);
+  }
+  return *this;
+}
+
+void TPictureClaim::Drop() {
+  if (FJob) --FJob->Claims;
+  FJob.reset();
+}
+
+vantora::Picture TPictureClaim::Take() {
+  const std::shared_ptr<TDecodeJob> job = std::move(FJob);
+  if (--job->Claims > 0) return job->Picture;
+  return std::move(job->Picture);
 }
 
 void TPictureLoader::Forget(const std::shared_ptr<TDecodeJob>& job) { std::erase(FRecent, job); }
 
 void TPictureLoader::Clear() { FRecent.clear(); }
 
-void TPictureLoader::Run(const std::shared_ptr<TDecodeJob>& job) {
-  // A job nobody holds but this task is not worth decoding.
-  if (job.use_count() == 1) {
+void TPictureLoader::Run(const std::weak_ptr<TDecodeJob>& wanted) {
+  // The worker does not own its jobs: the requests do (the list of recent
+  // jobs and whoever keeps what Request gave). A job they all dropped before
+  // its turn is not worth decoding.
+  const std::shared_ptr<TDecodeJob> job = wanted.lock();
+  if (!job) {
     --FUnfinished;
     return;
   }
@@ -143,11 +169,10 @@ void TPictureLoader::Run(const std::shared_ptr<TDecodeJob>& job) {
   QPointer<QObject> context(FContext);
   QMetaObject::invokeMethod(
       FContext,
-      [this, context, job = job]() mutable {
+      [this, context, wanted] {
         --FUnfinished;
         if (!context) return;
-        job->Done = true;
-        job.reset();  // the window may take the picture out when it alone holds it
+        if (const auto job = wanted.lock()) job->Done = true;
         if (OnDone) OnDone();
       },
       Qt::QueuedConnection);

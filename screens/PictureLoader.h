@@ -39,6 +39,32 @@ struct TDecodeJob {
   vantora::Picture Picture;
   std::string Error;  // empty when the decode succeeded
   bool Done = false;  // read and written in the window's thread only
+  int Claims = 0;  // the TPictureClaims on the job; window thread only
+};
+
+// A show's claim on the picture of a job, made when a tick asks for the
+// picture and dropped when the picture is taken or the show is given up.
+// Several shows may wait for one job (a short list, random order drawing a
+// picture twice, screens of one size sharing a decode): each but the last
+// takes a copy, the last takes the picture itself. Window thread only.
+class TPictureClaim {
+ public:
+  TPictureClaim() = default;
+  explicit TPictureClaim(std::shared_ptr<TDecodeJob> job);
+  TPictureClaim(TPictureClaim&& other) noexcept : FJob(std::move(other.FJob)) {}
+  TPictureClaim& operator=(TPictureClaim&& other) noexcept;
+  ~TPictureClaim() { Drop(); }
+
+  explicit operator bool() const { return FJob != nullptr; }
+  const TDecodeJob* operator->() const { return FJob.get(); }
+  const std::shared_ptr<TDecodeJob>& Job() const { return FJob; }
+  // The picture, moved out of the job for the last claim; the claim is
+  // dropped.
+  vantora::Picture Take();
+
+ private:
+  void Drop();
+  std::shared_ptr<TDecodeJob> FJob;
 };
 
 class TPictureLoader {
@@ -75,7 +101,7 @@ class TPictureLoader {
   static void Decode(TDecodeJob& job, const std::atomic<bool>* cancel = nullptr);
 
  private:
-  void Run(const std::shared_ptr<TDecodeJob>& job);
+  void Run(const std::weak_ptr<TDecodeJob>& wanted);
 
   QObject* FContext;
   int FWindows = 1;

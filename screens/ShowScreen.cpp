@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "effects/TransEffect.h"
 #include "platform/Cursor.h"
 #include "platform/DevicePixels.h"
@@ -258,10 +260,11 @@ void TShowScreen::ShowAPicture() {
   // A line past the end of the list reads as an empty name, which names the
   // folder itself and so no file.
   const QString path = PicturePath(Memo1.value(PicIndex));
-  std::shared_ptr<TDecodeJob> job;
-  if (FileExists(path)) job = FLoader->Request(path, ScreenSize(), FittingShrinks(),
-                                                TransitionView1->StretchFine());
-  FShows.push_back({job, FClearDue});
+  TPictureClaim job;
+  if (FileExists(path))
+    job = TPictureClaim(
+        FLoader->Request(path, ScreenSize(), FittingShrinks(), TransitionView1->StretchFine()));
+  FShows.push_back({std::move(job), FClearDue});
   FClearDue = false;
   PicIndex = PicIndex + 1;
   Timer1.SetEnabled(false);
@@ -272,7 +275,7 @@ void TShowScreen::PumpShows() {
   while (!FShows.empty()) {
     if (FShows.front().Job && !FShows.front().Job->Done) return;  // its OnDone comes back here
     if (MayStart && !MayStart()) return;  // PicturesDecoded comes back here
-    std::shared_ptr<TDecodeJob> job = std::move(FShows.front().Job);
+    TPictureClaim job = std::move(FShows.front().Job);
     const bool clear = FShows.front().Clear;
     FShows.pop_front();
     const bool shown = (!job || job->Error.empty()) && StartTransition(std::move(job), clear);
@@ -291,16 +294,13 @@ void TShowScreen::PumpShows() {
   FetchAhead();
 }
 
-bool TShowScreen::StartTransition(std::shared_ptr<TDecodeJob> job, bool clear) {
+bool TShowScreen::StartTransition(TPictureClaim job, bool clear) {
   // Cleared right before the new picture's transition, with no paint in
   // between: the transition still starts from what the screen shows.
   if (clear) TransitionView1->Clear();
   if (job) {
-    FLoader->Forget(job);
-    if (job.use_count() == 1)
-      TransitionView1->SetPicture(std::move(job->Picture));
-    else
-      TransitionView1->SetPicture(&job->Picture);  // another tick wants it too
+    FLoader->Forget(job.Job());  // no later request shares it
+    TransitionView1->SetPicture(job.Take());
   }
   try {
     TransitionView1->Execute();

@@ -147,7 +147,7 @@ class TShowScreen : public QWidget {
   void PumpShows();
   // Loads the decoded picture (none: the control keeps its picture) and
   // starts its transition; false when the control could not take it.
-  bool StartTransition(std::shared_ptr<TDecodeJob> job, bool clear);
+  bool StartTransition(TPictureClaim job, bool clear);
   void FetchAhead();
   void CoverScreen();
   QSize ScreenSize() const;
@@ -166,7 +166,7 @@ class TShowScreen : public QWidget {
   // A picture asked for by a tick: its decode (null = no file to load) and
   // whether the tick asked for the control to be cleared first.
   struct TPendingShow {
-    std::shared_ptr<TDecodeJob> Job;
+    TPictureClaim Job;
     bool Clear = false;
   };
   std::deque<TPendingShow> FShows;  // in the order the ticks asked
