@@ -41,8 +41,6 @@ QList<QRadioButton*> RadioItems(const QGroupBox* group) {
   return group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
 }
 
-bool FileExists(const QString& path) { return IsRegularFile(path); }
-
 // The saved entry ("song" i) a list entry was loaded from or saved as.
 constexpr int kSavedSlot = Qt::UserRole;
 
@@ -284,7 +282,7 @@ void TForm3::Button2Click() {
   PlayIndex = SelIndex;
   if (SelIndex < 0 || SelIndex >= ui->ListBox1->count()) return;
   const QString path = ui->ListBox1->item(SelIndex)->text();
-  if (!FileExists(path)) return;
+  if (!IsRegularFile(path)) return;
   MediaPlayer1->SetFileName(path);
   MediaPlayer1->Open();
   MediaPlayer1->Play();
@@ -399,7 +397,7 @@ void TForm3::Timer1Timer() {
     return;
   }
   const QString& path = Memo1[ListCursor];
-  if (FileExists(path)) WriteSongEntry(FIni, ListCursor, path.toStdString());
+  if (IsRegularFile(path)) WriteSongEntry(FIni, ListCursor, path.toStdString());
   ++ListCursor;
 }
 
@@ -428,7 +426,7 @@ bool TForm3::LoadNextEntry() {
   if (ListCursor < count) count = std::min(count, SavedEntriesEnd(FIni));
   if (ListCursor < count) {
     const QString path = QString::fromStdString(ReadSongEntry(FIni, ListCursor));
-    if (FileExists(path)) PlaceSavedEntry(ListCursor, path);
+    if (IsRegularFile(path)) PlaceSavedEntry(ListCursor, path);
     ++ListCursor;
     return true;
   }

@@ -7,8 +7,6 @@
 
 namespace vantora {
 
-bool FileExists(const QString& path) { return IsRegularFile(path); }
-
 TMusic::TMusic(TMediaPlayerBase& MediaPlayer1) : FPlayer(MediaPlayer1) {
   FPlayer.OnNotify = [this] { MediaPlayer1Notify(); };
   FPlayer.OnFailed = [this](const QString& file, const QString& message) {
@@ -42,7 +40,7 @@ void TMusic::Start() {
   FBroken.clear();  // a new show reports its broken songs anew
   if (!FIni || !ReadYes(*FIni, settings::MusicOn)) return;
   const QString song0 = Entry(0);
-  if (FileExists(song0)) PlayFile(song0);
+  if (IsRegularFile(song0)) PlayFile(song0);
 }
 
 void TMusic::StopPlaying() {
@@ -67,11 +65,11 @@ void TMusic::Timer4Timer() {
       const QString song0 = Entry(0);
       // A broken song is passed over like a failed open: Timer4 stays on
       // and the walk moves on a second later.
-      if (FileExists(song0) && !PlayFile(song0)) return;
+      if (IsRegularFile(song0) && !PlayFile(song0)) return;
     }
   } else {
     const QString path = Entry(SongIndex);
-    if (FileExists(path) && !PlayFile(path)) return;
+    if (IsRegularFile(path) && !PlayFile(path)) return;
   }
   Timer4.SetEnabled(false);
 }

@@ -57,8 +57,4 @@ class TMusic {
   QSet<QString> FBroken;  // songs that failed in this show, reported once
 };
 
-// Whether a file exists at path: a regular file; a named pipe or a device
-// counts as missing, since reading it could block the window.
-bool FileExists(const QString& path);
-
 }  // namespace vantora

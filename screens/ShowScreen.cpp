@@ -14,6 +14,7 @@
 #include "platform/DevicePixels.h"
 #include "platform/ErrorReport.h"
 #include "platform/FileList.h"
+#include "platform/RegularFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ProgramWindow.h"
 #include "settings/SettingKeys.h"
@@ -261,7 +262,7 @@ void TShowScreen::ShowAPicture() {
   // folder itself and so no file.
   const QString path = PicturePath(Memo1.value(PicIndex));
   TPictureClaim job;
-  if (FileExists(path))
+  if (IsRegularFile(path))
     job = TPictureClaim(
         FLoader->Request(path, ScreenSize(), FittingShrinks(), TransitionView1->StretchFine()));
   FShows.push_back({std::move(job), FClearDue});
@@ -314,7 +315,7 @@ void TShowScreen::FetchAhead() {
   if (!FListOrder || PicCount == 0 || !FShows.empty()) return;
   const int next = PicIndex < PicCount ? PicIndex : 0;
   const QString path = PicturePath(Memo1.value(next));
-  if (FileExists(path)) FLoader->Request(path, ScreenSize(), FittingShrinks(),
+  if (IsRegularFile(path)) FLoader->Request(path, ScreenSize(), FittingShrinks(),
                                                 TransitionView1->StretchFine());
 }
 
