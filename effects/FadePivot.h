@@ -1,6 +1,7 @@
 #pragma once
-// The two per-pixel routines of the fade and pivot effects, exposed so that
-// tests can hold them against the plain formulas.
+// The two per-frame routines of the fade and pivot effects, exposed so that
+// tests can hold them against the plain formulas. Their pixel loops, and
+// Div100, are in raster/PixelLoops.h.
 
 #include <cstdint>
 
@@ -8,14 +9,6 @@
 #include "raster/PixelLoops.h"
 
 namespace vantora {
-
-// x div 100 for 0 <= x <= 25500 as a multiply and a shift: 5243 / 2^19
-// exceeds 1 / 100 by less than the smallest step the truncation can notice in
-// that range. Written as the high half of a 16 x 16-bit product, shifted by
-// 3, so that the blend loop vectorises to 16-bit lanes without a division.
-constexpr std::uint16_t Div100(std::uint16_t x) {
-  return std::uint16_t(std::uint16_t((std::uint32_t(x) * 5243u) >> 16) >> 3);
-}
 
 // Both routines run the AVX2 build of their loops where the processor has
 // it, unless told plPlain (raster/PixelLoops.h).

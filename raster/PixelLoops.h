@@ -67,6 +67,53 @@ void SelectPixels(TPixel* d, const TPixel* a, const TPixel* b, const std::uint32
 void GatherPixels(TPixel* d, const TPixel* s, int sourceSize, const int* map, int n,
                   TStores stores = tsCached, TPixelLoop loop = plBest);
 
+// x div 100 for 0 <= x <= 25500 as a multiply and a shift: 5243 / 2^19
+// exceeds 1 / 100 by less than the smallest step the truncation can notice in
+// that range. Written as the high half of a 16 x 16-bit product, shifted by
+// 3, so that the blend loop vectorises to 16-bit lanes without a division.
+constexpr std::uint16_t Div100(std::uint16_t x) {
+  return std::uint16_t(std::uint16_t((std::uint32_t(x) * 5243u) >> 16) >> 3);
+}
+
+// The fade's blend: every colour byte of n pixels becomes
+// d := ((100 - P) x d + P x s) div 100, P being 0..100; byte 3 of each
+// pixel is left alone. d and s do not overlap.
+void BlendPixels(TPixel* d, const TPixel* s, std::size_t n, int P, TPixelLoop loop = plBest);
+
+// The source of one row of a rotated copy (the pivot effects), in 16.16
+// fixed point. The source of the sums a, b is the pixel at index
+// Offset + (a >> 16) - (b >> 16) x W of the picture (row
+// H - 1 - CY - (b >> 16) from the top, column CX + (a >> 16)); every index
+// of a pixel inside the picture fits 32 bits, as the picture has at most
+// 2^28 pixels.
+//
+// A row reads the source along a slanted line, one source row every pixel or
+// two, and each source line of the cache serves the next dozen or so rows of
+// the frame; but the lines that a row needs for the first time are scattered
+// along the whole slant, where the processor's prefetchers do not look, and
+// waiting for them cost more than all the rest. So each row also asks for the
+// source of the row kPivotAhead rows further down, one pixel in four: by the time
+// that row is drawn, its new lines have arrived.
+struct TPivotSource {
+  const TPixel* Pixels;
+  std::int32_t Offset;  // (H - 1 - CY) x W + CX
+  std::int32_t W;
+  std::int32_t LastIndex;  // W x H - 1
+  std::int32_t CosQ, SinQ;  // the sums' steps along a row
+  std::int32_t AheadA, AheadB;  // what kPivotAhead rows further down add to the sums
+};
+
+
+constexpr int kPivotAhead = 8;
+
+// Copies the sources of columns first..last of one row; a and b are the sums
+// at column first, and every source of the interval lies inside the picture.
+// The sums step in unsigned arithmetic: inside the interval they stay within
+// 32 bits, and the step past its end may wrap. The AVX2 build streams its
+// stores when told tsStreamed.
+void PivotRow(TPixel* row, int first, int last, std::uint32_t a, std::uint32_t b,
+              const TPivotSource& p, TStores stores = tsCached, TPixelLoop loop = plBest);
+
 // Asks for the cache lines of n pixels from p on, which will be read soon.
 inline void PrefetchPixels(const TPixel* p, int n) {
   const auto* bytes = reinterpret_cast<const char*>(p);
