@@ -16,12 +16,16 @@ struct TEffectRow {
                        TWholeFrameFamily* wholeFrame = nullptr)
       : No(no), Name(name), Family(family), WholeFrame(wholeFrame) {}
   constexpr TEffectRow(int no, const char* name, TRegionFamily* shown)
-      : No(no), Name(name), Shown(shown) {}
+      : No(no), Name(name), Shown(shown), IsRegion(true) {}
   int No;
   const char* Name;  // the display name the control's StyleName matches, spelling included
   TEffectFamily* Family = nullptr;
   TWholeFrameFamily* WholeFrame = nullptr;  // the family's one-pass composition, if it has one
   TRegionFamily* Shown = nullptr;
+  // A region effect (Shown) rather than a family that draws (Family). Told
+  // apart by a flag: a test of a function's address in the constant table
+  // is always true, which the compiler rightly warns about.
+  bool IsRegion = false;
 };
 
 // The 150 effects in number order.
@@ -189,8 +193,8 @@ static_assert(RowsInNumberOrder(), "row N of kEffects holds effect N, for N = 1.
 // picture drawn through the region of a region effect.
 template <int No>
 void EffectProc(Bitmap& Screen, const Bitmap& Image, const TRect& Rect, int Step, int Progress) {
-  const TEffectRow& row = kEffects[No - 1];
-  if (row.Family)
+  constexpr const TEffectRow& row = kEffects[No - 1];
+  if constexpr (!row.IsRegion)
     row.Family(No, Screen, Image, Rect, Step, Progress);
   else
     ClippedDraw(Screen, Image, row.Shown(No, Rect, Step, Progress));
