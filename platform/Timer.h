@@ -8,6 +8,7 @@
 // exit guard's ticks for ever.) Changing the interval of a running timer
 // starts a fresh period with the new interval. An interval of 0 never ticks.
 
+#include <cstdint>
 #include <functional>
 
 #include <QTimer>
@@ -34,15 +35,19 @@ class Timer {
   // handlers, so a test that runs the event loop keeps control of time.
   static void SetDrivenByHand(bool value);
   // Whether ticks are really coming, and the milliseconds to the next one
-  // (-1 when none is due): for tests of the period rule.
+  // by Clock (-1 when none is due): for tests of the period rule.
   bool Running() const { return FTimer.isActive(); }
-  int RemainingTime() const { return FTimer.remainingTime(); }
+  int RemainingTime() const;
+  // Monotonic milliseconds, read when a period starts and by RemainingTime;
+  // a test sets its own clock to step time without waiting.
+  static std::function<std::int64_t()> Clock;
 
  private:
   void Update();
 
   bool FEnabled = false;
   int FInterval;
+  std::int64_t FPeriodStart = 0;  // by Clock; a period starts at each tick
   QTimer FTimer;
 };
 
