@@ -13,8 +13,10 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace vantora {
 
@@ -37,6 +39,8 @@ class FileHandle {
     FFd = fd;
   }
   int Get() const { return FFd; }
+  // Gives the descriptor up to a new owner.
+  int Release() { return std::exchange(FFd, -1); }
   // Closes now and reports the result, since close can be where a deferred
   // write error shows up.
   int Close() {
@@ -136,14 +140,14 @@ constexpr std::time_t kLeftoverAge = 60;
 // into place, so a file that can be locked has lost its writer. Only
 // regular files of this user are touched; links are not followed.
 void RemoveLeftovers(int folderFd, const std::string& name) {
-  const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (listFd < 0) return;
-  DIR* dir = ::fdopendir(listFd);
-  if (dir == nullptr) {
-    ::close(listFd);
-    return;
-  }
-  while (const dirent* entry = ::readdir(dir)) {
+  FileHandle listFd(::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (listFd.Get() < 0) return;
+  // The listing owns the descriptor once it is made, and is closed on every
+  // way out, an exception of a step included.
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(listFd.Get()), ::closedir);
+  if (!dir) return;
+  listFd.Release();
+  while (const dirent* entry = ::readdir(dir.get())) {
     const pid_t writer = WriterOf(entry->d_name, name);
     if (writer == 0) continue;
     FileHandle file(::openat(folderFd, entry->d_name,
@@ -160,7 +164,6 @@ void RemoveLeftovers(int folderFd, const std::string& name) {
         now.st_dev == st.st_dev && now.st_ino == st.st_ino)
       ::unlinkat(folderFd, entry->d_name, 0);
   }
-  ::closedir(dir);
 }
 
 // The new content on its way into place: an unnamed file in the folder
@@ -243,6 +246,22 @@ void CheckWritable(int folderFd, const std::string& name, const struct stat& ori
   if (::faccessat(folderFd, name.c_str(), W_OK, AT_EACCESS) != 0) ThrowErrno("access " + name);
 }
 
+// Gives the new file the original's permissions, or refuses: a file that was
+// private must not come back readable by others. The owner is kept where
+// this process may set it (root, or a file that is ours already). A user
+// allowed to write someone else's file cannot give a file away, so the new
+// file is then ours, as a new one would be. Its group is kept where we
+// belong to it; where not, the group's permissions are dropped, because the
+// file would otherwise open to a group that could not read it before.
+void KeepOwnerAndPermissions(int fd, const struct stat& original) {
+  mode_t mode = original.st_mode & 07777;
+  if ((original.st_uid != ::geteuid() || original.st_gid != ::getegid()) &&
+      ::fchown(fd, original.st_uid, original.st_gid) != 0 &&
+      (original.st_gid == ::getegid() || ::fchown(fd, uid_t(-1), original.st_gid) != 0))
+    mode &= ~mode_t(S_IRWXG | S_ISGID);
+  if (::fchmod(fd, mode) != 0) ThrowErrno("chmod");
+}
+
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
@@ -283,15 +302,7 @@ void ReplaceWholeFile(const std::string& path, const std::string& contents) {
   RemoveLeftovers(folderFd.Get(), name);
 
   TTemporary temp(folderFd.Get(), name);
-  if (exists) {
-    // Keep the original's permissions, or refuse: a file that was private
-    // must not come back readable by others. Keep its owner where allowed;
-    // where not, the file becomes ours, as a new one would.
-    if (::fchmod(temp.Fd(), original.st_mode & 07777) != 0) ThrowErrno("chmod");
-    if ((original.st_uid != ::geteuid() || original.st_gid != ::getegid()) &&
-        ::fchown(temp.Fd(), original.st_uid, original.st_gid) != 0) {
-    }
-  }
+  if (exists) KeepOwnerAndPermissions(temp.Fd(), original);
   WriteAll(temp.Fd(), contents);
   if (::fsync(temp.Fd()) != 0) ThrowErrno("fsync");
   temp.Commit();

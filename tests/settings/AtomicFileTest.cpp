@@ -241,6 +241,36 @@ TEST(ProtectedFiles, AreRefusedAndLeftAsTheyWere) {
   }
 }
 
+// A writer that may write another user's file but not give a file away
+// (here: every chown refused) makes the new file its own, and drops the
+// group's permissions, since the file is no longer in the group that had
+// them; the others' permissions stay as they were.
+TEST(ProtectedFiles, AFileThatCannotBeGivenBackKeepsNoForeignGroupAccess) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a file of another user";
+  TempFolder folder{"vantora-owner"};
+  const std::string path = folder.WriteText("scr.ini", "[sys]\n3=20000\n");
+  ASSERT_EQ(::chown(path.c_str(), test::kNobody, test::kNobody), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
+  EXPECT_EQ(InChild([&] {
+              if (!test::FailSystemCall(SYS_fchown, EPERM)) return int(kNoSetup);
+              return AttemptWrite(path);
+            }),
+            kWroteIt);
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 0u);
+  EXPECT_EQ(st.st_gid, 0u);
+  EXPECT_EQ(st.st_mode & 07777, 0604u);
+  EXPECT_EQ(TIniFile(path).ReadInteger("sys", "3", 0), 9000);
+  // Where the owner can be kept, it is, with every permission.
+  ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
+  ASSERT_EQ(::chown(path.c_str(), test::kNobody, test::kNobody), 0);
+  EXPECT_EQ(AttemptWrite(path), kWroteIt);
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, test::kNobody);
+  EXPECT_EQ(st.st_mode & 07777, 0664u);
+}
+
 // A named pipe in the settings file's place is neither waited on nor
 // replaced: reads give the defaults and writes are refused.
 TEST(ProtectedFiles, ANamedPipeIsNotWaitedOn) {
