@@ -108,6 +108,8 @@ class Region {
   std::vector<TSpan> FSpans;
 };
 
+struct RegionLists;
+
 // Collects many pieces and makes their union in one pass.
 class RegionBuilder {
  public:
@@ -140,6 +142,10 @@ class RegionBuilder {
   bool FShapeKnown = false;
   std::int64_t FShape[4] = {};
   std::vector<TPiece> FShapePieces;
+  // Build's sweep down over the pieces, taken in groups of equal top, into
+  // the bands and spans of the union.
+  template <class Groups>
+  void Sweep(Groups& groups, RegionLists& lists);
   // A builder takes over the memory of these lists that a builder of its
   // thread gave back.
   struct TSpare;

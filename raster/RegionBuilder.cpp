@@ -141,77 +141,97 @@ void SortByLeft(Piece* first, Piece* last, std::vector<Piece>& scratch) {
   }
 }
 
+// The pieces in groups of equal Top, taken in order of Top: a list per row
+// when the rows span little more than there are pieces (the usual case of
+// many small pieces on a frame), a comparison sort otherwise, so that memory
+// stays proportional to the pieces. Either way a row's group keeps the order
+// in which its pieces came, mostly a few sorted runs.
+template <class Piece>
+class TopGroups {
+ public:
+  // head and link are the lists' memory, kept by the builder between builds.
+  TopGroups(std::vector<Piece>& pieces, std::vector<std::uint32_t>& head,
+            std::vector<std::uint32_t>& link)
+      : FPieces(pieces), FHead(head), FLink(link) {
+    i64 maxT = INT64_MIN;
+    for (const Piece& p : pieces) {
+      FMinT = std::min<i64>(FMinT, p.Top);
+      maxT = std::max<i64>(maxT, p.Top);
+    }
+    FListed = maxT - FMinT < std::max<i64>(4 * i64(pieces.size()), 4096);
+    if (FListed) {
+      head.assign(std::size_t(maxT - FMinT + 1), kNone);
+      link.resize(pieces.size());
+      for (std::size_t i = pieces.size(); i-- > 0;) {
+        std::uint32_t& h = head[std::size_t(pieces[i].Top - FMinT)];
+        link[i] = h;
+        h = std::uint32_t(i);
+      }
+    } else {
+      std::stable_sort(pieces.begin(), pieces.end(),
+                       [](const Piece& a, const Piece& b) { return a.Top < b.Top; });
+    }
+  }
+
+  // The Top of the next group, INT64_MAX when there is none.
+  i64 NextTop() {
+    if (FListed) {
+      while (FCursor < FHead.size() && FHead[FCursor] == kNone) ++FCursor;
+      return FCursor < FHead.size() ? FMinT + i64(FCursor) : INT64_MAX;
+    }
+    return FCursor < FPieces.size() ? FPieces[FCursor].Top : INT64_MAX;
+  }
+
+  // Appends the next group, whose Top NextTop gave, to group.
+  void Take(i64 top, std::vector<Piece>& group) {
+    if (FListed) {
+      for (std::uint32_t i = FHead[FCursor]; i != kNone; i = FLink[i]) group.push_back(FPieces[i]);
+      ++FCursor;
+    } else {
+      while (FCursor < FPieces.size() && FPieces[FCursor].Top == top)
+        group.push_back(FPieces[FCursor++]);
+    }
+  }
+
+ private:
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+  std::vector<Piece>& FPieces;
+  std::vector<std::uint32_t>& FHead;  // listed: the first piece of each row
+  std::vector<std::uint32_t>& FLink;  // listed: the next piece of the same row
+  i64 FMinT = INT64_MAX;
+  bool FListed = false;
+  std::size_t FCursor = 0;  // listed: the next row to look at; sorted: the next piece
+};
+
 }  // namespace
 
 Region RegionBuilder::Build() {
-  std::vector<TPiece>& pieces = FPieces;
-  if (pieces.empty()) return Region();
-  if (pieces.size() == 1) {
-    const TPiece p = pieces.front();
-    pieces.clear();
+  if (FPieces.empty()) return Region();
+  if (FPieces.size() == 1) {
+    const TPiece p = FPieces.front();
+    FPieces.clear();
     return Region::Rectangle(p.Left, p.Top, p.Right, p.Bottom);
   }
-
-  // Group the pieces by Top: a list per row when the rows span little more
-  // than there are pieces (the usual case of many small pieces on a frame),
-  // a comparison sort otherwise, so that memory stays proportional to the
-  // pieces. Either way a row's group keeps the order in which its pieces
-  // came, mostly a few sorted runs, and is put in order by Left when the
-  // sweep reaches it.
-  i64 minT = INT64_MAX, maxT = INT64_MIN;
-  for (const TPiece& p : pieces) {
-    minT = std::min<i64>(minT, p.Top);
-    maxT = std::max<i64>(maxT, p.Top);
-  }
-  constexpr std::uint32_t kNone = UINT32_MAX;
-  const bool listed = maxT - minT < std::max<i64>(4 * i64(pieces.size()), 4096);
-  std::vector<std::uint32_t>& head = FHead;
-  std::vector<std::uint32_t>& link = FLink;
-  std::size_t cursor = 0;  // listed: the next row to look at; sorted: the next piece
-  if (listed) {
-    head.assign(std::size_t(maxT - minT + 1), kNone);
-    link.resize(pieces.size());
-    for (std::size_t i = pieces.size(); i-- > 0;) {
-      std::uint32_t& h = head[std::size_t(pieces[i].Top - minT)];
-      link[i] = h;
-      h = std::uint32_t(i);
-    }
-  } else {
-    std::stable_sort(pieces.begin(), pieces.end(),
-                     [](const TPiece& a, const TPiece& b) { return a.Top < b.Top; });
-  }
-  // The top of the next group, INT64_MAX when there is none.
-  auto nextTop = [&]() -> i64 {
-    if (listed) {
-      while (cursor < head.size() && head[cursor] == kNone) ++cursor;
-      return cursor < head.size() ? minT + i64(cursor) : INT64_MAX;
-    }
-    return cursor < pieces.size() ? pieces[cursor].Top : INT64_MAX;
-  };
-  std::vector<TPiece>& group = FGroup;
-  auto takeGroup = [&](i64 top) {
-    group.clear();
-    if (listed) {
-      for (std::uint32_t i = head[cursor]; i != kNone; i = link[i]) group.push_back(pieces[i]);
-      ++cursor;
-    } else {
-      while (cursor < pieces.size() && pieces[cursor].Top == top) group.push_back(pieces[cursor++]);
-    }
-  };
-
-  // Sweep down over the pieces' top and bottom edges. The active pieces are
-  // kept sorted by Left; between two edges their union is one band.
+  TopGroups<TPiece> groups(FPieces, FHead, FLink);
   RegionLists lists;
-  std::vector<TBand>& bands = lists.Bands;
-  std::vector<TSpan>& spans = lists.Spans;
   // Usually one span per piece at most (one-row pieces of triangles and
   // polygons); reserving it at once saves the copies of a growing list.
-  spans.reserve(pieces.size());
-  BandWriter out(bands, spans);
+  lists.Spans.reserve(FPieces.size());
+  Sweep(groups, lists);
+  FPieces.clear();
+  return RegionOps::Finish(std::move(lists.Bands), std::move(lists.Spans));
+}
+
+// Sweeps down over the pieces' top and bottom edges. The active pieces are
+// kept sorted by Left; between two edges their union is one band.
+template <class Groups>
+void RegionBuilder::Sweep(Groups& groups, RegionLists& lists) {
+  BandWriter out(lists.Bands, lists.Spans);
+  std::vector<TPiece>& group = FGroup;
   std::vector<TPiece>& active = FActive;
   std::vector<TPiece>& merged = FMerged;
   active.clear();
-  i64 top = nextTop();
+  i64 top = groups.NextTop();
   int y = int(top);
   while (top != INT64_MAX || !active.empty()) {
     if (active.empty()) y = std::max<int>(y, int(top));
@@ -220,12 +240,12 @@ Region RegionBuilder::Build() {
     for (const TPiece& p : active)
       if (p.Bottom > y) active[keep++] = p;
     active.resize(keep);
-    // Let in the pieces that start on row y. The band runs until the first
-    // active piece ends or the next group starts.
+    // Let in the pieces that start on row y, in order of Left. The band runs
+    // until the first active piece ends or the next group starts.
     group.clear();
     if (top == y) {
-      takeGroup(top);
-      top = nextTop();
+      groups.Take(top, group);
+      top = groups.NextTop();
     }
     SortByLeft(group.data(), group.data() + group.size(), merged);
     int bottom = top != INT64_MAX ? int(top) : INT_MAX;
@@ -253,8 +273,6 @@ Region RegionBuilder::Build() {
     out.EndBand(y, bottom);
     y = bottom;
   }
-  pieces.clear();
-  return RegionOps::Finish(std::move(bands), std::move(spans));
 }
 
 }  // namespace vantora
