@@ -92,16 +92,33 @@ void Bubbles(QPainter& p, const QSize& size, unsigned seed, const QColor& colour
   p.restore();
 }
 
+// Fills the picture with a gradient from the top-left corner to to, through
+// three colours (the middle one at middle), and scatters white circles over
+// it.
+void Backdrop(QPainter& p, const QSize& size, const QPointF& to, const QColor (&colours)[3],
+              double middle, unsigned seed) {
+  QLinearGradient gradient(QPointF(0, 0), to);
+  gradient.setColorAt(0, colours[0]);
+  gradient.setColorAt(middle, colours[1]);
+  gradient.setColorAt(1, colours[2]);
+  p.fillRect(QRect(QPoint(0, 0), size), gradient);
+  Bubbles(p, size, seed, QColor(255, 255, 255));
+}
+
+// Text in r, in the font and colour given.
+void Caption(QPainter& p, const QFont& font, const QColor& colour, const QRectF& r, int flags,
+             const QString& text) {
+  p.setFont(font);
+  p.setPen(colour);
+  p.drawText(r, flags, text);
+}
+
 QImage SettingsBackground() {
   QImage image(545, 452, QImage::Format_RGB32);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  QLinearGradient sky(0, 0, 545, 452);
-  sky.setColorAt(0, QColor(214, 226, 250));
-  sky.setColorAt(0.55, QColor(200, 196, 240));
-  sky.setColorAt(1, QColor(178, 170, 226));
-  p.fillRect(image.rect(), sky);
-  Bubbles(p, image.size(), 7u, QColor(255, 255, 255));
+  Backdrop(p, image.size(), QPointF(545, 452),
+           {QColor(214, 226, 250), QColor(200, 196, 240), QColor(178, 170, 226)}, 0.55, 7u);
 
   // Behind the thumbnail grid and its scroll bar (frame at 16, 17, 377, 361).
   FramedPanel(p, QRectF(8, 9, 393, 377), QColor(236, 238, 252), QColor(120, 118, 190));
@@ -111,13 +128,10 @@ QImage SettingsBackground() {
   // Title line along the bottom edge.
   p.setPen(QPen(QColor(110, 100, 180), 1));
   p.drawLine(QPointF(16, 400), QPointF(529, 400));
-  p.setFont(TitleFont(22));
-  p.setPen(QColor(70, 56, 150));
-  p.drawText(QRectF(16, 404, 200, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Vantora"));
-  p.setFont(CaptionFont(16));
-  p.setPen(QColor(80, 70, 150));
-  p.drawText(QRectF(150, 404, 379, 40), Qt::AlignRight | Qt::AlignVCenter,
-             QStringLiteral("图片屏幕保护  ·  设置"));
+  Caption(p, TitleFont(22), QColor(70, 56, 150), QRectF(16, 404, 200, 40),
+          Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Vantora"));
+  Caption(p, CaptionFont(16), QColor(80, 70, 150), QRectF(150, 404, 379, 40),
+          Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("图片屏幕保护  ·  设置"));
   return image;
 }
 
@@ -128,39 +142,27 @@ QImage AboutFace(int scale = 1) {
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
   p.scale(scale, scale);
-  QLinearGradient glow(0, 0, 0, 300);
-  glow.setColorAt(0, QColor(240, 230, 252));
-  glow.setColorAt(0.6, QColor(220, 204, 246));
-  glow.setColorAt(1, QColor(196, 176, 236));
-  p.fillRect(QRect(0, 0, 400, 300), glow);
-  Bubbles(p, QSize(400, 300), 11u, QColor(255, 255, 255));
+  Backdrop(p, QSize(400, 300), QPointF(0, 300),
+           {QColor(240, 230, 252), QColor(220, 204, 246), QColor(196, 176, 236)}, 0.6, 11u);
 
   FramedPanel(p, QRectF(14, 14, 372, 232), QColor(246, 240, 253), QColor(140, 110, 200));
 
-  p.setFont(TitleFont(44));
-  p.setPen(QColor(96, 40, 170));
-  p.drawText(QRectF(14, 26, 372, 64), Qt::AlignHCenter | Qt::AlignVCenter,
-             QStringLiteral("Vantora"));
-  p.setFont(CaptionFont(16));
-  p.setPen(QColor(90, 60, 150));
-  p.drawText(QRectF(14, 88, 372, 24), Qt::AlignHCenter | Qt::AlignVCenter,
-             QStringLiteral("图片屏幕保护程序"));
+  constexpr int kCentred = Qt::AlignHCenter | Qt::AlignVCenter;
+  Caption(p, TitleFont(44), QColor(96, 40, 170), QRectF(14, 26, 372, 64), kCentred,
+          QStringLiteral("Vantora"));
+  Caption(p, CaptionFont(16), QColor(90, 60, 150), QRectF(14, 88, 372, 24), kCentred,
+          QStringLiteral("图片屏幕保护程序"));
 
   p.setPen(QPen(QColor(170, 140, 220), 1));
   p.drawLine(QPointF(60, 124), QPointF(340, 124));
 
-  p.setFont(CaptionFont(13));
-  p.setPen(QColor(70, 60, 110));
-  const QString credits = QStringLiteral(
-      "一百五十种转换效果 · 背景音乐\n"
-      "设计与编程：Vantora 开发组\n"
-      "图片与界面：Vantora 美工");
-  p.drawText(QRectF(30, 132, 340, 64), Qt::AlignHCenter | Qt::AlignVCenter, credits);
-
-  p.setFont(CaptionFont(12));
-  p.setPen(QColor(110, 90, 150));
-  p.drawText(QRectF(30, 202, 340, 38), Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap,
-             QStringLiteral("本程序为免费软件，欢迎复制与传播；\n请勿用于商业用途。"));
+  Caption(p, CaptionFont(13), QColor(70, 60, 110), QRectF(30, 132, 340, 64), kCentred,
+          QStringLiteral("一百五十种转换效果 · 背景音乐\n"
+                         "设计与编程：Vantora 开发组\n"
+                         "图片与界面：Vantora 美工"));
+  Caption(p, CaptionFont(12), QColor(110, 90, 150), QRectF(30, 202, 340, 38),
+          kCentred | Qt::TextWordWrap,
+          QStringLiteral("本程序为免费软件，欢迎复制与传播；\n请勿用于商业用途。"));
   return image;
 }
 
