@@ -82,7 +82,7 @@ void TCustomTransitionView::CatchUpBuffer() {
   CanvasLock lockBuffer(FBuffer);
   if (intersected(PlacedFrameRect(), behind) != behind)
     PaintBackground(FBuffer, ClientRect(), &clip);
-  CanvasLock lockScreen(FScreen);
+  CanvasLock lockScreen(FScreen, ComposingHere());  // see Paint
   if (FScreen.Empty()) return;
   if (!FStretch)
     DrawAt(FBuffer, FPicRect.Left, FPicRect.Top, FScreen, &clip);
@@ -99,7 +99,7 @@ bool TCustomTransitionView::PaintDirect(const TRect& E) {
     if (P.Width() != FScreen.Width() || P.Height() != FScreen.Height()) return false;
   }
   if (intersected(P, E) != E) return false;
-  CanvasLock lockScreen(FScreen);
+  CanvasLock lockScreen(FScreen, ComposingHere());  // see Paint
   const QImage frame(reinterpret_cast<const uchar*>(FScreen.Bits()), FScreen.Width(),
                      FScreen.Height(), FScreen.Width() * int(sizeof(TPixel)), QImage::Format_RGB32);
   QPainter painter(this);
