@@ -78,6 +78,80 @@ struct TBmpLayout {
   std::size_t DataOffset = 0;
 };
 
+// The bit depth must be one the compression allows.
+void CheckDepthAndCompression(const TBmpLayout& L, const std::string& name) {
+  const int bpp = L.BitCount;
+  switch (L.Compression) {
+    case kBiRgb:
+      if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+        Fail(name, "unsupported bit depth (" + std::to_string(bpp) + " bits per pixel)");
+      break;
+    case kBiRle8:
+    case kBiRle4:
+      if (bpp != (L.Compression == kBiRle8 ? 8 : 4))
+        Fail(name, "run-length compression does not match the bit depth");
+      break;
+    case kBiBitfields:
+    case kBiAlphaBitfields:
+      if (bpp != 16 && bpp != 32) Fail(name, "bit fields need 16 or 32 bits per pixel");
+      break;
+    default: Fail(name, "unsupported bitmap compression (" + std::to_string(L.Compression) + ")");
+  }
+}
+
+// Sizes are checked before anything is allocated; after this check every
+// size computed from them fits easily in 64 bits.
+void CheckSize(const TBmpLayout& L, const std::string& name) {
+  if (L.Width <= 0 || L.Height <= 0)
+    Fail(name, "invalid picture size (" + std::to_string(L.Width) + " x " +
+                   std::to_string(L.TopDown ? -L.Height : L.Height) + ")");
+  if (L.Width * L.Height > kMaxPixels)
+    Fail(name,
+         "picture too large (" + std::to_string(L.Width) + " x " + std::to_string(L.Height) + ")");
+}
+
+// The channel masks of 16- and 32-bit pixels: stored with bit fields, else
+// the fixed 5-5-5 and 8-8-8 layouts.
+void ReadMasks(const ByteReader& in, TBmpLayout& L) {
+  if (L.BitCount != 16 && L.BitCount != 32) return;
+  if (L.Compression == kBiBitfields || L.Compression == kBiAlphaBitfields) {
+    // Inside the newer headers, or right after the 40-byte one.
+    const std::size_t at = 14 + 40;
+    in.Need(at, 12, "bit field masks");
+    for (int i = 0; i < 3; ++i) L.Masks[i] = in.U32(at + 4 * i);
+  } else if (L.BitCount == 16) {
+    L.Masks[0] = 0x7C00;
+    L.Masks[1] = 0x03E0;
+    L.Masks[2] = 0x001F;
+  } else {
+    L.Masks[0] = 0x00FF0000;
+    L.Masks[1] = 0x0000FF00;
+    L.Masks[2] = 0x000000FF;
+  }
+}
+
+// The colour table of pictures of 8 bits and fewer, right after the header
+// (and the masks a 40-byte header is followed by): three bytes an entry in
+// the old core header, four in the others.
+void ReadPalette(const ByteReader& in, TBmpLayout& L, std::uint32_t infoSize,
+                 std::uint32_t colorsUsed) {
+  if (L.BitCount > 8) return;
+  const bool core = infoSize == 12;
+  std::size_t headerEnd = 14 + infoSize;
+  if (infoSize == 40 && L.Compression == kBiBitfields) headerEnd += 12;
+  if (infoSize == 40 && L.Compression == kBiAlphaBitfields) headerEnd += 16;
+  const std::uint32_t maxColors = 1u << L.BitCount;
+  const std::uint32_t count =
+      (core || colorsUsed == 0) ? maxColors : std::min(colorsUsed, maxColors);
+  const std::size_t entry = core ? 3 : 4;
+  in.Need(headerEnd, count * entry, "palette");
+  L.Palette.resize(count);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint8_t* p = in.At(headerEnd + i * entry);
+    L.Palette[i] = Rgb(p[2], p[1], p[0]);
+  }
+}
+
 TBmpLayout ReadBmpLayout(const ByteReader& in, const std::string& name) {
   TBmpLayout L;
   if (in.Size() < 18) Fail(name, "file truncated (header)");
@@ -104,66 +178,10 @@ TBmpLayout ReadBmpLayout(const ByteReader& in, const std::string& name) {
     colorsUsed = in.U32(46);
   }
 
-  const int bpp = L.BitCount;
-  switch (L.Compression) {
-    case kBiRgb:
-      if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
-        Fail(name, "unsupported bit depth (" + std::to_string(bpp) + " bits per pixel)");
-      break;
-    case kBiRle8:
-    case kBiRle4:
-      if (bpp != (L.Compression == kBiRle8 ? 8 : 4))
-        Fail(name, "run-length compression does not match the bit depth");
-      break;
-    case kBiBitfields:
-    case kBiAlphaBitfields:
-      if (bpp != 16 && bpp != 32) Fail(name, "bit fields need 16 or 32 bits per pixel");
-      break;
-    default: Fail(name, "unsupported bitmap compression (" + std::to_string(L.Compression) + ")");
-  }
-
-  // Sizes are checked before anything is allocated; after this check every
-  // size computed below fits easily in 64 bits.
-  if (L.Width <= 0 || L.Height <= 0)
-    Fail(name, "invalid picture size (" + std::to_string(L.Width) + " x " +
-                   std::to_string(L.TopDown ? -L.Height : L.Height) + ")");
-  if (L.Width * L.Height > kMaxPixels)
-    Fail(name,
-         "picture too large (" + std::to_string(L.Width) + " x " + std::to_string(L.Height) + ")");
-
-  if (bpp == 16 || bpp == 32) {
-    if (L.Compression == kBiBitfields || L.Compression == kBiAlphaBitfields) {
-      // Inside the newer headers, or right after the 40-byte one.
-      const std::size_t at = 14 + 40;
-      in.Need(at, 12, "bit field masks");
-      for (int i = 0; i < 3; ++i) L.Masks[i] = in.U32(at + 4 * i);
-    } else if (bpp == 16) {
-      L.Masks[0] = 0x7C00;
-      L.Masks[1] = 0x03E0;
-      L.Masks[2] = 0x001F;
-    } else {
-      L.Masks[0] = 0x00FF0000;
-      L.Masks[1] = 0x0000FF00;
-      L.Masks[2] = 0x000000FF;
-    }
-  }
-
-  std::size_t headerEnd = 14 + infoSize;
-  if (infoSize == 40 && L.Compression == kBiBitfields) headerEnd += 12;
-  if (infoSize == 40 && L.Compression == kBiAlphaBitfields) headerEnd += 16;
-
-  if (bpp <= 8) {
-    const std::uint32_t maxColors = 1u << bpp;
-    const std::uint32_t count =
-        (core || colorsUsed == 0) ? maxColors : std::min(colorsUsed, maxColors);
-    const std::size_t entry = core ? 3 : 4;
-    in.Need(headerEnd, count * entry, "palette");
-    L.Palette.resize(count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-      const std::uint8_t* p = in.At(headerEnd + i * entry);
-      L.Palette[i] = Rgb(p[2], p[1], p[0]);
-    }
-  }
+  CheckDepthAndCompression(L, name);
+  CheckSize(L, name);
+  ReadMasks(in, L);
+  ReadPalette(in, L, infoSize, colorsUsed);
 
   if (dataOffset > in.Size())
     Fail(name, "pixel data offset (" + std::to_string(dataOffset) + ") beyond the end of the file");
