@@ -23,6 +23,7 @@
 #include "platform/ProgramWindow.h"
 #include "platform/RegularFile.h"
 #include "settings/SettingKeys.h"
+#include "settings/PicsSettings.h"
 #include "ui_Unit2.h"
 
 namespace vantora {
@@ -43,7 +44,8 @@ TForm2::TForm2(std::string programFolder, QWidget* parent)
       // sharp on a scaled screen.
       FPool(std::make_unique<TThumbnailPool>(2, DevicePixels(kCellWidth, devicePixelRatioF()),
                                              DevicePixels(kCellHeight, devicePixelRatioF()),
-                                             devicePixelRatioF())) {
+                                             devicePixelRatioF())),
+      FLister(this) {
   ui->setupUi(this);
   // Borderless, sized to its content, and (as a tool window) without a
   // task-bar button of its own.
@@ -54,6 +56,7 @@ TForm2::TForm2(std::string programFolder, QWidget* parent)
   for (int k = 1; k <= 12; ++k) Image(k)->hide();
 
   Beep = [] { QApplication::beep(); };
+  FLister.OnBatch = [this](const QStringList& batch) { NamesFound(batch); };
   Timer1.OnTimer = [this] { RunHandler([this] { Timer1Timer(); }); };
 
   OnClick(ui->SpeedButton5, this, &TForm2::SpeedButton5Click);
@@ -165,6 +168,7 @@ void TForm2::ReadFolderAndFill() {
   if (const std::string problem = IniFile().Problem(); !problem.empty())
     ReportError(QString::fromStdString(problem));
   Edit1 = QString::fromStdString(ReadSetting(IniFile(), settings::PictureFolder));
+  FSubfolders = ReadPicsSettings(IniFile()).Subfolders;
   ApplyFilePath(Edit1.isEmpty() ? QString::fromStdString(DefaultPictureFolderFor(FProgramFolder))
                                 : Edit1);
   Memo1 = FileListBox1Items;
@@ -180,9 +184,26 @@ void TForm2::ApplyFilePath(const QString& folder) {
   if (folder.isEmpty()) return;
   // Names are compared exactly: on this system "Pics" and "pics" are two
   // different folders, and treating them as one would keep a stale list.
-  if (folder == FileListBox1) return;
+  if (folder == FileListBox1 && FSubfolders == FListedSubfolders) return;
   FileListBox1 = folder;
-  FileListBox1Items = ListFiles(folder, kPreviewMask);
+  FListedSubfolders = FSubfolders;
+  FileListBox1Items.clear();
+  // Listed on a thread of its own; the names join the list as they come.
+  FLister.Start(folder, kPreviewMask, FSubfolders);
+}
+
+void TForm2::NamesFound(const QStringList& batch) {
+  // The picture list is a copy of the file list made at every activation,
+  // so it follows the listing the copy was taken from.
+  const bool followed = Memo1.size() == FileListBox1Items.size();
+  FileListBox1Items += batch;
+  if (!followed) return;
+  const qsizetype before = Memo1.size();
+  Memo1 += batch;
+  ScrollBar1()->setMaximum(RoundHalfEven(Memo1.size() / 12.0));
+  // Only the page in view is filled again, and only when names were added
+  // to it.
+  if (before < ThumbEnd) FillGrid();
 }
 
 QString TForm2::PicturePath(int i) const {

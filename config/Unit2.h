@@ -11,7 +11,13 @@
 //
 // Thumbnails are decoded on two worker threads and applied in the window
 // thread as they arrive; a file that cannot be decoded leaves its cell
-// visible and empty while the others fill.
+// visible and empty while the others fill. Only the twelve cells in view
+// are ever decoded, so a library of any size pages as a folder of ten does.
+//
+// The picture folder (with "pics" "subfolders", the whole tree under it) is
+// listed on a thread of its own: the window stays responsive while a large
+// library is listed, the scroll range grows as names come, and the page in
+// view fills as soon as its names are there.
 
 #include <functional>
 #include <memory>
@@ -21,6 +27,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "platform/FolderLister.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Timer.h"
 #include "settings/IniFile.h"
@@ -99,7 +106,7 @@ class TForm2 : public QWidget {
   QString Edit1;  // picture folder as configured (empty = "pics")
   QString Edit2 = kActivationMarker;  // non-empty = the activation work is due
   QString FileListBox1;  // the folder the file list holds
-  QStringList FileListBox1Items;  // its names, mask kPreviewMask
+  QStringList FileListBox1Items;  // its names, mask kPreviewMask (paths below it with subfolders)
   QStringList Memo1;  // the picture list, one name per line
   int ThumbPage = 0;  // the page shown, 0-based
   int ThumbEnd = 12;  // one past the last position of the page
@@ -120,6 +127,8 @@ class TForm2 : public QWidget {
   void FillGrid();
   // Thumbnails of the shown page still being decoded.
   int PendingThumbnails() const { return FPending; }
+  // Whether the folder's listing is still under way.
+  bool Listing() const { return FLister.Listing(); }
 
  protected:
   bool event(QEvent* event) override;
@@ -140,6 +149,7 @@ class TForm2 : public QWidget {
   void StopDialogMusic();
   void ApplyThumbnail(unsigned batch, int k, const TThumbnail& thumb);
   void ScrollAction(int action);
+  void NamesFound(const QStringList& batch);
 
   std::string FProgramFolder;
   std::unique_ptr<Ui::TForm2> ui;
@@ -148,6 +158,9 @@ class TForm2 : public QWidget {
   unsigned FBatch = 0;  // the batch of the page shown
   int FPending = 0;
   int FWheelDelta = 0;  // wheel turned short of a notch
+  TFolderLister FLister;
+  bool FSubfolders = false;  // "pics" "subfolders" as last read
+  bool FListedSubfolders = false;  // as the file list was taken
 };
 
 }  // namespace vantora

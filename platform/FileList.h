@@ -1,6 +1,6 @@
 #pragma once
-// The listing of a picture folder: the names (without folder) of the
-// ordinary files that match a mask, sorted by name without regard to case.
+// The listing of a picture folder: the names of the ordinary files that match
+// a mask, sorted by name without regard to case.
 //
 // The mask is one pattern ("*.jpg") or several separated by ";"
 // ("*.jpg;*.bmp"), with "*" and "?" as wildcards. Patterns match without
@@ -9,15 +9,52 @@
 // pattern for ".jpg", as cameras and that search treat the two as one.
 // Folders, hidden files (a leading "."), and anything that is not an ordinary
 // file are left out. A folder that does not exist lists nothing.
+//
+// With subfolders the whole tree under the folder is listed, each name a
+// path relative to the folder ("2024/trip/IMG_0001.JPG"), in path order
+// without regard to case: a folder's entries are compared by name, and the
+// entries of a subfolder come where the subfolder's name sorts. Hidden
+// folders are skipped, symbolic links are followed, a folder already listed
+// (reached again through a link, or a link loop) is not entered again, and a
+// folder that cannot be read is skipped.
+
+#include <atomic>
+#include <functional>
+#include <vector>
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 namespace vantora {
 
-QStringList ListFiles(const QString& folder, const QString& mask);
+// A mask taken apart once, so that matching a name builds nothing.
+class TFileMask {
+ public:
+  explicit TFileMask(const QString& mask = {});
+  bool Matches(QStringView fileName) const;
+
+ private:
+  std::vector<std::u16string> FPatterns;  // case-folded
+};
+
+// Lists folder. found receives the names in batches, in their final order,
+// while the tree is still being walked, so a caller can start on the first
+// pictures of a large tree; a batch is never empty. cancel, when set by
+// another thread, ends the walk early.
+void ListPictures(const QString& folder, const TFileMask& mask, bool subfolders,
+                  const std::function<void(QStringList batch)>& found,
+                  const std::atomic<bool>* cancel = nullptr);
+
+// The whole listing at once.
+QStringList ListFiles(const QString& folder, const QString& mask, bool subfolders = false);
 
 // Whether one file name matches the mask, by the rules above.
 bool MatchesMask(const QString& fileName, const QString& mask);
+
+// The order of the listing: by path without regard to case, a folder's
+// contents where its name sorts; names that differ only in case keep a
+// fixed order.
+bool PathLess(QStringView a, QStringView b);
 
 }  // namespace vantora

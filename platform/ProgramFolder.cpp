@@ -74,19 +74,23 @@ bool IsInstalledLayout(const std::string& folder) {
   return !IsFolder(Join(folder, "pics")) && IsFolder(InstalledPictures(folder));
 }
 
-// The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute
-// path, else ~/.config. Empty when no home folder is known.
-std::string UserConfigFolder() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && config[0] == '/') return WithoutSlash(config);
+// A folder of the user's from an environment variable when it holds an
+// absolute path, else the given folder under the home folder. Empty when no
+// home folder is known.
+std::string UserFolder(const char* variable, const char* underHome) {
+  const char* set = std::getenv(variable);
+  if (set != nullptr && set[0] == '/') return WithoutSlash(set);
   const char* home = std::getenv("HOME");
   if (home == nullptr || home[0] != '/') {
     const passwd* user = ::getpwuid(::geteuid());
     home = user != nullptr ? user->pw_dir : nullptr;
   }
   if (home == nullptr || home[0] != '/') return {};
-  return Join(WithoutSlash(home), ".config");
+  return Join(WithoutSlash(home), underHome);
 }
+
+// The user's configuration folder: $XDG_CONFIG_HOME, else ~/.config.
+std::string UserConfigFolder() { return UserFolder("XDG_CONFIG_HOME", ".config"); }
 
 }  // namespace
 
@@ -107,6 +111,11 @@ std::string SettingsFileFor(const std::string& programFolder) {
   // that the file beside the program cannot be written.
   if (config.empty()) return beside;
   return config + "/vantora/scr.ini";
+}
+
+std::string UserStateFolder() {
+  const std::string state = UserFolder("XDG_STATE_HOME", ".local/state");
+  return state.empty() ? state : state + "/vantora";
 }
 
 std::string DefaultPictureFolderFor(const std::string& programFolder) {

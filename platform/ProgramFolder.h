@@ -31,4 +31,10 @@ std::string SettingsFileFor(const std::string& programFolder);
 // the installed demo pictures, "../share/vantora/pics" from its folder.
 std::string DefaultPictureFolderFor(const std::string& programFolder);
 
+// Where the program keeps what it remembers between runs that is no setting
+// (where the shuffled order of the pictures stands):
+// $XDG_STATE_HOME/vantora or ~/.local/state/vantora, without a trailing "/".
+// Empty when no home folder is known. Nothing is created here.
+std::string UserStateFolder();
+
 }  // namespace vantora

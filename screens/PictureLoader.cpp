@@ -1,5 +1,7 @@
 #include "screens/PictureLoader.h"
 
+#include "screens/Caption.h"
+
 #include <algorithm>
 
 #include <QMetaObject>
@@ -96,11 +98,22 @@ void TPictureLoader::Decode(TDecodeJob& job, const std::atomic<bool>* cancel) {
     }
     TDecodeLimits limits;
     limits.Cancel = cancel;
-    job.Picture.LoadFromFile(job.Path.toStdString(), wanted, limits);
+    const TPictureSize full = job.Picture.LoadFromFile(job.Path.toStdString(), wanted, limits);
+    if (std::min(full.Width, full.Height) < job.Extras.MinSide) {
+      job.Picture.Clear();
+      job.Error = "smaller than the smallest picture shown: " + job.Path.toStdString();
+      return;
+    }
     if (wanted)
       ScaleToScreen(job);
     else
       CropToScreen(job);
+    const QString caption = CaptionText(job.Path, job.Extras.Caption);
+    if (!caption.isEmpty()) {
+      Bitmap picture = job.Picture.AsBitmap();
+      DrawCaption(picture, caption, {job.Screen, job.Shrinks, job.Proportional});
+      job.Picture.Assign(std::move(picture));
+    }
   } catch (const std::exception& e) {
     job.Error = e.what();
     if (job.Error.empty()) job.Error = "cannot decode " + job.Path.toStdString();
@@ -110,16 +123,18 @@ void TPictureLoader::Decode(TDecodeJob& job, const std::atomic<bool>* cancel) {
 }
 
 std::shared_ptr<TDecodeJob> TPictureLoader::Request(const QString& path, QSize screen,
-                                                    bool shrinks, bool proportional) {
+                                                    bool shrinks, bool proportional,
+                                                    const TPictureExtras& extras) {
   for (const auto& job : FRecent)
     if (job->Path == path && job->Screen == screen && job->Shrinks == shrinks &&
-        job->Proportional == proportional)
+        job->Proportional == proportional && job->Extras == extras)
       return job;
   auto job = std::make_shared<TDecodeJob>();
   job->Path = path;
   job->Screen = screen;
   job->Shrinks = shrinks;
   job->Proportional = proportional;
+  job->Extras = extras;
   FRecent.push_back(job);
   while (FRecent.size() > kRecentJobs * std::size_t(std::max(FWindows, 1))) FRecent.pop_front();
   ++FUnfinished;

@@ -14,6 +14,10 @@
 // ones. At its own size, a picture larger than the screen keeps only the
 // part the screen shows. Requests for a file already requested (a picture fetched ahead, or
 // the same picture on another screen of the same size) share one decode.
+//
+// The worker also skips a picture smaller than the "pics" "minside" (as an
+// error nobody is told of) and writes the caption into the picture once it
+// has its size on the screen.
 
 #include <atomic>
 #include <deque>
@@ -27,14 +31,23 @@
 #include <QThreadPool>
 
 #include "raster/Picture.h"
+#include "settings/PicsSettings.h"
 
 namespace vantora {
+
+// What is done to a picture besides decoding it.
+struct TPictureExtras {
+  TCaption Caption = TCaption::None;  // written into the picture
+  int MinSide = 0;  // a picture whose shorter side is under this is skipped
+  friend bool operator==(const TPictureExtras&, const TPictureExtras&) = default;
+};
 
 struct TDecodeJob {
   QString Path;
   QSize Screen;  // the area the picture will fill
   bool Shrinks = false;  // the fitting scales it down to the screen
   bool Proportional = true;  // fit (keeps the proportions) rather than stretch
+  TPictureExtras Extras;
   // Written by the worker before Done is set, read after.
   vantora::Picture Picture;
   std::string Error;  // empty when the decode succeeded
@@ -79,7 +92,7 @@ class TPictureLoader {
   // The job for path, shared with an earlier request of the same file and
   // size, or queued now.
   std::shared_ptr<TDecodeJob> Request(const QString& path, QSize screen, bool shrinks,
-                                      bool proportional = true);
+                                      bool proportional = true, const TPictureExtras& extras = {});
   // Forgets one job (its picture is being taken), or every job; decodes
   // under way finish unseen.
   void Forget(const std::shared_ptr<TDecodeJob>& job);

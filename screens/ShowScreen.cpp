@@ -18,6 +18,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/ProgramWindow.h"
 #include "settings/SettingKeys.h"
+#include "screens/Music.h"
 
 namespace vantora {
 
@@ -45,7 +46,8 @@ TShowScreen::TShowScreen(const TShowOptions& options, std::string programFolder,
       FPictureOffset(options.PictureOffset),
       FHome(options.Screen),
       FLoader(options.Loader),
-      FSharesLoader(options.OneOfSeveral()) {
+      FSharesLoader(options.OneOfSeveral()),
+      FSequence(this) {
   setWindowTitle(QStringLiteral("Vantora"));
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
@@ -85,6 +87,8 @@ TShowScreen::TShowScreen(const TShowOptions& options, std::string programFolder,
     // Only the first of several windows takes the focus when they open.
     if (options.PictureOffset > 0) setAttribute(Qt::WA_ShowWithoutActivating);
   }
+  FSequence.OnBatch = [this](const QStringList& batch) { NamesFound(batch); };
+  FSequence.OnComplete = [this] { ListingComplete(); };
 
   // Without a window manager a full-screen state does not resize the
   // window, so it takes the screen's size from the start.
@@ -116,6 +120,7 @@ void TShowScreen::MoveToScreen(QScreen* s) {
 TShowScreen::~TShowScreen() {
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
+  FSequence.Stop();
   FShows.clear();
   // A window destroyed without being closed still gives the cursor back.
   if (FCursorHidden) ShowCursor(true);
@@ -135,6 +140,10 @@ QSize TShowScreen::ScreenSize() const {
 }
 
 bool TShowScreen::FittingShrinks() const { return TransitionView1->Stretch(); }
+
+TPictureExtras TShowScreen::Extras() const {
+  return {Pics.Caption, Pics.MinSide};
+}
 
 QString TShowScreen::PicturePath(const QString& name) const {
   if (!Edit1.isEmpty()) return Edit1 + QLatin1Char('/') + name;
@@ -166,11 +175,16 @@ void TShowScreen::FormActivate() {
   // The picture folder from the settings file, when it names one.
   Edit1 = QString::fromStdString(ReadSetting(*FIni, settings::PictureFolder));
   if (!Edit1.isEmpty()) FileListBox1 = Edit1;
-  // The picture list, taken once per activation.
-  Memo1 = ListFiles(FileListBox1, FMask);
-  PicCount = int(Memo1.size());
-  // With several screens, neighbours do not show the same picture at once.
-  if (PicCount > 0) PicIndex = FPictureOffset % PicCount;
+  // The picture list, taken once per activation on the listing's own
+  // thread; it fills as the names come.
+  Pics = ReadPicsSettings(*FIni);
+  Memo1.clear();
+  PicCount = 0;
+  FWaitingForNames = false;
+  FSequence.Start(FileListBox1, FMask, Pics, UserStateFolder());
+  // With several screens, neighbours do not show the same picture at once:
+  // each starts its list at its own offset once the first names are in.
+  FOffsetDue = true;
   // Display interval, direction and step. The control's step is 16 bits
   // wide; it clamps what arrives.
   Timer2.SetInterval(ReadSetting(*FIni, settings::DisplayInterval));
@@ -213,35 +227,93 @@ void TShowScreen::CoverScreen() {
   setWindowState(windowState() | Qt::WindowFullScreen);
 }
 
+void TShowScreen::NamesFound(const QStringList& batch) {
+  Memo1 += batch;
+  PicCount = int(Memo1.size());
+  if (FOffsetDue && PicIndex == 0) PicIndex = FPictureOffset % PicCount;
+  FOffsetDue = false;
+  if (FWaitingForNames) {
+    FWaitingForNames = false;
+    Timer1.SetEnabled(true);
+  }
+  FetchAhead();
+}
+
+void TShowScreen::ListingComplete() {
+  if (FWaitingForNames) {
+    FWaitingForNames = false;
+    Timer1.SetEnabled(true);
+  }
+}
+
+bool TShowScreen::PictureAvailable(bool listOrder) {
+  bool available;
+  if (listOrder) {
+    available = PicIndex < PicCount || ListComplete();
+  } else if (FSequence.NoRepeat()) {
+    std::optional<QString> next = FSequence.NextUnrepeated(
+        Memo1, [this](const QString& name) { return IsRegularFile(PicturePath(name)); });
+    available = next.has_value();
+    if (next) FNextUnrepeated = std::move(*next);
+  } else {
+    // Random(PicCount) over the whole list, so that a run draws as every
+    // run before it did.
+    available = ListComplete();
+  }
+  if (!available) {
+    Timer1.SetEnabled(false);
+    FWaitingForNames = true;
+  }
+  return available;
+}
+
+QString TShowScreen::RandomPicture() {
+  if (!FSequence.NoRepeat()) {
+    PicIndex = Random(PicCount);
+    return Memo1.value(PicIndex);
+  }
+  // Taken by the tick's check; a second pick in one tick (the order key
+  // changed between its two reads) takes the next of the cycle.
+  if (FNextUnrepeated) return *std::exchange(FNextUnrepeated, std::nullopt);
+  return FSequence
+      .NextUnrepeated(Memo1, [this](const QString& name) { return IsRegularFile(PicturePath(name)); })
+      .value_or(QString());
+}
+
 void TShowScreen::Timer1Timer() {
   FTickAsked = false;
   FClearDue = ReadSetting(*FIni, settings::ClearBefore);
+  FNextUnrepeated.reset();
+  if (!PictureAvailable(ReadSetting(*FIni, settings::ListOrder))) {
+    FClearDue = false;
+    return;
+  }
   if (ReadSetting(*FIni, settings::ListOrder)) {
     FListOrder = true;
     if (ReadSetting(*FIni, settings::EffectsInSequence) && PicIndex < PicCount) {
       EffectNo = EffectNo + 1;
       TransitionView1->SetStyle(EffectNo);
-      ShowAPicture();
+      ShowAPicture(Memo1.value(PicIndex));
     }
     if (!ReadSetting(*FIni, settings::EffectsInSequence) && PicIndex < PicCount) {
       EffectNo = Random(150);
       TransitionView1->SetStyle(EffectNo);
-      ShowAPicture();
+      ShowAPicture(Memo1.value(PicIndex));
     }
   }
   if (!ReadSetting(*FIni, settings::ListOrder)) {
     FListOrder = false;
     if (ReadSetting(*FIni, settings::EffectsInSequence)) {
-      PicIndex = Random(PicCount);
+      const QString name = RandomPicture();
       EffectNo = EffectNo + 1;
       TransitionView1->SetStyle(EffectNo);
-      ShowAPicture();
+      ShowAPicture(name);
     }
     if (!ReadSetting(*FIni, settings::EffectsInSequence)) {
-      PicIndex = Random(PicCount);
+      const QString name = RandomPicture();
       EffectNo = Random(150);
       TransitionView1->SetStyle(EffectNo);
-      ShowAPicture();
+      ShowAPicture(name);
     }
   }
   // A tick that asks for no picture clears at once.
@@ -256,15 +328,15 @@ void TShowScreen::Timer1Timer() {
   }
 }
 
-void TShowScreen::ShowAPicture() {
+void TShowScreen::ShowAPicture(const QString& name) {
   FTickAsked = true;
   // A line past the end of the list reads as an empty name, which names the
   // folder itself and so no file.
-  const QString path = PicturePath(Memo1.value(PicIndex));
+  const QString path = PicturePath(name);
   TPictureClaim job;
   if (IsRegularFile(path))
-    job = TPictureClaim(
-        FLoader->Request(path, ScreenSize(), FittingShrinks(), TransitionView1->StretchFine()));
+    job = TPictureClaim(FLoader->Request(path, ScreenSize(), FittingShrinks(),
+                                         TransitionView1->StretchFine(), Extras()));
   FShows.push_back({std::move(job), FClearDue});
   FClearDue = false;
   PicIndex = PicIndex + 1;
@@ -315,24 +387,26 @@ void TShowScreen::FetchAhead() {
   if (!FListOrder || PicCount == 0 || !FShows.empty()) return;
   const int next = PicIndex < PicCount ? PicIndex : 0;
   const QString path = PicturePath(Memo1.value(next));
-  if (IsRegularFile(path)) FLoader->Request(path, ScreenSize(), FittingShrinks(),
-                                                TransitionView1->StretchFine());
+  if (IsRegularFile(path))
+    FLoader->Request(path, ScreenSize(), FittingShrinks(), TransitionView1->StretchFine(), Extras());
 }
 
 void TShowScreen::Timer2Timer() {
   // A folder that had nothing to show is looked at again once per
-  // interval, so pictures copied into it later appear.
-  if (PicCount == 0) {
-    Memo1 = ListFiles(FileListBox1, FMask);
-    PicCount = int(Memo1.size());
-  }
-  if (ReadSetting(*FIni, settings::ListOrder) && PicIndex == PicCount) PicIndex = 0;
+  // interval, so pictures copied into it later appear; the next tick waits
+  // for that listing.
+  if (PicCount == 0 && ListComplete()) FSequence.Start(FileListBox1, FMask, Pics, UserStateFolder());
+  // A list still growing goes on past its current end instead of wrapping.
+  if (ReadSetting(*FIni, settings::ListOrder) && PicIndex == PicCount && ListComplete())
+    PicIndex = 0;
   if (EffectNo == 150) EffectNo = 0;
   Timer2.SetEnabled(false);
   Timer1.SetEnabled(true);
 }
 
 void TShowScreen::StopPictures() {
+  FSequence.Stop();
+  FWaitingForNames = false;
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
   FShows.clear();

@@ -19,10 +19,21 @@
 // previous picture" set, the control is cleared right before the decoded
 // picture's transition starts, not at the tick: no paint runs between the
 // two, so the transition still grows out of the previous picture.
+//
+// The picture folder is listed on a thread of its own (TPictureSequence),
+// so a library of any size never holds the window: in list order the show
+// starts on the first names found and the later ones join the list behind
+// them. A tick that finds no picture it may show yet (list order at the end
+// of a list still growing, a random draw, which needs the whole list)
+// switches Timer1 off until more names come; the list wraps to its first
+// picture only once it is complete. With "pics" "norepeat" the random
+// order is a shuffled cycle of its own (TShuffleCycle), and the
+// program-wide generator is left to the effects.
 
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QPointer>
@@ -36,8 +47,10 @@
 #include "screens/FrameStats.h"
 #include "screens/Music.h"
 #include "screens/PictureLoader.h"
+#include "screens/PictureSequence.h"
 #include "screens/ScreenCovers.h"
 #include "settings/IniFile.h"
+#include "settings/PicsSettings.h"
 #include "transition/TransitionView.h"
 
 namespace vantora {
@@ -118,6 +131,10 @@ class TShowScreen : public QWidget {
   int PicCount = 0;
   int PicIndex = 0;
   int EffectNo = 0;
+  TPicsSettings Pics;  // "pics", read at activation
+
+  // Whether the picture list is complete (the folder's listing has ended).
+  bool ListComplete() const { return FSequence.Complete(); }
 
   // The black windows over the other monitors; null for a hosted show.
   const TScreenCovers* Covers() const { return FCovers.get(); }
@@ -143,7 +160,15 @@ class TShowScreen : public QWidget {
 
  private:
   QString PicturePath(const QString& name) const;
-  void ShowAPicture();
+  void ShowAPicture(const QString& name);
+  // The picture of a random tick: Random(PicCount), or the next of the
+  // shuffled cycle.
+  QString RandomPicture();
+  // Whether the tick may choose a picture now; if not, Timer1 rests until
+  // the listing brings more names.
+  bool PictureAvailable(bool listOrder);
+  void NamesFound(const QStringList& batch);
+  void ListingComplete();
   void PumpShows();
   // Loads the decoded picture (none: the control keeps its picture) and
   // starts its transition; false when the control could not take it.
@@ -152,6 +177,7 @@ class TShowScreen : public QWidget {
   void CoverScreen();
   QSize ScreenSize() const;
   bool FittingShrinks() const;
+  TPictureExtras Extras() const;  // caption and smallest size, from "pics"
   void RunActivation();
 
   std::string FProgramFolder;
@@ -163,6 +189,10 @@ class TShowScreen : public QWidget {
   std::unique_ptr<TIniFile> FIni;
   std::shared_ptr<TPictureLoader> FLoader;  // own, or shared by the windows of several screens
   bool FSharesLoader;
+  TPictureSequence FSequence;
+  bool FWaitingForNames = false;  // Timer1 rests until the listing brings more
+  std::optional<QString> FNextUnrepeated;  // the cycle's pick for this tick
+  bool FOffsetDue = false;  // PicIndex takes the screen's offset at the first names
   // A picture asked for by a tick: its decode (null = no file to load) and
   // whether the tick asked for the control to be cleared first.
   struct TPendingShow {

@@ -81,8 +81,22 @@ class ConfigFixture : public ::testing::Test {
       WritePicture(folder + QStringLiteral("/p%1.jpg").arg(i, 2, 10, QChar(u'0')), 16, 12);
   }
 
+  // Lets the folder's listing, which runs on a thread of its own, end.
+  void WaitForListing() {
+    QDeadlineTimer deadline(20000);
+    while (Form2->Listing() && !deadline.hasExpired())
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_FALSE(Form2->Listing());
+  }
+  // The settings window's activation and the listing it starts.
+  void ActivateAndList() {
+    Form2->FormActivate();
+    WaitForListing();
+  }
+
   // Lets the decoded thumbnails of the shown page arrive.
   void WaitForThumbnails() {
+    WaitForListing();
     QDeadlineTimer deadline(20000);
     while (Form2->PendingThumbnails() > 0 && !deadline.hasExpired())
       QCoreApplication::processEvents(QEventLoop::AllEvents, 20);

@@ -19,7 +19,7 @@ using FolderChooser = ConfigFixture;
 TEST_F(FolderChooser, OkStoresTheFolderAndTheSettingsWindowListsIt) {
   FillFolder(Pics(), 3);
   FillFolder(Path("holiday"), 25);
-  Form2->FormActivate();
+  ActivateAndList();
   int pos = 0;
   Form2->ScrollBar1Scroll(scLineDown, pos);
 
@@ -27,6 +27,7 @@ TEST_F(FolderChooser, OkStoresTheFolderAndTheSettingsWindowListsIt) {
   EXPECT_TRUE(Form4->isVisible());
   Form4->SelectPath(Path("holiday"));
   Form4->BitBtn2Click();
+  WaitForListing();
 
   EXPECT_FALSE(Form4->isVisible());
   EXPECT_EQ(Ini().ReadString("sys", "dir", "<absent>"), Path("holiday").toStdString());
@@ -45,6 +46,7 @@ TEST_F(FolderChooser, OkWithNothingSelectedStoresAnEmptyFolder) {
   Form2->SpeedButton1Click();
   Form4->ShellTreeView1()->selectionModel()->clearSelection();
   Form4->BitBtn2Click();
+  WaitForListing();
   EXPECT_EQ(Ini().ReadString("sys", "dir", "<absent>"), "");
   EXPECT_TRUE(Form2->Edit1.isEmpty());
   EXPECT_EQ(Grid(), Page(0, 2));  // back to "pics"
@@ -53,7 +55,7 @@ TEST_F(FolderChooser, OkWithNothingSelectedStoresAnEmptyFolder) {
 TEST_F(FolderChooser, ExitStoresNothingAndLeavesTheGrid) {
   FillFolder(Pics(), 14);
   FillFolder(Path("holiday"), 3);
-  Form2->FormActivate();
+  ActivateAndList();
   int pos = 0;
   Form2->ScrollBar1Scroll(scLineDown, pos);
   const std::string before = Ini().ReadString("sys", "dir", "<absent>");
@@ -99,7 +101,7 @@ TEST_F(FolderChooser, EachOpeningSelectsTheCurrentPictureFolderOrHome) {
     SCOPED_TRACE(c.Name);
     Ini().WriteString("sys", "dir", c.Dir.toStdString());
     Form2->Edit2 = kActivationMarker;
-    Form2->FormActivate();
+    ActivateAndList();
     Form4->SelectPath(Path("elsewhere"));  // left there by the last opening
     Form2->SpeedButton1Click();
     EXPECT_EQ(Form4->SelectedPath(), c.Selected);
@@ -132,7 +134,7 @@ TEST_F(FolderChooser, OpensWithADeepFolderSelectedAndInView) {
     folder += QStringLiteral("/level%1-13").arg(level);
   }
   Ini().WriteString("sys", "dir", folder.toStdString());
-  Form2->FormActivate();
+  ActivateAndList();
   Form2->SpeedButton1Click();
   LetTheTreeSettle(Model(*Form4));
 

@@ -26,7 +26,7 @@ TEST_F(HiDpiThumbnails, AThumbnailHasAsManyDevicePixelsAsItsCell) {
   // Of the cell's proportions: it fills the 105 x 81 cell.
   WritePicture(Pics() + "/photo.jpg", 1050, 810);
   Form2->show();
-  Form2->FormActivate();
+  ActivateAndList();
   WaitForThumbnails();
 
   TImage* cell = Form2->Image(1);

@@ -66,7 +66,7 @@ TEST_F(SettingsWindow, ScrollMaximumIsTheCountOverTwelveRoundedHalfToEven) {
     // A different folder first, then "pics" again, so the list is re-read.
     Form2->ApplyFilePath(Dir.path());
     Form2->Edit2 = kActivationMarker;
-    Form2->FormActivate();
+    ActivateAndList();
     EXPECT_EQ(Form2->Memo1.size(), c.Count);
     EXPECT_EQ(Form2->ScrollBar1()->maximum(), c.Max) << c.Count << " pictures";
     EXPECT_EQ(Form2->ScrollBar1()->value(), 0);
@@ -75,18 +75,18 @@ TEST_F(SettingsWindow, ScrollMaximumIsTheCountOverTwelveRoundedHalfToEven) {
 
 TEST_F(SettingsWindow, ActivationWorkRunsOnlyWhileTheMarkerIsSet) {
   FillFolder(Pics(), 3);
-  Form2->FormActivate();
+  ActivateAndList();
   EXPECT_TRUE(Form2->Edit2.isEmpty());
   EXPECT_EQ(Form2->Memo1.size(), 3);
 
   FillFolder(Path("other"), 5);
   Ini().WriteString("sys", "dir", Path("other").toStdString());
-  Form2->FormActivate();  // marker empty: nothing happens
+  ActivateAndList();  // marker empty: nothing happens
   EXPECT_EQ(Form2->Memo1.size(), 3);
   EXPECT_TRUE(Form2->Edit1.isEmpty());
 
   Form2->Edit2 = kActivationMarker;
-  Form2->FormActivate();
+  ActivateAndList();
   EXPECT_EQ(Form2->Edit1, Path("other"));
   EXPECT_EQ(Form2->Memo1.size(), 5);
   EXPECT_EQ(Grid(), Page(0, 5));
@@ -94,7 +94,7 @@ TEST_F(SettingsWindow, ActivationWorkRunsOnlyWhileTheMarkerIsSet) {
 
 TEST_F(SettingsWindow, PagesWithTheScrollCodesAndStopsAtTheEnds) {
   FillFolder(Pics(), 30);
-  Form2->FormActivate();
+  ActivateAndList();
   ASSERT_EQ(Form2->ScrollBar1()->maximum(), 2);
   EXPECT_EQ(Grid(), Page(0, 30));
 
@@ -122,7 +122,7 @@ TEST_F(SettingsWindow, PagesWithTheScrollCodesAndStopsAtTheEnds) {
 
 TEST_F(SettingsWindow, ScrollBarActionsReachTheHandler) {
   FillFolder(Pics(), 30);
-  Form2->FormActivate();
+  ActivateAndList();
   Form2->ScrollBar1()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   EXPECT_EQ(Form2->ThumbPage, 1);
   EXPECT_EQ(Form2->ScrollBar1()->value(), 1);
@@ -134,7 +134,7 @@ TEST_F(SettingsWindow, ScrollBarActionsReachTheHandler) {
 
 TEST_F(SettingsWindow, TheKeyboardAndTheWheelPageLikeTheBar) {
   FillFolder(Pics(), 50);  // Max 4
-  Form2->FormActivate();
+  ActivateAndList();
   QScrollBar* bar = Form2->ScrollBar1();
   EXPECT_EQ(bar->pageStep(), 0);  // the fixed-size thumb
   EXPECT_TRUE(bar->focusPolicy() & Qt::TabFocus);
@@ -221,7 +221,7 @@ TEST_F(SettingsWindow, TheErrorBoxAndTheFileDialogHaveTheDialogsFrame) {
 
 TEST_F(SettingsWindow, ThumbReleasedShowsThePageOfItsPosition) {
   FillFolder(Pics(), 50);
-  Form2->FormActivate();
+  ActivateAndList();
   int pos = 3;
   Form2->ScrollBar1Scroll(scPosition, pos);
   EXPECT_EQ(Form2->ThumbPage, 3);
@@ -242,7 +242,7 @@ TEST_F(SettingsWindow, PagesPastTheListShowHiddenCells) {
     FillFolder(Pics(), c.Count);
     Form2->ApplyFilePath(Dir.path());
     Form2->Edit2 = kActivationMarker;
-    Form2->FormActivate();
+    ActivateAndList();
     int pos = 0;
     Form2->ScrollBar1Scroll(scLineDown, pos);
     EXPECT_EQ(Form2->ThumbPage, 1);
@@ -254,7 +254,7 @@ TEST_F(SettingsWindow, EmptyOrMissingFolderHidesEveryCell) {
   for (const QString& folder : {Pics(), Path("missing")}) {
     Ini().WriteString("sys", "dir", folder == Pics() ? "" : folder.toStdString());
     Form2->Edit2 = kActivationMarker;
-    Form2->FormActivate();
+    ActivateAndList();
     EXPECT_EQ(Form2->ScrollBar1()->maximum(), 0);
     int pos = 0;
     Form2->ScrollBar1Scroll(scLineDown, pos);
@@ -269,7 +269,7 @@ TEST_F(SettingsWindow, ThumbnailsAreFittedAndABrokenFileLeavesItsCellEmpty) {
   WritePicture(Pics() + "/c-small.bmp", 50, 40);
   WritePicture(Pics() + "/d-tall.jpg", 100, 300);
   WritePicture(Pics() + "/e-photo.jpg", 1600, 1200);  // decoded at 1/8
-  Form2->FormActivate();
+  ActivateAndList();
   WaitForThumbnails();
 
   const struct {
@@ -293,7 +293,7 @@ TEST_F(SettingsWindow, ThumbnailsAreFittedAndABrokenFileLeavesItsCellEmpty) {
 
 TEST_F(SettingsWindow, ResultsOfAnEarlierPageAreNotShown) {
   FillFolder(Pics(), 20);
-  Form2->FormActivate();
+  ActivateAndList();
   int pos = 0;
   Form2->ScrollBar1Scroll(scLineDown, pos);  // before page 0 has arrived
   WaitForThumbnails();
@@ -315,7 +315,7 @@ TEST_F(SettingsWindow, DefaultSettingsWriteTheirKeysAndShowThePicsFolder) {
   ini.WriteInteger("song", "how", 2);
   ini.WriteString("song", "play", "yes");
   ini.WriteString("song", "song0", "/music/a.mp3");
-  Form2->FormActivate();
+  ActivateAndList();
   int pos = 0;
   Form2->ScrollBar1Scroll(scLineDown, pos);
   ASSERT_EQ(Form2->ThumbPage, 1);
@@ -324,6 +324,8 @@ TEST_F(SettingsWindow, DefaultSettingsWriteTheirKeysAndShowThePicsFolder) {
   Player->Play();
 
   Form2->SpeedButton6Click();
+
+  WaitForListing();
 
   const struct {
     const char* Section;
@@ -357,19 +359,20 @@ TEST_F(SettingsWindow, DefaultSettingsWriteTheirKeysAndShowThePicsFolder) {
 TEST_F(SettingsWindow, AFolderWithATrailingSeparatorStillNamesItsFiles) {
   FillFolder(Path("trail"), 1);
   Ini().WriteString("sys", "dir", Path("trail/").toStdString());
-  Form2->FormActivate();
+  ActivateAndList();
   EXPECT_EQ(Form2->PicturePath(0), Path("trail//p00.jpg"));
   EXPECT_EQ(Grid(), Page(0, 1));
 }
 
 TEST_F(SettingsWindow, ReapplyingTheSameFolderKeepsTheEarlierListing) {
   FillFolder(Pics(), 2);
-  Form2->FormActivate();
+  ActivateAndList();
   FillFolder(Pics(), 3);
   Form2->ApplyFilePath(Pics());
   EXPECT_EQ(Form2->FileListBox1Items.size(), 2);
   Form2->ApplyFilePath(Dir.path());
   Form2->ApplyFilePath(Pics());
+  WaitForListing();
   EXPECT_EQ(Form2->FileListBox1Items.size(), 3);
 }
 

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vantora {
 namespace {
 
@@ -60,9 +63,80 @@ TEST(MatchesMask, WildcardsAndAliases) {
       {"photo.jpe", "*.jpg", false},    {"photo.jpg.bak", "*.jpg", false},
       {"a1.jpg", "a?.jpg", true},       {"a12.jpg", "a?.jpg", false},
       {"d.bmp", "*.jpg ; *.bmp", true}, {"d.bmp", "*.jpg", false},
+      {"a.jpeg", "*.JPEG", true},       {"x.jpeg", "*.jp?", true},
+      {"trip-2024-01.jpg", "*-*-??.jpg", true}, {"trip-2024-1.jpg", "*-*-??.jpg", false},
+      {"ÄRGER.JPG", "ärger.*", true},   {"photo.jpg", "", false},
+      {"photo", "*.jpg", false},        {".jpeg", "*.jpg", true},
   };
   for (const Case& c : cases)
     EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name << " " << c.mask;
+}
+
+// A small library: folders by year and trip, a hidden folder, a link back
+// up the tree (a loop), a second link to a folder already listed, and
+// names whose order differs with and without regard to case.
+class PictureTreeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(FDir.isValid());
+    const QDir root(FDir.path());
+    for (const char* folder : {"2023/Trip", "2023/a", "2024", ".thumbs", "2024/empty"})
+      ASSERT_TRUE(root.mkpath(folder));
+    for (const char* name : {"b.jpg", "A.JPG", "2023/Trip/z.jpg", "2023/Trip/B.jpg", "2023/a/x.jpg",
+                             "2023/a.jpg", "2024/c.bmp", "2024/notes.txt", ".thumbs/t.jpg",
+                             "2024/.hidden.jpg"})
+      Touch(FDir.filePath(name));
+    ASSERT_EQ(symlink("..", FDir.filePath("2024/up").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(symlink("../2023/a", FDir.filePath("2024/again").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(symlink("b.jpg", FDir.filePath("link.jpg").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(symlink("nowhere.jpg", FDir.filePath("broken.jpg").toLocal8Bit().constData()), 0);
+  }
+  QTemporaryDir FDir;
+};
+
+TEST_F(PictureTreeTest, TreeInPathOrderWithoutHiddenAndWithoutEnteringAFolderTwice) {
+  // "2023/a" comes before "2023/a.jpg" (a folder's contents where its name
+  // sorts) and before "2023/Trip"; "2024/again" names "2023/a", listed
+  // already; "2024/up" leads back to the top.
+  EXPECT_EQ(ListFiles(FDir.path(), "*.jpg;*.bmp", true),
+            (QStringList{"2023/a/x.jpg", "2023/a.jpg", "2023/Trip/B.jpg", "2023/Trip/z.jpg",
+                         "2024/c.bmp", "A.JPG", "b.jpg", "link.jpg"}));
+  // Without subfolders only the top's files, as before.
+  EXPECT_EQ(ListFiles(FDir.path(), "*.jpg;*.bmp"), (QStringList{"A.JPG", "b.jpg", "link.jpg"}));
+}
+
+TEST_F(PictureTreeTest, BatchesArriveInTheFinalOrderAndACancelEndsTheWalk) {
+  QStringList joined;
+  int batches = 0;
+  ListPictures(FDir.path(), TFileMask("*.jpg"), true, [&](QStringList batch) {
+    EXPECT_FALSE(batch.isEmpty());
+    joined += batch;
+    ++batches;
+  });
+  EXPECT_GE(batches, 1);
+  EXPECT_EQ(joined, ListFiles(FDir.path(), "*.jpg", true));
+
+  const std::atomic<bool> cancelled{true};
+  bool called = false;
+  ListPictures(FDir.path(), TFileMask("*.jpg"), true, [&](QStringList) { called = true; },
+               &cancelled);
+  EXPECT_FALSE(called);
+}
+
+TEST_F(PictureTreeTest, UnreadableFolderIsSkipped) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+  ASSERT_EQ(chmod(FDir.filePath("2023/Trip").toLocal8Bit().constData(), 0), 0);
+  EXPECT_EQ(ListFiles(FDir.path(), "*.jpg", true),
+            (QStringList{"2023/a/x.jpg", "2023/a.jpg", "A.JPG", "b.jpg", "link.jpg"}));
+  chmod(FDir.filePath("2023/Trip").toLocal8Bit().constData(), 0755);
+}
+
+TEST(PathLess, FolderContentsSortWhereTheFolderDoes) {
+  const QStringList sorted = {"a/z.jpg", "A/Z2.jpg", "a b.jpg", "a.jpg", "a0.jpg", "B.jpg", "b.jpg"};
+  for (qsizetype i = 0; i + 1 < sorted.size(); ++i) {
+    EXPECT_FALSE(PathLess(sorted[i + 1], sorted[i])) << sorted[i].toStdString();
+    EXPECT_TRUE(PathLess(sorted[i], sorted[i + 1])) << sorted[i].toStdString();
+  }
 }
 
 }  // namespace

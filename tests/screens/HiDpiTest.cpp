@@ -41,7 +41,7 @@ class HiDpi : public ShowFixture {
   QImage ShowOnePicture(TShowScreen& form, int fitting) {
     FIni->WriteInteger("sys", "4", fitting);
     form.show();
-    EXPECT_TRUE(WaitFor([&] { return form.Timer1.Enabled(); }));
+    EXPECT_TRUE(WaitFor([&] { return form.Timer1.Enabled() && form.ListComplete(); }));
     form.Timer1.Tick();
     EXPECT_TRUE(WaitFor([&] { return form.PendingShows() == 0; }));
     form.TransitionView1->SetProgress(100);  // the new picture whole

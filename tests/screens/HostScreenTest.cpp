@@ -19,7 +19,7 @@ TEST_F(HostScreen, RunsTheShowButLeavesScreenCursorAndInputToTheHost) {
   THostScreen& form = Make<THostScreen>();
   form.resize(320, 240);
   form.show();
-  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled(); }));  // activation ran
+  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled() && form.ListComplete(); }));  // activation ran
   EXPECT_EQ(CursorCounter(), 0);
   EXPECT_FALSE(form.windowState() & Qt::WindowFullScreen);
   EXPECT_EQ(form.size(), QSize(320, 240));
@@ -50,7 +50,7 @@ TEST_F(HostScreen, DecodesLargePicturesForTheHostsWindowNotTheScreen) {
   FIni->WriteInteger("sys", "4", 1);
   THostScreen& form = Make<THostScreen>();
   form.resize(320, 240);
-  form.FormActivate();
+  Activate(form);
   Cycle(form, 1);
   ASSERT_EQ(FStarted.size(), 1u);
   EXPECT_EQ(FStarted[0].Width, MulDiv(4 * 320 + 40, 240, 4 * 240 + 40));

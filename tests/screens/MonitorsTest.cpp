@@ -47,7 +47,7 @@ class Monitors : public ShowFixture {
     for (TForm1* w : windows) w->TransitionView1->SetManual(true);
     EXPECT_TRUE(test::WaitFor([&] {
       return std::all_of(windows.begin(), windows.end(),
-                         [](TForm1* w) { return w->Timer1.Enabled(); });
+                         [](TForm1* w) { return w->Timer1.Enabled() && w->ListComplete(); });
     }));
     return windows;
   }
@@ -192,7 +192,7 @@ TEST_F(Monitors, ThePreviewCoversTheOtherMonitorEachTimeItOpens) {
 TEST_F(Monitors, AHostedShowCoversNothing) {
   THostScreen& form = Make<THostScreen>();
   form.show();
-  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled() && form.ListComplete(); }));
   EXPECT_EQ(form.Covers(), nullptr);
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_TRUE(w == &form || !w->isVisible());
 }

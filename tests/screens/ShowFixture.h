@@ -102,6 +102,13 @@ class ShowFixture : public ::testing::Test {
     return ref;
   }
 
+  // The activation, then the folder's listing, which runs on a thread of
+  // its own.
+  static void Activate(TShowScreen& form) {
+    form.FormActivate();
+    ASSERT_TRUE(WaitFor([&] { return form.ListComplete(); }));
+  }
+
   // One picture tick, then the decoder's answer, then the end of the
   // transition it started (if any).
   void PictureTick(TShowScreen& form) {

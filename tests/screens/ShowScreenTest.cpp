@@ -29,7 +29,7 @@ class ShowScreen : public test::ShowFixture {
 TEST_F(ShowScreen, ListOrderWithEffectsInSequenceStartsWithEffect5AndWraps) {
   ThreePictures();
   TForm1& form = Make();
-  form.FormActivate();
+  Activate(form);
   EXPECT_EQ(form.Memo1, (QStringList{"a.jpg", "b.jpg", "C.JPG"}));
   EXPECT_EQ(form.EffectNo, 4);  // draws 0, then 4
   PictureTick(form);
@@ -49,7 +49,7 @@ TEST_F(ShowScreen, ListOrderWithEffectsInSequenceStartsWithEffect5AndWraps) {
 TEST_F(ShowScreen, Effect150IsFollowedByEffect1) {
   ThreePictures();
   TForm1& form = Make();
-  form.FormActivate();
+  Activate(form);
   form.EffectNo = 148;
   Cycle(form, 4);
   EXPECT_EQ(FStarted, (std::vector<Started>{{149, 10}, {150, 20}, {1, 30}, {2, 10}}));
@@ -68,7 +68,7 @@ TEST_F(ShowScreen, TheFourOrders) {
     ThreePictures();
     Order(c.pictures, c.effects);
     TForm1& form = Make();
-    form.FormActivate();
+    Activate(form);
     ExpectedDraws draws;
     int effect = draws.Random(150);
     if (effect == 0) effect = draws.Random(150);
@@ -89,7 +89,7 @@ TEST_F(ShowScreen, TheFourOrders) {
 TEST_F(ShowScreen, OrderKeysAreReadAtEveryTick) {
   ThreePictures();
   TForm1& form = Make();
-  form.FormActivate();
+  Activate(form);
   Cycle(form, 1);
   Order(true, false);  // random effects from the next tick on
   ExpectedDraws draws;
@@ -117,7 +117,7 @@ TEST_F(ShowScreen, EmptyOrMissingFolderShowsNothing) {
     FIni->WriteString("sys", "dir", c.dir);
     Order(c.listOrder, true);
     TForm1& form = Make();
-    form.FormActivate();
+    Activate(form);
     EXPECT_EQ(form.PicCount, 0);
     form.Timer1.Tick();
     ASSERT_TRUE(test::WaitFor([&] { return form.PendingShows() == 0; }));
@@ -136,11 +136,12 @@ TEST_F(ShowScreen, EmptyOrMissingFolderShowsNothing) {
 TEST_F(ShowScreen, AnEmptyFolderIsLookedAtAgainEachInterval) {
   Order(true, true);
   TForm1& form = Make();
-  form.FormActivate();
+  Activate(form);
   PictureTick(form);
   ASSERT_TRUE(form.Timer2.Enabled());
   WritePicture(Pics("new.jpg"), 10);
   form.Timer2.Tick();
+  ASSERT_TRUE(test::WaitFor([&] { return form.ListComplete(); }));
   EXPECT_EQ(form.PicCount, 1);
   PictureTick(form);
   ASSERT_EQ(FStarted.size(), 1u);
@@ -156,10 +157,10 @@ TEST_F(ShowScreen, ConfiguredFolderAndMasksOfShowAndPreview) {
   WritePicture(Pics("in-pics.jpg"), 10);
   FIni->WriteString("sys", "dir", other.toStdString());
   TForm1& show = Make();
-  show.FormActivate();
+  Activate(show);
   EXPECT_EQ(show.Memo1, (QStringList{"a.jpg", "c.jpeg"}));
   Tform6& preview = Make<Tform6>();
-  preview.FormActivate();
+  Activate(preview);
   EXPECT_EQ(preview.Memo1, (QStringList{"a.jpg", "b.bmp", "c.jpeg", "D.BMP"}));
   // The preview shows a ".bmp" like any other picture.
   Cycle(preview, 4);
@@ -202,7 +203,7 @@ TEST_F(ShowScreen, PngWebpHeicAndAvifPhotosAreShown) {
   QFile::remove(Pics("h.jpg"));
   QFile::copy(Pics("b.PNG"), Pics("h.jpg"));  // a PNG whose name says JPEG
   TForm1& show = Make();
-  show.FormActivate();
+  Activate(show);
   EXPECT_EQ(show.Memo1,
             (QStringList{"a.jpg", "b.PNG", "c.webp", "d.HEIC", "e.heif", "f.Avif", "h.jpg"}));
   Cycle(show, 7);
@@ -213,7 +214,7 @@ TEST_F(ShowScreen, PngWebpHeicAndAvifPhotosAreShown) {
 
   FStarted.clear();
   Tform6& preview = Make<Tform6>();
-  preview.FormActivate();
+  Activate(preview);
   EXPECT_EQ(preview.Memo1, (QStringList{"a.jpg", "b.PNG", "c.webp", "d.HEIC", "e.heif", "f.Avif",
                                         "g.bmp", "h.jpg"}));
   Cycle(preview, 8);
@@ -225,7 +226,7 @@ TEST_F(ShowScreen, MissingAndUndecodableFiles) {
   ThreePictures();
   WriteJunk(Pics("b2.jpg"));  // between b and C
   TForm1& form = Make();
-  form.FormActivate();
+  Activate(form);
   // A file removed after the listing: the previous picture again, with the
   // next effect.
   QFile::remove(Pics("b.jpg"));
@@ -244,7 +245,7 @@ TEST_F(ShowScreen, AnUndecodableLastPictureHandsOverToTheIntervalTick) {
   WritePicture(Pics("a.jpg"), 10);
   WriteJunk(Pics("z.jpg"));
   TForm1& form = Make();
-  form.FormActivate();
+  Activate(form);
   Cycle(form, 1);
   PictureTick(form);  // z: skipped, and list order at its end
   EXPECT_FALSE(form.Timer1.Enabled());
@@ -258,7 +259,7 @@ TEST_F(ShowScreen, AnIntervalShorterThanATransitionSkipsPictures) {
   ThreePictures();
   WritePicture(Pics("d.jpg"), 40);
   TForm1& form = Make();
-  form.FormActivate();
+  Activate(form);
   form.Timer1.Tick();
   ASSERT_TRUE(test::WaitFor([&] { return form.PendingShows() == 0; }));
   ASSERT_TRUE(form.TransitionView1->Busy());
@@ -278,7 +279,7 @@ TEST_F(ShowScreen, DisplayIntervalZeroKeepsTheFirstPicture) {
   ThreePictures();
   FIni->WriteInteger("sys", "3", 0);
   TForm1& form = Make();
-  form.FormActivate();
+  Activate(form);
   PictureTick(form);
   EXPECT_TRUE(form.Timer2.Enabled());
   EXPECT_FALSE(form.Timer2.Running());
@@ -307,7 +308,7 @@ TEST_F(ShowScreen, ActivationReadsIntervalReverseStepAndFitting) {
     FIni->WriteInteger("sys", "6", c.step);
     FIni->WriteInteger("sys", "4", c.fitting);
     FIni->WriteBool("sys", "5", c.reverse);
-    form.FormActivate();
+    Activate(form);
     EXPECT_EQ(form.Timer2.Interval(), c.interval);
     EXPECT_EQ(form.TransitionView1->Step(), c.expectedStep);
     EXPECT_EQ(form.TransitionView1->Reverse(), c.reverse);
@@ -326,12 +327,12 @@ TEST_F(ShowScreen, ReactivationRestartsPicturesAndMusic) {
   FIni->WriteString("song", "play", "yes");
   FIni->WriteInteger("song", "how", 2);
   TForm1& form = Make();
-  form.FormActivate();
+  Activate(form);
   Cycle(form, 2);
   FPlayer->Finish();
   form.Music.Timer4.Tick();
   ASSERT_EQ(FPlayer->Mode(), mpPlaying);
-  form.FormActivate();  // while song 1 plays
+  Activate(form);  // while song 1 plays
   EXPECT_EQ(FPlayer->Stops, 1);
   Cycle(form, 1);
   const QString s0 = FDir.filePath("s0.wav"), s1 = FDir.filePath("s1.wav");
@@ -348,7 +349,7 @@ TEST_F(ShowScreen, ASongThatCannotBeOpenedIsReportedAndTheShowStillCoversTheScre
   FIni->WriteString("song", "song0", song.toStdString());
   TForm1& form = Make();
   FPlayer->Broken.insert(song);
-  form.FormActivate();
+  Activate(form);
   EXPECT_EQ(FReports.size(), 1);
   EXPECT_TRUE(form.Timer1.Enabled());
   EXPECT_EQ(CursorCounter(), -1);
@@ -362,7 +363,7 @@ TEST_F(ShowScreen, TheCursorIsHiddenOnceWhileTheWindowShows) {
   form.show();
   ASSERT_TRUE(test::WaitFor([&] { return CursorCounter() == -1; }));
   EXPECT_TRUE(form.Timer1.Enabled());  // the showing ran the activation
-  form.FormActivate();
+  Activate(form);
   EXPECT_EQ(CursorCounter(), -1);
   form.close();
   EXPECT_EQ(CursorCounter(), 0);
@@ -388,7 +389,7 @@ TEST_F(ShowScreen, LargePicturesAreDecodedAtTheSizeTheScreenShows) {
     FStarted.clear();
     FIni->WriteInteger("sys", "4", c.fitting);
     TForm1& form = Make();
-    form.FormActivate();
+    Activate(form);
     Cycle(form, 1);
     ASSERT_EQ(FStarted.size(), 1u);
     EXPECT_EQ(FStarted[0].Width, c.width);
@@ -399,7 +400,7 @@ TEST_F(ShowScreen, LargePicturesAreDecodedAtTheSizeTheScreenShows) {
 TEST_F(ShowScreen, AnyKeyClosesTheShow) {
   TForm1& form = Make();
   form.show();
-  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled() && form.ListComplete(); }));
   QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
   QCoreApplication::sendEvent(&form, &key);
   EXPECT_FALSE(form.isVisible());
@@ -427,7 +428,7 @@ TEST_F(ShowScreen, TheShowGuardInstallsAHookThatClosesAtTheNextMoveOrKey) {
     SCOPED_TRACE(c.name);
     TForm1& form = Make();
     form.show();
-    ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled(); }));
+    ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled() && form.ListComplete(); }));
     test::TimerClock clock({&form.Guard.Timer3, &form.Guard.Timer5});
     clock.At(0, [&] { MoveMouse(form.TransitionView1); });
     clock.At(600, [&] { MoveMouse(form.TransitionView1); });
@@ -459,7 +460,7 @@ TEST_F(ShowScreen, OverAnErrorBoxTheCursorShowsAndTheGuardStillEndsTheShow) {
   SetErrorReporter({});  // the real box
   TForm1& form = Make();
   form.show();
-  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled() && form.ListComplete(); }));
   ASSERT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BlankCursor);
   for (int pass = 0; pass < 3; ++pass) ReportError("Cannot open /music/broken.mp3");
   QList<QWidget*> boxes;
@@ -562,7 +563,7 @@ TEST_F(ShowScreen, BetweenTransitionsOnlyTheIntervalTimerRuns) {
   ThreePictures();
   TForm1& form = Make();
   form.show();
-  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled() && form.ListComplete(); }));
   const auto onlyTheInterval = [&] {
     return !form.Timer1.Running() && form.Timer2.Running() && !form.Guard.Timer3.Running() &&
            !form.Guard.Timer5.Running() && !form.Music.Timer4.Running() &&
@@ -593,7 +594,7 @@ TEST_F(ShowScreen, ClearingStillStartsEachTransitionFromThePreviousPicture) {
     oldCentre.push_back(old.Pixel(old.Width() / 2, old.Height() / 2));
   };
   form.show();
-  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return form.Timer1.Enabled() && form.ListComplete(); }));
   for (int picture = 0; picture < 3; ++picture) {
     form.Timer1.Tick();
     // While the picture is decoded the screen keeps the previous one.
@@ -612,7 +613,7 @@ TEST_F(ShowScreen, UndecodablePicturesInRandomOrderWaitTheIntervalAfterAListsWor
   for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) WriteJunk(Pics(name));
   Order(false, true);
   TForm1& form = Make();
-  form.FormActivate();
+  Activate(form);
   for (int interval = 0; interval < 2; ++interval) {
     int attempts = 0;
     while (form.Timer1.Enabled() && attempts < 50) {

@@ -1,0 +1,123 @@
+#include "raster/DateTaken.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace vantora {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A TIFF structure as cameras write it: IFD0 with a model tag and the
+// pointer to the EXIF sub-directory, which holds an exposure tag and
+// DateTimeOriginal ("YYYY:MM:DD HH:MM:SS", 20 characters behind an offset).
+Bytes ExifTiff(const std::string& date, bool bigEndian = false) {
+  Bytes t;
+  auto u16 = [&](std::uint32_t v) {
+    if (bigEndian) t.insert(t.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
+    else t.insert(t.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
+  };
+  auto u32 = [&](std::uint32_t v) {
+    if (bigEndian) u16(v >> 16), u16(v & 0xFFFF);
+    else u16(v & 0xFFFF), u16(v >> 16);
+  };
+  t.push_back(bigEndian ? 'M' : 'I');
+  t.push_back(bigEndian ? 'M' : 'I');
+  u16(42);
+  u32(8);
+  // IFD0 at 8: 2 entries, ends at 8 + 2 + 24 + 4 = 38.
+  u16(2);
+  u16(0x0110), u16(2), u32(4), u32(0x00414243);
+  u16(0x8769), u16(4), u32(1), u32(38);
+  u32(0);
+  // Sub-IFD at 38: 2 entries, ends at 38 + 2 + 24 + 4 = 68; the text at 68.
+  u16(2);
+  u16(0x829A), u16(5), u32(1), u32(0);
+  u16(0x9003), u16(2), u32(std::uint32_t(date.size() + 1)), u32(68);
+  u32(0);
+  t.insert(t.end(), date.begin(), date.end());
+  t.push_back(0);
+  return t;
+}
+
+Bytes Jpeg(const Bytes& tiff) {
+  Bytes j = {0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 'J', 'F'};  // a short APP0 first
+  const std::size_t length = tiff.size() + 8;
+  j.insert(j.end(), {0xFF, 0xE1, std::uint8_t(length >> 8), std::uint8_t(length)});
+  j.insert(j.end(), {'E', 'x', 'i', 'f', 0, 0});
+  j.insert(j.end(), tiff.begin(), tiff.end());
+  j.insert(j.end(), {0xFF, 0xDA, 0, 2, 0xFF, 0xD9});
+  return j;
+}
+
+Bytes Png(const Bytes& tiff) {
+  Bytes p = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  auto chunk = [&](const char* type, const Bytes& data) {
+    const std::uint32_t n = std::uint32_t(data.size());
+    p.insert(p.end(), {std::uint8_t(n >> 24), std::uint8_t(n >> 16), std::uint8_t(n >> 8),
+                       std::uint8_t(n)});
+    p.insert(p.end(), type, type + 4);
+    p.insert(p.end(), data.begin(), data.end());
+    p.insert(p.end(), 4, 0);  // CRC, not checked here
+  };
+  chunk("IHDR", Bytes(13, 0));
+  chunk("eXIf", tiff);
+  chunk("IDAT", Bytes(3, 0));
+  return p;
+}
+
+Bytes Webp(const Bytes& tiff) {
+  Bytes w = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P'};
+  auto chunk = [&](const char* type, const Bytes& data) {
+    const std::uint32_t n = std::uint32_t(data.size());
+    w.insert(w.end(), type, type + 4);
+    w.insert(w.end(), {std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(n >> 16),
+                       std::uint8_t(n >> 24)});
+    w.insert(w.end(), data.begin(), data.end());
+    if (n & 1) w.push_back(0);
+  };
+  chunk("VP8X", Bytes(9, 0));  // odd length: padded
+  chunk("EXIF", tiff);
+  return w;
+}
+
+TEST(DateTaken, FoundInTheContainersCamerasWrite) {
+  const TDateTaken may3{2024, 5, 3};
+  for (bool big : {false, true}) {
+    SCOPED_TRACE(big ? "big-endian" : "little-endian");
+    const Bytes tiff = ExifTiff("2024:05:03 14:22:01", big);
+    EXPECT_EQ(ReadExifDateTaken(tiff), may3);
+    EXPECT_EQ(FindDateTaken(Jpeg(tiff)), may3);
+    EXPECT_EQ(FindDateTaken(Png(tiff)), may3);
+    EXPECT_EQ(FindDateTaken(Webp(tiff)), may3);
+  }
+}
+
+TEST(DateTaken, DamagedUnsetOrMissingDatesReadAsNone) {
+  EXPECT_EQ(ReadExifDateTaken(ExifTiff("0000:00:00 00:00:00")), std::nullopt);
+  EXPECT_EQ(ReadExifDateTaken(ExifTiff("    :  :     :  :  ")), std::nullopt);
+  EXPECT_EQ(ReadExifDateTaken(ExifTiff("2024-05-03 14:22:01")), std::nullopt);
+  EXPECT_EQ(ReadExifDateTaken(ExifTiff("2024:13:03 14:22:01")), std::nullopt);
+  EXPECT_EQ(FindDateTaken(Bytes{'B', 'M', 0, 0}), std::nullopt);
+  // Cut anywhere, the structure never reads past its end.
+  const Bytes jpeg = Jpeg(ExifTiff("2024:05:03 14:22:01"));
+  for (std::size_t n = 0; n < jpeg.size(); ++n) {
+    const auto date = FindDateTaken(std::span(jpeg.data(), n));
+    if (date) {
+      EXPECT_EQ(*date, (TDateTaken{2024, 5, 3}));
+    }
+  }
+  // Offsets that point far outside.
+  Bytes wild = ExifTiff("2024:05:03 14:22:01");
+  wild[4] = 0xFF;  // IFD0 offset
+  EXPECT_EQ(ReadExifDateTaken(wild), std::nullopt);
+  Bytes text = ExifTiff("2024:05:03 14:22:01");
+  text[38 + 2 + 12 + 8] = 0xF0;  // the date's offset
+  EXPECT_EQ(ReadExifDateTaken(text), std::nullopt);
+}
+
+}  // namespace
+}  // namespace vantora
