@@ -168,7 +168,7 @@ struct Show {
       FrameLog.emplace_back(Clock::now(), Form.UnfinishedDecodes() > 0);
     };
     Form.show();
-    RunUntil([&] { return Form.Timer1.Enabled(); });  // activated
+    RunUntil([&] { return Form.Timer1.Enabled() && Form.ListComplete(); });  // activated, listed
   }
   // One picture tick; returns when its transition has ended.
   double PictureTickToEnd() {
