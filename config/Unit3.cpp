@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFontMetrics>
@@ -30,6 +31,7 @@
 #include "platform/ProgramWindow.h"
 #include "platform/RegularFile.h"
 #include "settings/IniFile.h"
+#include "settings/PicsSettings.h"
 #include "settings/SettingKeys.h"
 #include "ui_Unit3.h"
 
@@ -145,6 +147,10 @@ QSpinBox* TForm3::SpinEdit2() const { return ui->SpinEdit2; }
 QSpinBox* TForm3::SpinEdit3() const { return ui->SpinEdit3; }
 QCheckBox* TForm3::CheckBox4() const { return ui->CheckBox4; }
 QLabel* TForm3::Label6() const { return ui->Label6; }
+QCheckBox* TForm3::CheckBox5() const { return ui->CheckBox5; }
+QCheckBox* TForm3::CheckBox6() const { return ui->CheckBox6; }
+QComboBox* TForm3::ComboBox1() const { return ui->ComboBox1; }
+QSpinBox* TForm3::SpinEdit4() const { return ui->SpinEdit4; }
 QListWidget* TForm3::ListBox1() const { return ui->ListBox1; }
 QPushButton* TForm3::BitBtn1() const { return ui->BitBtn1; }
 QPushButton* TForm3::BitBtn2() const { return ui->BitBtn2; }
@@ -208,6 +214,11 @@ void TForm3::FormActivate() {
                                      settings::SaverWait.Min, settings::SaverWait.Max));
   ui->CheckBox4->setChecked(ReadYes(ini, settings::Autostart));
   ShowSaverState();
+  const TPicsSettings pics = ReadPicsSettings(ini);
+  ui->CheckBox5->setChecked(pics.Subfolders);
+  ui->CheckBox6->setChecked(pics.NoRepeat);
+  ui->ComboBox1->setCurrentIndex(int(pics.Caption));
+  ui->SpinEdit4->setValue(pics.MinSide);
 }
 
 void TForm3::ShowSaverState() {
@@ -361,6 +372,9 @@ void TForm3::BitBtn2Click() {
   WriteSetting(ini, settings::SaverWait, ui->SpinEdit3->value());
   WriteYes(ini, settings::Autostart, ui->CheckBox4->isChecked());
   ApplySaverSettings(autostartWasOn);
+  WritePicsSettings(ini, {ui->CheckBox5->isChecked(), ui->CheckBox6->isChecked(),
+                          TCaption(std::clamp(ui->ComboBox1->currentIndex(), 0, 3)),
+                          ui->SpinEdit4->value()});
   // From now on entry i is saved as "song" i.
   for (int i = 0; i < count; ++i) ui->ListBox1->item(i)->setData(kSavedSlot, i);
   // The saver starts only when every setting was written: after a write

@@ -31,6 +31,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -96,6 +97,10 @@ class TForm3 : public QDialog {
   QSpinBox* SpinEdit3() const;  // screen saver: idle minutes before the show
   QCheckBox* CheckBox4() const;  // screen saver: start when I log in
   QLabel* Label6() const;  // screen saver: the daemon's state and warnings
+  QCheckBox* CheckBox5() const;  // pictures: include subfolders
+  QCheckBox* CheckBox6() const;  // pictures: no repeat before all are shown
+  QComboBox* ComboBox1() const;  // pictures: caption none, date, name, both
+  QSpinBox* SpinEdit4() const;  // pictures: skip a shorter side under these pixels
   QListWidget* ListBox1() const;
   QPushButton* Button(int n) const;  // Button1 … Button4
   QPushButton* BitBtn1() const;
