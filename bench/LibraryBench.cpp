@@ -71,7 +71,10 @@ struct Library {
       QDir().mkpath(folder);
       for (int i = 0; i < files; ++i, ++n) {
         const QString name = folder + QStringLiteral("/IMG_%1.JPG").arg(n, 6, 10, QChar('0'));
-        link(QFile::encodeName(originals[n % 4]).constData(), QFile::encodeName(name).constData());
+        // Hard links keep 100,000 pictures small; a copy where links are refused.
+        if (::link(QFile::encodeName(originals[n % 4]).constData(),
+                   QFile::encodeName(name).constData()) != 0)
+          QFile::copy(originals[n % 4], name);
       }
     }
     TIniFile ini(SettingsFileFor(Folder));
