@@ -4,6 +4,8 @@
 #include <fstream>
 #include <vector>
 
+#include "raster/TiffReader.h"
+
 namespace vantora {
 
 namespace {
@@ -15,28 +17,16 @@ constexpr std::uint32_t kAscii = 2;
 constexpr std::uint32_t kLong = 4;
 constexpr std::uint8_t kExifHeader[] = {'E', 'x', 'i', 'f', 0, 0};
 
-// Bounds-checked reads of a TIFF structure in its own byte order; a read out
-// of range gives 0.
-class Tiff {
+// A TIFF structure whose byte order its first bytes give, with the lookup
+// of a tag in a directory.
+class Tiff : public TiffReader {
  public:
   explicit Tiff(std::span<const std::uint8_t> data)
-      : FData(data), FBig(data.size() >= 2 && data[0] == 'M' && data[1] == 'M') {}
+      : TiffReader(data, data.size() >= 2 && data[0] == 'M' && data[1] == 'M'), FData(data) {}
   bool Valid() const {
-    const bool little = FData.size() >= 8 && FData[0] == 'I' && FData[1] == 'I';
-    return (little || (FData.size() >= 8 && FBig)) && U16(2) == 42;
-  }
-  bool Has(std::size_t at, std::size_t count) const {
-    return at <= FData.size() && FData.size() - at >= count;
-  }
-  std::uint32_t U16(std::size_t at) const {
-    if (!Has(at, 2)) return 0;
-    const std::uint32_t a = FData[at], b = FData[at + 1];
-    return FBig ? (a << 8 | b) : (b << 8 | a);
-  }
-  std::uint32_t U32(std::size_t at) const {
-    if (!Has(at, 4)) return 0;
-    const std::uint32_t hi = U16(FBig ? at : at + 2), lo = U16(FBig ? at + 2 : at);
-    return hi << 16 | lo;
+    const bool mark = FData.size() >= 8 && ((FData[0] == 'I' && FData[1] == 'I') ||
+                                            (FData[0] == 'M' && FData[1] == 'M'));
+    return mark && U16(2) == 42;
   }
   // The 12-byte entry of a directory with the tag, or 0 (no directory
   // starts at 0, where the byte-order mark is).
@@ -54,7 +44,6 @@ class Tiff {
 
  private:
   std::span<const std::uint8_t> FData;
-  bool FBig;
 };
 
 int Digits(const std::uint8_t* text, int count) {
