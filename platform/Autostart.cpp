@@ -1,6 +1,5 @@
 #include "platform/Autostart.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,25 +11,12 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/ProgramFolder.h"
 #include "settings/AtomicFile.h"
 
 namespace vantora {
 
 namespace {
-
-std::string AbsoluteEnv(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && value[0] == '/' ? value : "";
-}
-
-std::string ConfigFolder() {
-  if (std::string config = AbsoluteEnv("XDG_CONFIG_HOME"); !config.empty()) return config;
-  std::string home = AbsoluteEnv("HOME");
-  if (home.empty())
-    if (const passwd* user = ::getpwuid(::geteuid()); user != nullptr && user->pw_dir[0] == '/')
-      home = user->pw_dir;
-  return home.empty() ? "" : home + "/.config";
-}
 
 // The file "vantora" in the folders of PATH, as a shell would find it.
 std::string OnPath(const std::string& name) {
@@ -75,7 +61,7 @@ std::string ExecArgument(const std::string& argument) {
 }  // namespace
 
 std::string AutostartEntryPath() {
-  const std::string config = ConfigFolder();
+  const std::string config = UserConfigFolder();
   return config.empty() ? "" : config + "/autostart/vantora-daemon.desktop";
 }
 

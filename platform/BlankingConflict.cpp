@@ -9,6 +9,8 @@
 #include <map>
 #include <optional>
 
+#include "platform/ProgramFolder.h"
+
 namespace vantora {
 
 namespace {
@@ -56,13 +58,6 @@ int Number(const std::map<std::string, std::string>& keys, const std::string& ke
   } catch (const std::exception&) {
     return fallback;
   }
-}
-
-std::string ConfigFolder() {
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/')
-    return config;
-  const char* home = std::getenv("HOME");
-  return std::string(home != nullptr ? home : "") + "/.config";
 }
 
 void AddX11Blanking(std::vector<TBlanking>& blanking) {
@@ -115,7 +110,7 @@ std::vector<TBlanking> DesktopBlanking(const std::string& configFolder) {
       blanking.push_back({"GNOME 设置 › 电源 › 息屏（gsettings set org.gnome.desktop.session idle-delay）",
                           *delay});
   if (DesktopIs("KDE"))
-    for (TBlanking& b : KdeBlanking(configFolder.empty() ? ConfigFolder() : configFolder))
+    for (TBlanking& b : KdeBlanking(configFolder.empty() ? UserConfigFolder() : configFolder))
       blanking.push_back(std::move(b));
   const char* session = std::getenv("XDG_SESSION_TYPE");
   if (session == nullptr || std::string(session) != "wayland") AddX11Blanking(blanking);

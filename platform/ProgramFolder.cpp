@@ -89,10 +89,9 @@ std::string UserFolder(const char* variable, const char* underHome) {
   return Join(WithoutSlash(home), underHome);
 }
 
-// The user's configuration folder: $XDG_CONFIG_HOME, else ~/.config.
-std::string UserConfigFolder() { return UserFolder("XDG_CONFIG_HOME", ".config"); }
-
 }  // namespace
+
+std::string UserConfigFolder() { return UserFolder("XDG_CONFIG_HOME", ".config"); }
 
 void SetProgramArgument(const char* argv0) {
   std::lock_guard lock(argumentLock);

@@ -37,4 +37,9 @@ std::string DefaultPictureFolderFor(const std::string& programFolder);
 // Empty when no home folder is known. Nothing is created here.
 std::string UserStateFolder();
 
+// The user's configuration folder without a trailing separator:
+// $XDG_CONFIG_HOME when it is an absolute path, else ~/.config. Empty when
+// no home folder is known.
+std::string UserConfigFolder();
+
 }  // namespace vantora
