@@ -175,6 +175,14 @@ void TCustomTransitionView::Execute() {
   }
 }
 
+// A w x h bitmap, made of spare when it has that size already (its pixels
+// are then whatever it last held).
+static std::unique_ptr<LockedBitmap> Reused(std::unique_ptr<LockedBitmap> spare, int w, int h) {
+  if (spare && spare->Width() == w && spare->Height() == h) return spare;
+  spare.reset();  // freed before the new one is made, so the two never coexist
+  return std::make_unique<LockedBitmap>(w, h);
+}
+
 void TCustomTransitionView::Prepare() {
   ++FRunId;
   // The old content is cut from the buffer, which must hold the frame on
@@ -192,9 +200,14 @@ void TCustomTransitionView::Prepare() {
   // The place where the new picture will appear, in client coordinates.
   const TRect Q = !FStretch ? FPicRect : FStretchFine ? FitRect(FPicRect, client) : client;
 
-  // What falls outside the buffer shows the control's colour.
-  FOldScreen = std::make_unique<LockedBitmap>(FPicWidth, FPicHeight);
-  FillRect(*FOldScreen, FOldScreen->BoundsRect(), FColor);
+  // The run's bitmaps take the memory of the previous run's. At 3840 x 2160
+  // two new ones would be 66 MB allocated, zeroed and faulted in on this
+  // thread at every picture change, while input waits.
+  FOldScreen = Reused(std::move(FSpareOldScreen), FPicWidth, FPicHeight);
+  // What falls outside the buffer shows the control's colour. Where the new
+  // picture's place lies wholly inside it, the copy below writes every pixel.
+  if (Q.IsEmpty() || intersected(Q, client) != Q)
+    FillRect(*FOldScreen, FOldScreen->BoundsRect(), FColor);
   if (FNeedBackground || !FOverDraw) {
     // The transition grows out of the bare background. It is composed apart:
     // FBuffer must go on holding what is on screen.
@@ -212,7 +225,7 @@ void TCustomTransitionView::Prepare() {
   // Every graphic is already a 32-bit bitmap: assigning it cannot fail for a
   // reason that drawing it would not share, and the direct-pixel effects
   // 118..122 need no format switch.
-  FImage = std::make_unique<LockedBitmap>();
+  FImage = Reused(std::move(FSpareImage), FPicWidth, FPicHeight);
   FPicture.AssignTo(*FImage);
 
   FProgress = FReverse ? 100 : 0;
@@ -376,8 +389,8 @@ void TCustomTransitionView::ThreadDone(std::uint64_t Generation) {
 
 void TCustomTransitionView::Finish() {
   FBusy = false;
-  FImage.reset();
-  FOldScreen.reset();
+  FSpareImage = std::move(FImage);
+  FSpareOldScreen = std::move(FOldScreen);
   if (FDestroying) return;
   if (!FStopping) DoComplete();
   DoStop();

@@ -330,6 +330,10 @@ class TCustomTransitionView : public QWidget {
   // both: the shown content at the new picture's place, the new picture
   std::unique_ptr<LockedBitmap> FOldScreen;
   std::unique_ptr<LockedBitmap> FImage;
+  // The two above, kept between runs so that the next one of the same size
+  // reuses their memory (see Prepare).
+  std::unique_ptr<LockedBitmap> FSpareOldScreen;
+  std::unique_ptr<LockedBitmap> FSpareImage;
   int FPicWidth = 0;  // both
   int FPicHeight = 0;  // both
   std::mutex FLock;  // both: a change of progress with its frame

@@ -325,6 +325,51 @@ TEST(TransitionStart, OldContentIsCutAtTheStretchedPlaceAndScaledBack) {
   EXPECT_EQ(start.Old.Pixel(3, 1), kBlue);
 }
 
+// Runs of the same size reuse the previous run's bitmaps: whatever a handler
+// left in them must not show through, neither where the old content is cut
+// from the screen nor where it falls outside the client area.
+TEST(TransitionStart, ARunOfTheSameSizeStartsAfreshInTheLastRunsBitmaps) {
+  for (const int side : {100, 140}) {  // the picture's place inside, then past the client area
+    SCOPED_TRACE(side);
+    TTransitionView v;
+    v.SetAlign(alClient);
+    v.resize(100, 100);
+    v.SetColor(kGreen);
+    v.SetCenter(true);
+    ShowAndPaint(v);
+    ShowPicture(v, SolidPicture(side, side, kRed));
+    // The next run's handlers scribble over both bitmaps.
+    v.OnStart = [](QObject*, Bitmap& picture, Bitmap& old) {
+      FillRect(old, old.BoundsRect(), kBlack);
+      FillRect(picture, picture.BoundsRect(), kBlack);
+    };
+    ShowPicture(v, SolidPicture(side, side, kBlue));
+    ASSERT_EQ(v.Buffer().Pixel(50, 50), kBlack);
+    OldContent start;
+    start.Attach(v);
+    Bitmap firstPicture;
+    v.OnCustomDraw = [&](QObject*, Bitmap& picture, Bitmap&) {
+      if (firstPicture.Empty()) firstPicture = picture;
+    };
+    const Picture red = SolidPicture(side, side, kRed);
+    v.SetPicture(&red);
+    v.SetStyle(0);
+    v.SetStep(50);
+    v.SetManual(true);
+    v.Execute();
+    v.SetProgress(50);
+    ASSERT_EQ(start.Old.Width(), side);
+    const int outside = (side - 100) / 2;  // the border that lies past the client area
+    for (int y = 0; y < side; ++y)
+      for (int x = 0; x < side; ++x) {
+        const bool past = x < outside || y < outside || x >= side - outside || y >= side - outside;
+        ASSERT_EQ(start.Old.Pixel(x, y), past ? kGreen : kBlack) << x << "," << y;
+      }
+    EXPECT_TRUE(firstPicture == red.AsBitmap());
+    v.Stop();
+  }
+}
+
 }  // namespace
 }  // namespace vantora
 
