@@ -4,7 +4,10 @@
 // no padding. Qt can show it as QImage::Format_RGB32 without a copy.
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "raster/Rect.h"
@@ -21,10 +24,45 @@ constexpr TPixel Rgb(int r, int g, int b) {
 // bigger pictures before they allocate anything.
 constexpr std::int64_t kMaxPixels = std::int64_t(1) << 28;
 
+// An allocator whose elements made without a value are left as they are:
+// a pixel vector grown for pixels that are written next is not cleared first.
+template <class T>
+struct TUnclearedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = TUnclearedAllocator<U>;
+  };
+  TUnclearedAllocator() = default;
+  template <class U>
+  TUnclearedAllocator(const TUnclearedAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
 class Bitmap {
  public:
   Bitmap() = default;
+  // A black width x height bitmap.
   Bitmap(int width, int height);
+  // A width x height bitmap whose pixels the caller writes, every one of
+  // them, before anything reads it: nothing is cleared, and the memory of a
+  // recycled bitmap is taken when it fits (see Recycle). Camera-sized
+  // pictures are decoded into these, so a decode neither clears 100 MB nor
+  // has the system map it afresh every time. Throws std::length_error past
+  // kMaxPixels.
+  static Bitmap ForOverwrite(int width, int height);
+  // Keeps b's memory for a later ForOverwrite of up to its size, on any
+  // thread. One bitmap's memory is kept, the largest offered; b is empty
+  // afterwards.
+  static void Recycle(Bitmap&& b);
+  // Frees what Recycle keeps, when no more decodes are coming.
+  static void ForgetRecycled();
   Bitmap(const Bitmap& other) = default;
   Bitmap& operator=(const Bitmap& other) = default;
   // A bitmap moved from is empty.
@@ -54,9 +92,11 @@ class Bitmap {
   }
 
  private:
+  using TPixels = std::vector<TPixel, TUnclearedAllocator<TPixel>>;
+
   int FWidth = 0;
   int FHeight = 0;
-  std::vector<TPixel> FPixels;
+  TPixels FPixels;
 };
 
 }  // namespace vantora

@@ -112,7 +112,7 @@ Bitmap DecodeHeif(std::span<const std::uint8_t> data, const std::string& name,
       heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved) != 8)
     Fail(name, "corrupt HEIF data (the decoded picture is not the announced one)");
 
-  Bitmap bitmap = codec::AllocateBitmap(width, height, name);
+  Bitmap bitmap = codec::AllocateBitmapForOverwrite(width, height, name);
   const int step = alpha ? 4 : 3;
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* in = plane + std::ptrdiff_t(y) * stride;

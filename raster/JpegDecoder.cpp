@@ -272,7 +272,7 @@ Bitmap DecodeAt(JpegDecoder& d, TJpegScale scale, int orientation, std::size_t d
   }
 
   const TPictureSize upright = UprightSize(width, height, orientation);
-  Bitmap bitmap = codec::AllocateBitmap(upright.Width, upright.Height, name);
+  Bitmap bitmap = codec::AllocateBitmapForOverwrite(upright.Width, upright.Height, name);
   std::vector<TPixel> band(static_cast<std::size_t>(bandPixels));
   if (!JpegReadRows(&d, &bitmap, direct ? nullptr : band.data(), orientation))
     Fail(name, JpegMessage(d));

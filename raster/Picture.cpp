@@ -51,13 +51,22 @@ FilePtr OpenForReading(const std::string& fileName) {
   return file;
 }
 
-Bitmap AllocateBitmap(int width, int height, const std::string& name) {
+template <class Make>
+Bitmap Allocated(int width, int height, const std::string& name, Make make) {
   try {
-    return Bitmap(width, height);
+    return make();
   } catch (const std::bad_alloc&) {
     Fail(name, "not enough memory for a picture of " + std::to_string(width) + " x " +
                    std::to_string(height));
   }
+}
+
+Bitmap AllocateBitmap(int width, int height, const std::string& name) {
+  return Allocated(width, height, name, [&] { return Bitmap(width, height); });
+}
+
+Bitmap AllocateBitmapForOverwrite(int width, int height, const std::string& name) {
+  return Allocated(width, height, name, [&] { return Bitmap::ForOverwrite(width, height); });
 }
 
 bool IsJpegSignature(std::span<const std::uint8_t> d) {
@@ -144,7 +153,8 @@ Bitmap TurnedUpright(const Bitmap& stored, int orientation, std::int64_t used,
   const int w = stored.Width(), h = stored.Height();
   if (orientation == kUpright) return stored;
   CheckMemory(used + 4 * std::int64_t(w) * h, limits, w, h, name);
-  Bitmap upright = SwapsSides(orientation) ? AllocateBitmap(h, w, name) : AllocateBitmap(w, h, name);
+  Bitmap upright = SwapsSides(orientation) ? AllocateBitmapForOverwrite(h, w, name)
+                                           : AllocateBitmapForOverwrite(w, h, name);
   PlaceStoredRows(stored.Bits(), 0, h, w, h, orientation, upright);
   return upright;
 }

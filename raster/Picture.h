@@ -98,6 +98,8 @@ class Picture {
   int Width() const { return FBitmap.Width(); }
   int Height() const { return FBitmap.Height(); }
   const Bitmap& AsBitmap() const { return FBitmap; }
+  // The picture's bitmap, taken out without a copy; the picture is empty.
+  Bitmap TakeBitmap() { return std::move(FBitmap); }
   // Assignment to a bitmap: the bitmap takes the picture's size and pixels.
   void AssignTo(Bitmap& target) const { target = FBitmap; }
 

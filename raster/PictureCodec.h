@@ -26,8 +26,12 @@ void CheckMemory(std::int64_t bytes, const TDecodeLimits& limits, int width, int
                              const std::string& name);
 
 // The bitmap a decoder fills; sizes are already checked against kMaxPixels.
-// Running out of memory is a PictureError.
+// Running out of memory is a PictureError. AllocateBitmap's is black, for a
+// decoder that may leave pixels unwritten (the skips of a run-length BMP);
+// the other's pixels are left as they are (Bitmap::ForOverwrite), for one
+// that writes every pixel or fails.
 Bitmap AllocateBitmap(int width, int height, const std::string& name);
+Bitmap AllocateBitmapForOverwrite(int width, int height, const std::string& name);
 
 bool IsJpegSignature(std::span<const std::uint8_t> d);
 bool IsBmpSignature(std::span<const std::uint8_t> d);

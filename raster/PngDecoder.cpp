@@ -171,7 +171,7 @@ Bitmap DecodePng(std::span<const std::uint8_t> data, const std::string& name,
   std::size_t rowBytes = 0;
   if (!PngSetTransforms(&d, &h, &rowBytes)) Fail(name, d.Message);
   if (rowBytes != 4 * std::size_t(width)) Fail(name, "unsupported PNG pixel format");
-  Bitmap bitmap = codec::AllocateBitmap(width, height, name);
+  Bitmap bitmap = codec::AllocateBitmapForOverwrite(width, height, name);
   std::vector<png_bytep> rows(static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y)
     rows[std::size_t(y)] = reinterpret_cast<png_bytep>(bitmap.ScanLine(y));

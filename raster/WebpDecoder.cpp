@@ -132,7 +132,7 @@ Bitmap DecodeWebp(std::span<const std::uint8_t> data, const std::string& name,
   if (!demux) Fail(name, "corrupt or truncated WebP file");
   const int orientation = WebpOrientation(demux.get());
 
-  Bitmap bitmap = codec::AllocateBitmap(width, height, name);
+  Bitmap bitmap = codec::AllocateBitmapForOverwrite(width, height, name);
   if (features.has_animation) {
     watch.Check(name);
     DecodeFirstFrame(data, bitmap, name);

@@ -51,8 +51,10 @@ void ScaleToScreen(TDecodeJob& job) {
   if (target.IsEmpty() ||
       std::int64_t(target.Width()) * target.Height() >= std::int64_t(own.Width()) * own.Height())
     return;
-  Bitmap scaled(target.Width(), target.Height());
+  // The whole picture is sampled onto every pixel of the scaled one.
+  Bitmap scaled = Bitmap::ForOverwrite(target.Width(), target.Height());
   StretchCopy(scaled, scaled.BoundsRect(), picture, own);
+  Bitmap::Recycle(job.Picture.TakeBitmap());  // the next decode's memory
   job.Picture.Assign(std::move(scaled));
 }
 
@@ -70,8 +72,9 @@ void CropToScreen(TDecodeJob& job) {
   const int left = w > sw ? -((sw - w) / 2) : 0;
   const int top = h > sh ? -((sh - h) / 2) : 0;
   const TRect part{left, top, left + std::min(w, sw), top + std::min(h, sh)};
-  Bitmap cropped(part.Width(), part.Height());
+  Bitmap cropped = Bitmap::ForOverwrite(part.Width(), part.Height());  // part lies inside
   StretchCopy(cropped, cropped.BoundsRect(), picture, part);
+  Bitmap::Recycle(job.Picture.TakeBitmap());
   job.Picture.Assign(std::move(cropped));
 }
 
@@ -87,6 +90,7 @@ TPictureLoader::~TPictureLoader() {
   FCancel = true;
   FWorker.clear();
   FWorker.waitForDone();
+  Bitmap::ForgetRecycled();  // the decodes' memory goes with the show
 }
 
 void TPictureLoader::Decode(TDecodeJob& job, const std::atomic<bool>* cancel) {
@@ -110,7 +114,7 @@ void TPictureLoader::Decode(TDecodeJob& job, const std::atomic<bool>* cancel) {
       CropToScreen(job);
     const QString caption = CaptionText(job.Path, job.Extras.Caption);
     if (!caption.isEmpty()) {
-      Bitmap picture = job.Picture.AsBitmap();
+      Bitmap picture = job.Picture.TakeBitmap();
       DrawCaption(picture, caption, {job.Screen, job.Shrinks, job.Proportional});
       job.Picture.Assign(std::move(picture));
     }
