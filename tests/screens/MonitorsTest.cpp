@@ -4,12 +4,16 @@
 // configuration file, which main writes before the application starts.
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTemporaryDir>
 
 #include <algorithm>
+
+#include <qpa/qplatformnativeinterface.h>
 
 #include "screens/HostScreen.h"
 #include "screens/ScreenShows.h"
@@ -22,6 +26,26 @@ namespace {
 
 const QRect kPrimary(0, 0, 800, 600);
 const QRect kSecond(800, 0, 800, 600);
+
+QJsonObject ScreenConfig(const char* name, QRect r) {
+  return {{"name", name}, {"x", r.x()}, {"y", r.y()}, {"width", r.width()}, {"height", r.height()}};
+}
+
+// Plugs, unplugs and resizes the offscreen platform's monitors, as a user
+// does with real ones during the show: the platform announces each change
+// as the system's does.
+void SetScreens(std::initializer_list<QJsonObject> screens) {
+  using TSetConfiguration = void (*)(const QJsonObject&, QPlatformNativeInterface*);
+  QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
+  ASSERT_NE(native, nullptr);
+  const auto set =
+      reinterpret_cast<TSetConfiguration>(native->nativeResourceForIntegration("setConfiguration"));
+  ASSERT_NE(set, nullptr);
+  QJsonArray list;
+  for (const QJsonObject& s : screens) list.append(s);
+  set(QJsonObject{{"screens", list}}, native);
+  QCoreApplication::processEvents();
+}
 
 QWidget* OnlyCover(const TShowScreen& form) {
   const auto covers = form.Covers()->Covers();
@@ -105,6 +129,73 @@ TEST_F(Monitors, EveryScreenShowsItsOwnPicturesAndAKeyOnAnyEndsThemAll) {
   QCoreApplication::sendEvent(windows[1], &key);
   for (TForm1* w : windows) EXPECT_FALSE(w->isVisible());
   EXPECT_EQ(CursorCounter(), 0);
+}
+
+TEST_F(Monitors, TheWindowsFollowScreensPluggedUnpluggedAndResizedDuringTheShow) {
+  for (auto [name, width] : {std::pair{"a.jpg", 30}, {"b.jpg", 40}, {"c.jpg", 50}})
+    WritePicture(Pics(name), width);
+  struct Restore {
+    ~Restore() { SetScreens({ScreenConfig("primary", kPrimary), ScreenConfig("second", kSecond)}); }
+  } restore;
+  std::vector<TForm1*> windows = ShowOnEveryScreen();
+  ASSERT_EQ(windows.size(), 2u);
+  PictureTicks(windows);
+  bool closed = false;
+  FShows->OnClosed = [&] { closed = true; };
+  const auto geometries = [&] {
+    std::vector<QRect> g;
+    for (TForm1* w : FShows->Windows()) g.push_back(w->isVisible() ? w->geometry() : QRect());
+    return g;
+  };
+
+  // Unplugged: its window goes, the show goes on on the other screen.
+  SetScreens({ScreenConfig("primary", kPrimary)});
+  ASSERT_TRUE(test::WaitFor([&] { return FShows->Windows().size() == 1; }));
+  EXPECT_EQ(geometries(), std::vector<QRect>{kPrimary});
+  EXPECT_FALSE(closed);
+
+  // Plugged back at another size, with a third beside it: each gets a show
+  // of its own, over the whole screen, with pictures.
+  const QRect larger(800, 0, 1024, 768), third(1824, 0, 640, 480);
+  SetScreens({ScreenConfig("primary", kPrimary), ScreenConfig("second", larger),
+              ScreenConfig("third", third)});
+  ASSERT_TRUE(test::WaitFor([&] { return FShows->Windows().size() == 3; }));
+  ASSERT_TRUE(test::WaitFor([&] { return geometries() == std::vector{kPrimary, larger, third}; }))
+      << "windows do not cover their screens";
+  windows = FShows->Windows();
+  for (TForm1* w : windows) {
+    w->TransitionView1->SetManual(true);
+    w->TransitionView1->Stop();
+    if (w->Timer2.Enabled()) w->Timer2.Tick();  // the first one's display interval ends
+    ASSERT_TRUE(test::WaitFor([&] { return w->Timer1.Enabled() && w->ListComplete(); }));
+  }
+  PictureTicks(windows);
+  for (TForm1* w : windows) EXPECT_FALSE(w->TransitionView1->Picture().Empty());
+
+  // A screen that changes size: its window follows.
+  const QRect wider(0, 0, 1000, 600);
+  SetScreens({ScreenConfig("primary", wider), ScreenConfig("second", larger),
+              ScreenConfig("third", third)});
+  ASSERT_TRUE(test::WaitFor([&] { return geometries() == std::vector{wider, larger, third}; }));
+
+  // The primary screen unplugged: the first window (which plays the music)
+  // stays and moves to a screen that is left.
+  TForm1* first = windows[0];
+  SetScreens({ScreenConfig("second", larger), ScreenConfig("third", third)});
+  ASSERT_TRUE(test::WaitFor([&] { return FShows->Windows().size() == 2; }));
+  EXPECT_EQ(FShows->Windows().front(), first);
+  ASSERT_TRUE(test::WaitFor([&] {
+    std::vector<QRect> g = geometries();
+    std::sort(g.begin(), g.end(), [](QRect a, QRect b) { return a.x() < b.x(); });
+    return g == std::vector{larger, third};
+  }));
+  EXPECT_FALSE(closed);
+
+  // One key on any screen still ends them all.
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+  QCoreApplication::sendEvent(FShows->Windows().back(), &key);
+  EXPECT_TRUE(closed);
+  for (TForm1* w : FShows->Windows()) EXPECT_FALSE(w->isVisible());
 }
 
 TEST_F(Monitors, TheScreensStartTheirTransitionsTogether) {
