@@ -72,8 +72,9 @@ using TVisited = std::set<std::pair<dev_t, ino_t>>;
 class TreeWalk {
  public:
   TreeWalk(const TFileMask& mask, bool subfolders,
-           const std::function<void(QStringList)>& found, const std::atomic<bool>* cancel)
-      : FMask(mask), FSubfolders(subfolders), FFound(found), FCancel(cancel) {}
+           const std::function<void(QStringList)>& found, const std::atomic<bool>* cancel,
+           const std::function<void()>& pause)
+      : FMask(mask), FSubfolders(subfolders), FFound(found), FCancel(cancel), FPause(pause) {}
 
   void Run(const QString& folder) {
     const int fd = open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -126,6 +127,8 @@ class TreeWalk {
         FPending.append(prefix + entry.Name);
         continue;
       }
+      if (FPause) FPause();
+      if (Cancelled()) break;
       const int sub = openat(dirfd(dir), QFile::encodeName(entry.Name).constData(),
                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       if (sub < 0) continue;  // unreadable: skipped
@@ -155,6 +158,7 @@ class TreeWalk {
   const bool FSubfolders;
   const std::function<void(QStringList)>& FFound;
   const std::atomic<bool>* FCancel;
+  const std::function<void()>& FPause;
   TVisited FVisited;
   QStringList FPending;
   bool FSent = false;
@@ -197,9 +201,10 @@ bool PathLess(QStringView a, QStringView b) {
 }
 
 void ListPictures(const QString& folder, const TFileMask& mask, bool subfolders,
-                  const std::function<void(QStringList)>& found, const std::atomic<bool>* cancel) {
+                  const std::function<void(QStringList)>& found, const std::atomic<bool>* cancel,
+                  const std::function<void()>& pause) {
   if (folder.isEmpty()) return;
-  TreeWalk(mask, subfolders, found, cancel).Run(folder);
+  TreeWalk(mask, subfolders, found, cancel, pause).Run(folder);
 }
 
 QStringList ListFiles(const QString& folder, const QString& mask, bool subfolders) {

@@ -41,10 +41,12 @@ class TFileMask {
 // Lists folder. found receives the names in batches, in their final order,
 // while the tree is still being walked, so a caller can start on the first
 // pictures of a large tree; a batch is never empty. cancel, when set by
-// another thread, ends the walk early.
+// another thread, ends the walk early. pause, when set, is called before
+// the walk enters each subfolder, where a caller may keep it waiting.
 void ListPictures(const QString& folder, const TFileMask& mask, bool subfolders,
                   const std::function<void(QStringList batch)>& found,
-                  const std::atomic<bool>* cancel = nullptr);
+                  const std::atomic<bool>* cancel = nullptr,
+                  const std::function<void()>& pause = {});
 
 // The whole listing at once.
 QStringList ListFiles(const QString& folder, const QString& mask, bool subfolders = false);

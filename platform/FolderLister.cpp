@@ -1,6 +1,7 @@
 #include "platform/FolderLister.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include <QMetaObject>
@@ -22,6 +23,10 @@ namespace {
 // still runs at full speed.
 constexpr int kListerNicer = 15;
 
+// The longest a walk holds when nobody lets it go on (a first picture that
+// takes long to decode).
+constexpr auto kLongestHold = std::chrono::seconds(1);
+
 void LowerListerPriority() {
   const auto tid = id_t(syscall(SYS_gettid));
   setpriority(PRIO_PROCESS, tid, std::min(19, getpriority(PRIO_PROCESS, tid) + kListerNicer));
@@ -36,17 +41,39 @@ TFolderLister::~TFolderLister() { Stop(); }
 void TFolderLister::Stop() {
   ++FRun;
   FListing = false;
-  if (FCancel) FCancel->store(true);
-  // The walk looks at the flag at every entry, so this returns at once.
+  if (FWalk) {
+    std::lock_guard lock(FWalk->Lock);
+    FWalk->Cancel.store(true);
+    FWalk->Held = false;
+    FWalk->Changed.notify_all();
+  }
+  // The walk looks at the flag at every entry and a held walk wakes, so
+  // this returns at once.
   if (FThread.joinable()) FThread.join();
-  FCancel.reset();
+  FWalk.reset();
 }
 
-void TFolderLister::Start(const QString& folder, const QString& mask, bool subfolders) {
+void TFolderLister::Hold() {
+  if (!FWalk) return;
+  std::lock_guard lock(FWalk->Lock);
+  FWalk->Held = true;
+}
+
+void TFolderLister::GoOn(bool waiting) {
+  if (!FWalk) return;
+  std::lock_guard lock(FWalk->Lock);
+  FWalk->Held = false;
+  FWalk->Waiting = FWalk->Waiting || waiting;
+  FWalk->Changed.notify_all();
+}
+
+void TFolderLister::Start(const QString& folder, const QString& mask, bool subfolders,
+                          bool held) {
   Stop();
   const unsigned run = FRun;
   FListing = true;
-  FCancel = std::make_shared<std::atomic<bool>>(false);
+  FWalk = std::make_shared<TWalk>();
+  FWalk->Held = held;
   QPointer<QObject> context(FContext);
   auto post = [this, context, run](QStringList batch, bool last) {
     QMetaObject::invokeMethod(
@@ -56,18 +83,26 @@ void TFolderLister::Start(const QString& folder, const QString& mask, bool subfo
         },
         Qt::QueuedConnection);
   };
-  FThread = std::thread([folder, mask, subfolders, cancel = FCancel, post] {
-    bool lowered = false;
+  FThread = std::thread([folder, mask, subfolders, walk = FWalk, post] {
+    bool first = true;
+    const std::function<void()> pause = [&walk = *walk] {
+      std::unique_lock lock(walk.Lock);
+      if (!walk.Held) return;
+      walk.Changed.wait_for(lock, kLongestHold, [&] { return !walk.Held; });
+      walk.Held = false;  // once: a hold that ran out is over
+    };
     ListPictures(
         folder, TFileMask(mask), subfolders,
         [&](QStringList batch) {
           post(std::move(batch), false);
           // The first pictures are what the show waits for; after them the
-          // walk gives way.
-          if (!std::exchange(lowered, true)) LowerListerPriority();
+          // walk gives way, unless the window waits for what it finds.
+          if (!std::exchange(first, false)) return;
+          std::lock_guard lock(walk->Lock);
+          if (!walk->Waiting) LowerListerPriority();
         },
-        cancel.get());
-    if (!cancel->load()) post({}, true);
+        &walk->Cancel, pause);
+    if (!walk->Cancel.load()) post({}, true);
   });
 }
 

@@ -7,9 +7,20 @@
 // OnBatch and OnDone run in the thread of the context object given at
 // construction. Start drops a listing under way: its walk gives up and
 // batches of it still queued for the window are ignored.
+//
+// Once its first names are handed over, the walk gives way to the window's
+// thread and the decoder, which a user waits for: it goes on at a lower
+// priority. A window that shows its first picture from the first names
+// asks the walk to Hold while that picture is decoded and its transition
+// prepared: the walk stops before the next subfolder, until GoOn (or a
+// second at most), so the first picture of a large tree comes as fast as
+// that of a small folder. GoOn(true) says the window waits for the rest of
+// the listing, which then runs at full speed.
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <memory>
 #include <thread>
 
@@ -26,7 +37,12 @@ class TFolderLister {
   TFolderLister(const TFolderLister&) = delete;
   TFolderLister& operator=(const TFolderLister&) = delete;
 
-  void Start(const QString& folder, const QString& mask, bool subfolders);
+  // held: as if Hold came at once, before the walk enters any subfolder.
+  void Start(const QString& folder, const QString& mask, bool subfolders, bool held = false);
+  // Holds the walk under way before its next subfolder, until GoOn.
+  void Hold();
+  // Lets a held walk go on; waiting: the window waits for the names to come.
+  void GoOn(bool waiting);
   // Drops the listing under way, if any.
   void Stop();
   // Whether the listing last started has not yet delivered everything.
@@ -38,9 +54,18 @@ class TFolderLister {
  private:
   void Deliver(unsigned run, QStringList batch, bool last);
 
+  // What the window's thread tells a walk under way.
+  struct TWalk {
+    std::atomic<bool> Cancel{false};
+    std::mutex Lock;
+    std::condition_variable Changed;
+    bool Held = false;  // under Lock
+    bool Waiting = false;  // under Lock
+  };
+
   QObject* FContext;
   std::thread FThread;
-  std::shared_ptr<std::atomic<bool>> FCancel;
+  std::shared_ptr<TWalk> FWalk;
   unsigned FRun = 0;  // window thread only
   bool FListing = false;
 };

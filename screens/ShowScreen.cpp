@@ -47,7 +47,7 @@ TShowScreen::TShowScreen(const TShowOptions& options, std::string programFolder,
       FHome(options.Screen),
       FLoader(options.Loader),
       FSharesLoader(options.OneOfSeveral()),
-      FSequence(this) {
+      FSequence(options.Library) {
   setWindowTitle(QStringLiteral("Vantora"));
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
@@ -181,6 +181,7 @@ void TShowScreen::FormActivate() {
   Memo1.clear();
   PicCount = 0;
   FWaitingForNames = false;
+  FFirstShown = false;
   FSequence.Start(FileListBox1, FMask, Pics, UserStateFolder());
   // With several screens, neighbours do not show the same picture at once:
   // each starts its list at its own offset once the first names are in.
@@ -252,7 +253,7 @@ bool TShowScreen::PictureAvailable(bool listOrder) {
     available = PicIndex < PicCount || ListComplete();
   } else if (FSequence.NoRepeat()) {
     std::optional<QString> next = FSequence.NextUnrepeated(
-        Memo1, [this](const QString& name) { return IsRegularFile(PicturePath(name)); });
+        [this](const QString& name) { return IsRegularFile(PicturePath(name)); });
     available = next.has_value();
     if (next) FNextUnrepeated = std::move(*next);
   } else {
@@ -263,6 +264,10 @@ bool TShowScreen::PictureAvailable(bool listOrder) {
   if (!available) {
     Timer1.SetEnabled(false);
     FWaitingForNames = true;
+    // The first names are on their way anyway; beyond them the show waits
+    // for the listing, which must not hold back. Random(PicCount) waits
+    // for the whole list.
+    if (PicCount > 0 || (!listOrder && !FSequence.NoRepeat())) FSequence.GoOn(true);
   }
   return available;
 }
@@ -276,7 +281,7 @@ QString TShowScreen::RandomPicture() {
   // changed between its two reads) takes the next of the cycle.
   if (FNextUnrepeated) return *std::exchange(FNextUnrepeated, std::nullopt);
   return FSequence
-      .NextUnrepeated(Memo1, [this](const QString& name) { return IsRegularFile(PicturePath(name)); })
+      .NextUnrepeated([this](const QString& name) { return IsRegularFile(PicturePath(name)); })
       .value_or(QString());
 }
 
@@ -337,6 +342,8 @@ void TShowScreen::ShowAPicture(const QString& name) {
   if (IsRegularFile(path))
     job = TPictureClaim(FLoader->Request(path, ScreenSize(), FittingShrinks(),
                                          TransitionView1->StretchFine(), Extras()));
+  // The listing waits while the first picture is made ready.
+  if (!FFirstShown) FSequence.Hold();
   FShows.push_back({std::move(job), FClearDue});
   FClearDue = false;
   PicIndex = PicIndex + 1;
@@ -355,6 +362,8 @@ void TShowScreen::PumpShows() {
     if (shown) {
       FFailedInARow = 0;
       Timer2.SetEnabled(true);
+      // The first picture is on screen: the listing may have the machine.
+      if (!std::exchange(FFirstShown, true)) FSequence.GoOn(false);
     } else if (++FFailedInARow >= PicCount || (FListOrder && PicIndex >= PicCount)) {
       // A whole list's worth of pictures failed (in random order too), or
       // the list is at its end: wait the interval rather than spin.

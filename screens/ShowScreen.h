@@ -27,8 +27,9 @@
 // of a list still growing, a random draw, which needs the whole list)
 // switches Timer1 off until more names come; the list wraps to its first
 // picture only once it is complete. With "pics" "norepeat" the random
-// order is a shuffled cycle of its own (TShuffleCycle), and the
-// program-wide generator is left to the effects.
+// order is a shuffled cycle of its own (TShuffleCycle), which starts on the
+// names found so far and takes the later ones in, and the program-wide
+// generator is left to the effects.
 
 #include <deque>
 #include <functional>
@@ -67,12 +68,14 @@ struct TShowOptions {
   bool OwnsScreen = true;
   // One of several show windows, one per screen (TScreenShows): it covers
   // Screen and no other, starts PictureOffset pictures further along the
-  // list, and decodes through the Loader all of them share. Otherwise the
-  // window takes the screen it opens on, covers the others in black and
-  // decodes on its own.
+  // list, decodes through the Loader all of them share and takes its
+  // pictures from their one Library (one listing, one shuffled cycle).
+  // Otherwise the window takes the screen it opens on, covers the others in
+  // black, and lists and decodes on its own.
   QPointer<QScreen> Screen;
   int PictureOffset = 0;
   std::shared_ptr<TPictureLoader> Loader;
+  std::shared_ptr<TPictureLibrary> Library;
   bool OneOfSeveral() const { return Loader != nullptr; }
 };
 
@@ -191,6 +194,7 @@ class TShowScreen : public QWidget {
   bool FSharesLoader;
   TPictureSequence FSequence;
   bool FWaitingForNames = false;  // Timer1 rests until the listing brings more
+  bool FFirstShown = false;  // the activation's first picture is on screen
   std::optional<QString> FNextUnrepeated;  // the cycle's pick for this tick
   bool FOffsetDue = false;  // PicIndex takes the screen's offset at the first names
   // A picture asked for by a tick: its decode (null = no file to load) and

@@ -13,6 +13,13 @@
 //                       how many of its names have been taken.
 // A cycle drawn from another source is dropped. A picture added since the
 // cycle was drawn joins the next one; a name whose file has gone is skipped.
+//
+// A new cycle does not wait for a large library to be listed: it is drawn
+// from the names found so far, and names found later join it among the
+// pictures not yet shown (those are shuffled again with them), so the cycle
+// still holds every picture once. It is written again once the listing is
+// complete; a run that ends before leaves the cycle as far as it grew, and
+// the pictures it missed join the next one.
 // State that cannot be read starts a new cycle and state that cannot be
 // written is only kept for this run: the show goes on either way.
 
@@ -35,29 +42,51 @@ class TShuffleCycle {
   TShuffleCycle(std::string stateFolder, QString source);
 
   // The next name of the cycle for which exists(name) holds, drawing a new
-  // cycle from names when this one is used up; a new cycle is drawn only
-  // from a complete listing (listingDone), and until then the answer is
-  // nothing. An empty listing, or one whose files have all gone, answers an
-  // empty name.
+  // cycle from names when this one is used up. names is the listing so far,
+  // in the order it was found (later calls pass it grown, never reordered);
+  // listingDone tells whether it is complete. The answer is nothing while
+  // there is no name to give yet: no names found so far, or a cycle drawn
+  // from an incomplete listing whose names are all shown and which waits for
+  // more. An empty complete listing, or one whose files have all gone,
+  // answers an empty name.
   std::optional<QString> Next(const QStringList& names, bool listingDone,
                               const std::function<bool(const QString&)>& exists);
 
   // The names of the cycle under way and how many are taken (tests).
-  const QStringList& Order() const { return FOrder; }
+  const QStringList& Order();
   int Position() const { return FPosition; }
 
  private:
   void Load();
-  void Draw(const QStringList& names);
+  void Draw(const QStringList& names, bool listingDone);
+  // Names the listing found since the cycle was drawn join its rest.
+  void Grow(const QStringList& names, bool listingDone);
+  void KeepLastOutOfTheFront();
+  // The cycle's names: as read from its state, or FOrder once it changed.
+  int Count() const;
+  QString NameAt(int i);
+  void Unpack();  // the stored names into FOrder
   void SaveOrder();
   void SavePosition();
 
   std::string FFolder;
   QString FSource;
   QStringList FOrder;
+  // A cycle read from its state keeps its names as stored (FStoredCount
+  // escaped lines of FStoredText) until it changes; FOrder is empty
+  // meanwhile. Names are read in order: FStoredAt is where line
+  // FStoredLine starts.
+  std::string FStoredText;
+  int FStoredCount = 0;
+  int FStoredLine = 0;
+  std::size_t FStoredAt = 0;
   int FPosition = 0;
   std::uint64_t FId = 0;  // the cycle's number, tying a position to its order
   QString FLast;  // the name shown last, not to open the next cycle
+  // The cycle was drawn from an incomplete listing: names[FTaken..] of the
+  // listing are not in it yet.
+  bool FGrowing = false;
+  qsizetype FTaken = 0;
   std::mt19937_64 FRandom;
 };
 

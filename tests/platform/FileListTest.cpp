@@ -1,10 +1,13 @@
 #include "platform/FileList.h"
+#include "platform/FolderLister.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include "tests/support/QtApp.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -121,6 +124,39 @@ TEST_F(PictureTreeTest, BatchesArriveInTheFinalOrderAndACancelEndsTheWalk) {
   ListPictures(FDir.path(), TFileMask("*.jpg"), true, [&](QStringList) { called = true; },
                &cancelled);
   EXPECT_FALSE(called);
+}
+
+TEST_F(PictureTreeTest, AHeldListingWaitsBeforeItsNextFolderUntilItMayGoOn) {
+  test::QtApp();
+  QObject context;
+  TFolderLister lister(&context);
+  QStringList names;
+  int batches = 0;
+  bool done = false;
+  lister.OnBatch = [&](const QStringList& batch) {
+    names += batch;
+    ++batches;
+  };
+  lister.OnDone = [&] { done = true; };
+  // Held from the start: the walk stops before the first subfolder, with
+  // nothing found yet.
+  lister.Start(FDir.path(), "*.jpg;*.bmp", true, true);
+  for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  EXPECT_FALSE(done);
+  EXPECT_TRUE(lister.Listing());
+  lister.GoOn(false);
+  ASSERT_TRUE(test::WaitFor([&] { return done; }));
+  EXPECT_EQ(names, ListFiles(FDir.path(), "*.jpg;*.bmp", true));
+  EXPECT_FALSE(lister.Listing());
+
+  // Dropped while it holds: no more names of it, and a new listing runs
+  // whole.
+  lister.Start(FDir.path(), "*.jpg;*.bmp", true, true);
+  lister.Start(FDir.path(), "*.jpg;*.bmp", true);
+  names.clear();
+  done = false;
+  ASSERT_TRUE(test::WaitFor([&] { return done; }));
+  EXPECT_EQ(names, ListFiles(FDir.path(), "*.jpg;*.bmp", true));
 }
 
 TEST_F(PictureTreeTest, UnreadableFolderIsSkipped) {

@@ -68,9 +68,61 @@ TEST_F(ShuffleCycleTest, TheNextRunGoesOnWhereTheLastStopped) {
   EXPECT_EQ(*fifth, order[4]);
   EXPECT_EQ(Take(next, names, 1), QStringList{order[5]});
   EXPECT_EQ(first, order.mid(0, 4));
-  // The cycle is used up: a new one needs the whole listing.
-  EXPECT_FALSE(next.Next(names, false, [](const QString&) { return true; }).has_value());
   EXPECT_EQ(Take(next, names, 6).size(), 6);
+}
+
+TEST_F(ShuffleCycleTest, ANewCycleStartsOnTheFirstNamesAndTakesTheLaterOnesIn) {
+  const QStringList all = Names(30);
+  const auto any = [](const QString&) { return true; };
+  TShuffleCycle cycle(State(), "pics");
+  // Nothing found yet: nothing to give, and no empty name either.
+  EXPECT_FALSE(cycle.Next({}, false, any).has_value());
+  QStringList taken;
+  // Three names found: all three come, then the cycle waits for more
+  // instead of starting another.
+  for (int i = 0; i < 3; ++i) taken << cycle.Next(all.mid(0, 3), false, any).value_or("none");
+  EXPECT_FALSE(cycle.Next(all.mid(0, 3), false, any).has_value());
+  // The listing grows in two more batches while pictures are taken.
+  for (int i = 0; i < 10; ++i) taken << cycle.Next(all.mid(0, 20), false, any).value_or("none");
+  for (int i = 0; i < 17; ++i) taken << cycle.Next(all, true, any).value_or("none");
+  QStringList sorted = taken, expected = all;
+  sorted.sort();
+  expected.sort();
+  EXPECT_EQ(sorted, expected);  // each once, none left out
+  EXPECT_EQ(QSet<QString>(taken.begin(), taken.begin() + 3), QSet<QString>(all.begin(), all.begin() + 3));
+  // The cycle as kept holds every name: the next run resumes it whole.
+  {
+    TShuffleCycle resumed(State(), "pics");
+    EXPECT_EQ(resumed.Order(), taken);
+    EXPECT_EQ(resumed.Position(), 30);
+  }
+  // Used up, with the listing complete: a new cycle of all thirty.
+  QStringList next = Take(cycle, all, 30);
+  next.sort();
+  EXPECT_EQ(next, expected);
+}
+
+TEST_F(ShuffleCycleTest, ARunThatEndsWhileItsCycleGrowsLeavesNoRepeatsToTheNext) {
+  const QStringList all = Names(12);
+  const auto any = [](const QString&) { return true; };
+  QStringList shown;
+  {
+    TShuffleCycle run(State(), "pics");
+    for (int i = 0; i < 2; ++i) shown << *run.Next(all.mid(0, 4), false, any);
+    shown << *run.Next(all.mid(0, 8), false, any);
+  }
+  // The next run resumes the cycle as far as it had grown: the five of the
+  // eight names found then not yet shown, before any picture comes again.
+  TShuffleCycle next(State(), "pics");
+  QStringList rest;
+  for (int i = 0; i < 5; ++i) rest << *next.Next(all, true, any);
+  QStringList together = shown + rest, eight = all.mid(0, 8);
+  together.sort();
+  eight.sort();
+  EXPECT_EQ(together, eight);
+  // The four it never had come in the cycle after.
+  const QStringList after = Take(next, all, 12);
+  for (const QString& name : all.mid(8)) EXPECT_TRUE(after.contains(name)) << name.toStdString();
 }
 
 TEST_F(ShuffleCycleTest, TwoFreshStartsDoNotBeginAlike) {
