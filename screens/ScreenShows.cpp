@@ -18,6 +18,8 @@ TScreenShows::TScreenShows(std::string programFolder, TPlayerMaker player)
   FLoader->OnDone = [this] {
     for (const TShown& shown : FShown) shown.Window->PicturesDecoded();
   };
+  // One listing and one shuffled cycle for every window.
+  FLibrary = std::make_shared<TPictureLibrary>();
   FHold.setSingleShot(true);
   FHold.setInterval(1000);
   connect(&FHold, &QTimer::timeout, this, [this] { StartAll(); });
@@ -57,7 +59,7 @@ void TScreenShows::Show() {
 }
 
 void TScreenShows::Open(QScreen* s, int index) {
-  TScreenPlace place{s, index, FLoader};
+  TScreenPlace place{s, index, FLoader, FLibrary};
   std::unique_ptr<TMediaPlayerBase> player;
   if (FShown.empty())
     player = FPlayer ? FPlayer() : nullptr;  // the first window plays the music

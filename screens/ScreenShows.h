@@ -7,6 +7,9 @@
 //
 // - one decoder, so a picture that two screens of the same size need at the
 //   same time is decoded once;
+// - one listing of the picture folder, and in random order without repeats
+//   one shuffled cycle: no screen shows a picture again before every screen
+//   has had its share of the cycle, and one cycle state is kept;
 // - one music playlist, played by the first window (the others have silent
 //   players);
 // - one exit guard, the first window's: mouse activity over any window arms
@@ -65,8 +68,9 @@ class TScreenShows : public QObject {
   // index; stats outlives the windows.
   void LogFrames(TFrameStats* stats);
 
-  // The decoder the windows share.
+  // The decoder and the picture library the windows share.
   const TPictureLoader& Loader() const { return *FLoader; }
+  const TPictureLibrary& Library() const { return *FLibrary; }
   // Runs when the windows closed.
   std::function<void()> OnClosed;
 
@@ -92,6 +96,7 @@ class TScreenShows : public QObject {
   std::string FProgramFolder;
   TPlayerMaker FPlayer;
   std::shared_ptr<TPictureLoader> FLoader;
+  std::shared_ptr<TPictureLibrary> FLibrary;
   std::vector<TShown> FShown;
   bool FShowing = false;
   bool FClosing = false;

@@ -15,6 +15,7 @@ TShowOptions ShowOptions(const TScreenPlace* place) {
     options.Screen = place->Screen;
     options.PictureOffset = place->Index;
     options.Loader = place->Loader;
+    options.Library = place->Library;
   }
   options.Mask = kShowMask;
   options.ClosingInterval = 800;

@@ -10,12 +10,13 @@
 namespace vantora {
 
 // Where one of the show windows of several screens stands: its screen, its
-// place among them (screen k starts k pictures further along) and the
-// decoder all of them share.
+// place among them (screen k starts k pictures further along), and the
+// decoder and the picture library all of them share.
 struct TScreenPlace {
   QScreen* Screen = nullptr;
   int Index = 0;
   std::shared_ptr<TPictureLoader> Loader;
+  std::shared_ptr<TPictureLibrary> Library;
 };
 
 class TForm1 : public TShowScreen {

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "screens/HostScreen.h"
 #include "screens/ScreenShows.h"
 #include "tests/screens/ShowFixture.h"
+#include "tests/support/ScopedEnv.h"
 
 using namespace vantora;
 using namespace vantora::test;
@@ -254,6 +256,47 @@ TEST_F(Monitors, APictureTwoScreensNeedAtTheSameSizeIsDecodedOnce) {
   EXPECT_EQ(FShows->Loader().Decodes(), 1);
   PictureTicks(windows);
   for (TForm1* w : windows) EXPECT_EQ(w->TransitionView1->Picture().Width(), 30);
+}
+
+TEST_F(Monitors, TheScreensListTheFolderOnceAndShareOneCycleWithoutRepeats) {
+  const test::ScopedEnv state("XDG_STATE_HOME", FDir.filePath("state").toStdString());
+  QDir(Pics()).mkpath("2024");
+  for (int i = 0; i < 6; ++i)
+    WritePicture(Pics(i % 2 ? QStringLiteral("2024/p%1.jpg").arg(i) : QStringLiteral("p%1.jpg").arg(i)),
+                 30 + 10 * i);
+  FIni->WriteString("pics", "subfolders", "yes");
+  FIni->WriteString("pics", "norepeat", "yes");
+  FIni->WriteBool("sys", "1", false);  // random order
+  QList<int> shown;
+  auto round = [&](const std::vector<TForm1*>& windows) {
+    PictureTicks(windows);
+    for (TForm1* w : windows) {
+      shown << w->TransitionView1->Picture().Width();
+      w->TransitionView1->Stop();
+      ASSERT_TRUE(w->Timer2.Enabled());
+      w->Timer2.Tick();
+    }
+  };
+  {
+    const auto windows = ShowOnEveryScreen();
+    ASSERT_EQ(windows.size(), 2u);
+    EXPECT_EQ(FShows->Library().Listings(), 1);
+    for (TForm1* w : windows) EXPECT_EQ(w->PicCount, 6);
+    round(windows);
+    round(windows);
+    FShows->Close();
+    FShows.reset();
+  }
+  // Four pictures on two screens, none twice.
+  EXPECT_EQ(QSet<int>(shown.begin(), shown.end()).size(), 4) << shown.size();
+  // The next show goes on with the same cycle: the two pictures not shown
+  // yet, one on each screen, before any comes again.
+  const auto windows = ShowOnEveryScreen();
+  round(windows);
+  ASSERT_EQ(shown.size(), 6);
+  EXPECT_EQ(QSet<int>(shown.begin(), shown.end()),
+            (QSet<int>{30, 40, 50, 60, 70, 80}));
+  EXPECT_EQ(FShows->Library().Listings(), 1);
 }
 
 TEST_F(Monitors, ClosingEndsEveryWindowAndGivesTheCursorBack) {
