@@ -4,6 +4,7 @@
 #include <fstream>
 #include <vector>
 
+#include "raster/PictureCodec.h"
 #include "raster/TiffReader.h"
 
 namespace vantora {
@@ -131,6 +132,15 @@ std::optional<TDateTaken> ReadExifDateTaken(std::span<const std::uint8_t> exif) 
   return d;
 }
 
+std::optional<TDateTaken> ReadHeifExifDateTaken(std::span<const std::uint8_t> block) {
+  if (block.size() < 4) return std::nullopt;
+  // The offset is the file's word: anything up to 4 GiB, checked against
+  // what the block holds before it is used.
+  const std::uint32_t offset = BigU32(block.data());
+  if (offset > block.size() - 4) return std::nullopt;
+  return ReadExifDateTaken(block.subspan(4 + std::size_t(offset)));
+}
+
 std::optional<TDateTaken> FindDateTaken(std::span<const std::uint8_t> d) {
   if (d.size() >= 4 && d[0] == 0xFF && d[1] == 0xD8) return FromJpeg(d);
   if (d.size() >= 8 && std::memcmp(d.data(), "\x89PNG\r\n\x1a\n", 8) == 0) return FromPng(d);
@@ -146,6 +156,7 @@ std::optional<TDateTaken> ReadDateTaken(const std::string& fileName) {
   std::vector<std::uint8_t> head(kHeadBytes);
   in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
   head.resize(std::size_t(in.gcount()));
+  if (codec::IsHeifSignature(head)) return ReadHeifExifDateTaken(codec::HeifExifBlock(fileName));
   return FindDateTaken(head);
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "raster/Picture.h"
 #include "raster/PictureCodec.h"
@@ -31,6 +32,10 @@ constexpr std::int64_t kHeifWorkingBytes = std::int64_t(16) << 20;
 // The widest or highest picture libheif is let read; larger areas than
 // kMaxPixels are refused by us once the size is known.
 constexpr int kMaxSide = 1 << 16;
+
+// Cameras and phones write a few kilobytes of EXIF data, with a preview
+// picture some tens; a block claiming more is not read.
+constexpr std::size_t kMaxExifBytes = std::size_t(1) << 20;
 
 struct ContextDeleter {
   void operator()(heif_context* c) const { heif_context_free(c); }
@@ -58,6 +63,31 @@ void Check(const heif_error& error, const std::string& name) {
 }
 
 }  // namespace
+
+namespace codec {
+
+std::vector<std::uint8_t> HeifExifBlock(const std::string& fileName) {
+  InitHeif();
+  const std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
+  if (!context) return {};
+  heif_context_set_maximum_image_size_limit(context.get(), kMaxSide);
+  if (heif_context_read_from_file(context.get(), fileName.c_str(), nullptr).code != heif_error_Ok)
+    return {};
+  heif_image_handle* rawHandle = nullptr;
+  if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok)
+    return {};
+  const std::unique_ptr<const heif_image_handle, HandleDeleter> handle(rawHandle);
+  heif_item_id id = 0;
+  if (heif_image_handle_get_list_of_metadata_block_IDs(handle.get(), "Exif", &id, 1) < 1) return {};
+  const std::size_t size = heif_image_handle_get_metadata_size(handle.get(), id);
+  if (size == 0 || size > kMaxExifBytes) return {};
+  std::vector<std::uint8_t> block(size);
+  if (heif_image_handle_get_metadata(handle.get(), id, block.data()).code != heif_error_Ok)
+    return {};
+  return block;
+}
+
+}  // namespace codec
 
 Bitmap DecodeHeif(std::span<const std::uint8_t> data, const std::string& name,
                   const TDecodeLimits& limits, TPixel background) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "raster/Bitmap.h"
 #include "raster/Picture.h"
@@ -39,6 +40,12 @@ bool IsPngSignature(std::span<const std::uint8_t> d);
 bool IsWebpSignature(std::span<const std::uint8_t> d);
 // An ISO media file whose brands name a HEIF picture: HEIC, AVIF or plain HEIF.
 bool IsHeifSignature(std::span<const std::uint8_t> d);
+
+// The first Exif metadata block of a HEIF file's primary picture, as the file
+// stores it (a 4-byte offset to the TIFF header, then the EXIF data); empty
+// when there is none, it is larger than any camera writes, or the file
+// cannot be read.
+std::vector<std::uint8_t> HeifExifBlock(const std::string& fileName);
 
 // Refuses a picture larger than kMaxPixels or without pixels.
 void CheckPictureSize(std::int64_t width, std::int64_t height, const std::string& name);

@@ -1,10 +1,15 @@
 #include "raster/DateTaken.h"
 
+#include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "tests/raster/FormatFiles.h"
+#include "tests/support/TempFolder.h"
 
 namespace vantora {
 namespace {
@@ -117,6 +122,62 @@ TEST(DateTaken, DamagedUnsetOrMissingDatesReadAsNone) {
   Bytes text = ExifTiff("2024:05:03 14:22:01");
   text[38 + 2 + 12 + 8] = 0xF0;  // the date's offset
   EXPECT_EQ(ReadExifDateTaken(text), std::nullopt);
+}
+
+// A HEIF file's Exif block as libheif hands it over: the offset from the end
+// of its first 4 bytes to the TIFF header, then the data.
+Bytes HeifBlock(std::uint32_t offset, const Bytes& data) {
+  Bytes b = {std::uint8_t(offset >> 24), std::uint8_t(offset >> 16), std::uint8_t(offset >> 8),
+             std::uint8_t(offset)};
+  b.insert(b.end(), data.begin(), data.end());
+  return b;
+}
+
+void WriteFile(const std::string& path, const Bytes& data) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+}
+
+TEST(DateTaken, ReadFromTheExifItemOfHeicAndAvifFiles) {
+  test::TempFolder dir;
+  const auto picture = testfiles::TRgba16::Of(Bitmap(64, 48));
+  const Bytes tiff = ExifTiff("2021:11:28 09:15:00");
+  for (bool avif : {false, true}) {
+    SCOPED_TRACE(avif ? "AVIF" : "HEIC");
+    const std::string path = dir.Path(avif ? "photo.avif" : "photo.heic");
+    const Bytes file = testfiles::WriteHeif(picture, avif, 50, 1, false, true, tiff);
+    WriteFile(path, file);
+    EXPECT_EQ(ReadDateTaken(path), (TDateTaken{2021, 11, 28}));
+    // Without an Exif item: no date.
+    WriteFile(path, testfiles::WriteHeif(picture, avif, 50, 1, false, true));
+    EXPECT_EQ(ReadDateTaken(path), std::nullopt);
+    // The stored offset made to point far past the block: refused, no date.
+    Bytes hostile = file;
+    const Bytes marker = {0, 0, 0, 0, 'I', 'I', 42, 0};
+    const auto at = std::search(hostile.begin(), hostile.end(), marker.begin(), marker.end());
+    ASSERT_NE(at, hostile.end());
+    std::fill(at, at + 3, 0xFF);
+    WriteFile(path, hostile);
+    EXPECT_EQ(ReadDateTaken(path), std::nullopt);
+  }
+}
+
+TEST(DateTaken, TheHeifOffsetToTheTiffHeaderIsCheckedAgainstTheBlock) {
+  const Bytes tiff = ExifTiff("2024:05:03 14:22:01");
+  const std::optional<TDateTaken> may3 = TDateTaken{2024, 5, 3};
+  EXPECT_EQ(ReadHeifExifDateTaken(HeifBlock(0, tiff)), may3);
+  // Behind the "Exif" header that some writers keep, the offset skips it.
+  Bytes withHeader = {'E', 'x', 'i', 'f', 0, 0};
+  withHeader.insert(withHeader.end(), tiff.begin(), tiff.end());
+  EXPECT_EQ(ReadHeifExifDateTaken(HeifBlock(6, withHeader)), may3);
+  const std::uint32_t size = std::uint32_t(tiff.size());
+  for (std::uint32_t offset : {size, size + 1, 0x7FFFFFFFu, 0xFFFFFFFCu, 0xFFFFFFFFu, 3u}) {
+    SCOPED_TRACE(offset);
+    EXPECT_EQ(ReadHeifExifDateTaken(HeifBlock(offset, tiff)), std::nullopt);
+  }
+  // Too short to hold the offset itself.
+  EXPECT_EQ(ReadHeifExifDateTaken(Bytes{0, 0, 0}), std::nullopt);
+  EXPECT_EQ(ReadHeifExifDateTaken(Bytes{}), std::nullopt);
 }
 
 }  // namespace

@@ -221,9 +221,10 @@ inline Bytes WriteWebpAnimation(const std::vector<TRgba16>& frames) {
 
 // A HEIC (x265) or AVIF (aom) file at quality, with its picture turned by
 // the HEIF transforms of an EXIF orientation (1 = none). fast: the encoders'
-// quickest settings, for camera-sized pictures.
+// quickest settings, for camera-sized pictures. exif: EXIF data (from its
+// TIFF header on) kept in the file's Exif item.
 inline Bytes WriteHeif(const TRgba16& p, bool avif, int quality = 90, int orientation = 1,
-                       bool alpha = false, bool fast = false) {
+                       bool alpha = false, bool fast = false, const Bytes& exif = {}) {
   heif_context* context = heif_context_alloc();
   heif_encoder* encoder = nullptr;
   heif_context_get_encoder_for_format(context, avif ? heif_compression_AV1 : heif_compression_HEVC,
@@ -245,7 +246,11 @@ inline Bytes WriteHeif(const TRgba16& p, bool avif, int quality = 90, int orient
     }
   heif_encoding_options* options = heif_encoding_options_alloc();
   options->image_orientation = heif_orientation(orientation);
-  heif_context_encode_image(context, image, encoder, options, nullptr);
+  heif_image_handle* handle = nullptr;
+  heif_context_encode_image(context, image, encoder, options, &handle);
+  if (!exif.empty() && handle)
+    heif_context_add_exif_metadata(context, handle, exif.data(), int(exif.size()));
+  if (handle) heif_image_handle_release(handle);
   heif_encoding_options_free(options);
   heif_encoder_release(encoder);
   heif_image_release(image);
