@@ -1,5 +1,7 @@
 #include "settings/AtomicFile.h"
 
+#include <algorithm>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -275,17 +277,23 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   struct stat st {};
   if (::fstat(file.Get(), &st) != 0) ThrowErrno("stat " + path);
   if (!S_ISREG(st.st_mode)) ThrowErrno("not a regular file: " + path, EINVAL);
-  std::string contents;
-  char buffer[8192];
+  // Read straight into the string, sized for the whole file at once (one
+  // byte more, to see the end without growing): a large file costs one or
+  // two reads, not one per few kilobytes. A file that grows meanwhile is
+  // read on to its end.
+  std::string contents(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1, '\0');
+  std::size_t used = 0;
   for (;;) {
-    const ssize_t n = ::read(file.Get(), buffer, sizeof buffer);
+    if (used == contents.size()) contents.resize(contents.size() * 2);
+    const ssize_t n = ::read(file.Get(), contents.data() + used, contents.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
       ThrowErrno("read " + path);
     }
     if (n == 0) break;
-    contents.append(buffer, static_cast<std::size_t>(n));
+    used += static_cast<std::size_t>(n);
   }
+  contents.resize(used);
   return contents;
 }
 
