@@ -141,10 +141,12 @@ The debug information of the programs vantora and vantora-frame, which
 debuggers find by the programs' build ids.")
 # The libraries the programs link come from dpkg-shlibdeps. What they load
 # at run time comes here: the Ming font the windows name, the GStreamer
-# plugins that play wav and mp3 files through Qt Multimedia.
+# plugins that play wav and mp3 files through Qt Multimedia, and Qt's
+# Wayland platform, without which a Wayland session would get the show
+# through XWayland or not at all.
 set(CPACK_DEBIAN_VANTORA_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_VANTORA_PACKAGE_DEPENDS
-    "fonts-arphic-uming, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
+    "fonts-arphic-uming, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, qt6-wayland")
 set(CPACK_DEBIAN_VANTORA_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_VANTORA_PACKAGE_SUGGESTS "xscreensaver | mate-screensaver")
 include(CPack)
