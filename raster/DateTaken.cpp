@@ -12,6 +12,10 @@ namespace vantora {
 namespace {
 
 constexpr std::size_t kHeadBytes = 256 * 1024;
+// The EXIF data of a WebP file is read from wherever its chunk is, up to
+// this size, among at most this many chunks.
+constexpr std::uint32_t kMaxWebpExifBytes = 1 << 20;
+constexpr int kMaxWebpChunks = 1024;
 constexpr std::uint32_t kExifPointerTag = 0x8769;
 constexpr std::uint32_t kDateTimeOriginalTag = 0x9003;
 constexpr std::uint32_t kAscii = 2;
@@ -109,6 +113,27 @@ std::optional<TDateTaken> FromWebp(std::span<const std::uint8_t> d) {
   return std::nullopt;
 }
 
+// A WebP file keeps its EXIF chunk behind the picture's data, so in a
+// photo of some size it lies beyond the head: the chunks are walked by
+// their headers through the file.
+std::optional<TDateTaken> FromWebpFile(std::ifstream& in) {
+  in.clear();
+  in.seekg(12);
+  std::uint8_t header[8];
+  for (int i = 0; i < kMaxWebpChunks; ++i) {
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header)) break;
+    const std::uint32_t length = LittleU32(header + 4);
+    if (std::memcmp(header, "EXIF", 4) == 0) {
+      if (length > kMaxWebpExifBytes) break;
+      std::vector<std::uint8_t> exif(length);
+      if (!in.read(reinterpret_cast<char*>(exif.data()), std::streamsize(length))) break;
+      return ReadExifDateTaken(exif);
+    }
+    in.seekg(std::streamoff(length) + (length & 1), std::ios::cur);  // padded to even
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<TDateTaken> ReadExifDateTaken(std::span<const std::uint8_t> exif) {
@@ -157,7 +182,9 @@ std::optional<TDateTaken> ReadDateTaken(const std::string& fileName) {
   in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
   head.resize(std::size_t(in.gcount()));
   if (codec::IsHeifSignature(head)) return ReadHeifExifDateTaken(codec::HeifExifBlock(fileName));
-  return FindDateTaken(head);
+  const std::optional<TDateTaken> date = FindDateTaken(head);
+  if (!date && head.size() == kHeadBytes && codec::IsWebpSignature(head)) return FromWebpFile(in);
+  return date;
 }
 
 }  // namespace vantora

@@ -3,11 +3,12 @@
 // the EXIF sub-directory), for captions.
 //
 // The EXIF block is found in the containers cameras and phones write it in:
-// a JPEG's APP1 segment, a PNG's "eXIf" chunk and a WebP's "EXIF" chunk,
-// where only the first bytes of the file are searched (the block sits in
-// front of the pixels), and the Exif item of a HEIF file (HEIC, AVIF), which
-// libheif finds wherever the file keeps it. Anything damaged, cut short or
-// missing reads as no date.
+// a JPEG's APP1 segment and a PNG's "eXIf" chunk, where only the first
+// bytes of the file are searched (the block sits in front of the pixels), a
+// WebP's "EXIF" chunk, which follows the picture's data and is found by
+// walking the chunks through the file, and the Exif item of a HEIF file
+// (HEIC, AVIF), which libheif finds wherever the file keeps it. Anything
+// damaged, cut short or missing reads as no date.
 
 #include <cstddef>
 #include <cstdint>
@@ -36,8 +37,9 @@ std::optional<TDateTaken> ReadHeifExifDateTaken(std::span<const std::uint8_t> bl
 // From the bytes at the start of a JPEG, PNG or WebP file.
 std::optional<TDateTaken> FindDateTaken(std::span<const std::uint8_t> head);
 
-// From a file: a HEIF file through its Exif item, any other from at most its
-// first 256 KiB. No date when the file cannot be read.
+// From a file: a HEIF file through its Exif item, a WebP file through its
+// chunks, any other from at most its first 256 KiB. No date when the file
+// cannot be read.
 std::optional<TDateTaken> ReadDateTaken(const std::string& fileName);
 
 }  // namespace vantora

@@ -162,6 +162,51 @@ TEST(DateTaken, ReadFromTheExifItemOfHeicAndAvifFiles) {
   }
 }
 
+// A WebP file as photo tools write it: the EXIF chunk behind a picture of
+// some size, so beyond the first 256 KiB; and damaged variants.
+Bytes WebpWithExifBehind(std::size_t pictureBytes, std::uint32_t exifLength, const Bytes& exif) {
+  Bytes w;
+  auto text = [&](const char* t) {
+    for (int i = 0; i < 4; ++i) w.push_back(std::uint8_t(t[i]));
+  };
+  auto u32 = [&](std::uint32_t n) {
+    for (int i = 0; i < 4; ++i) w.push_back(std::uint8_t(n >> (8 * i)));
+  };
+  text("RIFF");
+  u32(0);
+  text("WEBP");
+  text("VP8X");
+  u32(10);
+  w.resize(w.size() + 10, 0);
+  text("VP8 ");
+  u32(std::uint32_t(pictureBytes));
+  w.resize(w.size() + pictureBytes + (pictureBytes & 1), 0x55);
+  text("EXIF");
+  u32(exifLength);
+  for (std::uint8_t b : exif) w.push_back(b);
+  return w;
+}
+
+TEST(DateTaken, AWebpFilesExifChunkIsFoundBehindALargePicture) {
+  test::TempFolder dir;
+  const std::string path = dir.Path("photo.webp");
+  const Bytes tiff = ExifTiff("2023:09:01 18:00:00");
+  const std::uint32_t size = std::uint32_t(tiff.size());
+  WriteFile(path, WebpWithExifBehind(600001, size, tiff));
+  EXPECT_EQ(ReadDateTaken(path), (TDateTaken{2023, 9, 1}));
+  // A chunk that claims more than the file holds, or an absurd size: no
+  // date, and nothing of that size is allocated.
+  WriteFile(path, WebpWithExifBehind(600001, size + 100, tiff));
+  EXPECT_EQ(ReadDateTaken(path), std::nullopt);
+  WriteFile(path, WebpWithExifBehind(600001, 0xFFFFFFF0u, tiff));
+  EXPECT_EQ(ReadDateTaken(path), std::nullopt);
+  // The picture's chunk itself claims to run past the end of the file.
+  Bytes cut = WebpWithExifBehind(300000, size, tiff);
+  cut[34] = cut[35] = 0xFF;
+  WriteFile(path, cut);
+  EXPECT_EQ(ReadDateTaken(path), std::nullopt);
+}
+
 TEST(DateTaken, TheHeifOffsetToTheTiffHeaderIsCheckedAgainstTheBlock) {
   const Bytes tiff = ExifTiff("2024:05:03 14:22:01");
   const std::optional<TDateTaken> may3 = TDateTaken{2024, 5, 3};
