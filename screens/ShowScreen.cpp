@@ -65,6 +65,10 @@ TShowScreen::TShowScreen(const TShowOptions& options, std::string programFolder,
   TransitionView1->SetColor(Rgb(0, 0, 0));  // the window's colour
   TransitionView1->SetStep(options.InitialStep);
   TransitionView1->SetDirectFrames(true);  // full-screen frames cost one copy, not two
+  // The window's thread paints every frame and takes the keys that end the
+  // show; on a machine with fewer cores than busy threads (a worker per
+  // screen, the decoder) it gets the processor first.
+  TransitionView1->SetThreadPriority(tpLower);
   TransitionView1->OnMouseMove = [this](QObject*, Qt::KeyboardModifiers, int, int) {
     TransitionView1MouseMove();
   };
