@@ -111,8 +111,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VANTORA_HOMEPAGE}")
 # Debian's style: a synopsis without the package's name or a full stop, then
 # paragraphs separated by an empty line.
 set(CPACK_DEBIAN_VANTORA_DESCRIPTION "photo slideshow screen saver with 150 transitions
-Vantora shows the JPEG pictures of one folder one after another, full
-screen, each change of picture animated by one of 150 built-in transition
+Vantora shows the photos of a folder, and if asked of its subfolders
+(JPEG, PNG, WebP, HEIC, AVIF), one after another, full screen on every
+monitor, each change of picture animated by one of 150 built-in transition
 effects: wipes, slides, unrolls, bars, shreds, curved and circular reveals,
 fades, pivots, pushes, blinds and rotating shapes. An optional music
 playlist plays in the background; a key press or sustained mouse movement
