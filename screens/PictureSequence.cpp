@@ -42,6 +42,7 @@ void TPictureLibrary::Join(TPictureSequence* sequence, const QString& folder,
   sequence->FHanded = 0;
   sequence->FToldComplete = false;
   sequence->FNoRepeat = pics.NoRepeat;
+  sequence->FSource = source;
   if (std::find(FMembers.begin(), FMembers.end(), sequence) == FMembers.end())
     FMembers.push_back(sequence);
   // What others found before this window joined comes to it as a batch, in
@@ -126,7 +127,12 @@ bool TPictureSequence::Complete() const {
 
 std::optional<QString> TPictureSequence::NextUnrepeated(
     const std::function<bool(const QString&)>& exists) {
-  if (!NoRepeat() || FRun != FLibrary->FRun) return std::nullopt;
+  // A window left on an earlier listing of the same folder (another window
+  // was activated again and lists it afresh) goes on with the cycle they
+  // share: waiting for a listing it is no longer part of, its screen would
+  // keep its picture until its own next activation.
+  if (!NoRepeat() || (FRun != FLibrary->FRun && FSource != FLibrary->FSource))
+    return std::nullopt;
   return FLibrary->NextUnrepeated(exists);
 }
 

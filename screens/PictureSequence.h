@@ -122,6 +122,7 @@ class TPictureSequence {
   qsizetype FHanded = 0;  // names of it handed to the window so far
   bool FToldComplete = false;
   bool FNoRepeat = false;
+  QString FSource;  // what the listing joined was taken from
 };
 
 }  // namespace vantora

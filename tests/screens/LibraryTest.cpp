@@ -85,6 +85,29 @@ TEST_F(Library, NoRepeatShowsEveryPictureOnceAndTheNextRunGoesOn) {
   EXPECT_TRUE(QFile::exists(FDir.filePath("state/vantora/shuffle-position")));
 }
 
+// Each activation lists the folder again (a window of another program came
+// and went over the show): the cycle goes on where it was, without a repeat
+// or a skipped picture.
+TEST_F(Library, AnActivationDuringTheShowGoesOnWithTheSameCycle) {
+  Tree();
+  WritePicture(Pics("2024/d.jpg"), 60);
+  WritePicture(Pics("2024/e.jpg"), 70);
+  WritePicture(Pics("2024/f.jpg"), 80);
+  FIni->WriteString("pics", "subfolders", "yes");
+  FIni->WriteString("pics", "norepeat", "yes");
+  FIni->WriteBool("sys", "1", false);  // random order
+  TForm1& form = Make();
+  Activate(form);
+  QList<int> widths;
+  for (int round = 0; round < 3; ++round) {
+    Cycle(form, 2);
+    Activate(form);
+  }
+  for (const Started& s : FStarted) widths << s.Width;
+  ASSERT_EQ(widths.size(), 6);
+  EXPECT_EQ(QSet<int>(widths.begin(), widths.end()).size(), 6);
+}
+
 TEST_F(Library, PicturesUnderTheSmallestSizeAreSkipped) {
   WritePicture(Pics("a.jpg"), 10, 10);
   WritePicture(Pics("b.jpg"), 40, 30);

@@ -299,6 +299,45 @@ TEST_F(Monitors, TheScreensListTheFolderOnceAndShareOneCycleWithoutRepeats) {
   EXPECT_EQ(FShows->Library().Listings(), 1);
 }
 
+TEST_F(Monitors, AWindowActivatedAgainGoesOnWithTheSharedCycle) {
+  const test::ScopedEnv state("XDG_STATE_HOME", FDir.filePath("state").toStdString());
+  QDir(Pics()).mkpath("2024");
+  for (int i = 0; i < 8; ++i)
+    WritePicture(Pics(i % 2 ? QStringLiteral("2024/p%1.jpg").arg(i) : QStringLiteral("p%1.jpg").arg(i)),
+                 30 + 10 * i);
+  FIni->WriteString("pics", "subfolders", "yes");
+  FIni->WriteString("pics", "norepeat", "yes");
+  FIni->WriteBool("sys", "1", false);  // random order
+  QList<int> shown;
+  const auto windows = ShowOnEveryScreen();
+  ASSERT_EQ(windows.size(), 2u);
+  auto round = [&] {
+    PictureTicks(windows);
+    for (TForm1* w : windows) {
+      shown << w->TransitionView1->Picture().Width();
+      w->TransitionView1->Stop();
+      ASSERT_TRUE(w->Timer2.Enabled());
+      w->Timer2.Tick();
+    }
+  };
+  round();
+  // Another program's window came over the first screen and went.
+  windows[0]->FormActivate();
+  ASSERT_TRUE(test::WaitFor([&] {
+    return std::all_of(windows.begin(), windows.end(),
+                       [](TForm1* w) { return w->Timer1.Enabled() && w->ListComplete(); });
+  }));
+  round();
+  windows[1]->FormActivate();
+  ASSERT_TRUE(test::WaitFor([&] {
+    return std::all_of(windows.begin(), windows.end(),
+                       [](TForm1* w) { return w->Timer1.Enabled() && w->ListComplete(); });
+  }));
+  round();
+  ASSERT_EQ(shown.size(), 6);
+  EXPECT_EQ(QSet<int>(shown.begin(), shown.end()).size(), 6);
+}
+
 TEST_F(Monitors, ClosingEndsEveryWindowAndGivesTheCursorBack) {
   WritePicture(Pics("a.jpg"), 30);
   const auto windows = ShowOnEveryScreen();
