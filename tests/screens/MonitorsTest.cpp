@@ -258,84 +258,75 @@ TEST_F(Monitors, APictureTwoScreensNeedAtTheSameSizeIsDecodedOnce) {
   for (TForm1* w : windows) EXPECT_EQ(w->TransitionView1->Picture().Width(), 30);
 }
 
-TEST_F(Monitors, TheScreensListTheFolderOnceAndShareOneCycleWithoutRepeats) {
-  const test::ScopedEnv state("XDG_STATE_HOME", FDir.filePath("state").toStdString());
-  QDir(Pics()).mkpath("2024");
-  for (int i = 0; i < 6; ++i)
-    WritePicture(Pics(i % 2 ? QStringLiteral("2024/p%1.jpg").arg(i) : QStringLiteral("p%1.jpg").arg(i)),
-                 30 + 10 * i);
-  FIni->WriteString("pics", "subfolders", "yes");
-  FIni->WriteString("pics", "norepeat", "yes");
-  FIni->WriteBool("sys", "1", false);  // random order
-  QList<int> shown;
-  auto round = [&](const std::vector<TForm1*>& windows) {
+// A shared shuffled cycle: n pictures of widths 30, 40, … in a folder and its
+// subfolder, shown in random order without repeats.
+class SharedCycle : public Monitors {
+ protected:
+  void Pictures(int n) {
+    QDir(Pics()).mkpath("2024");
+    for (int i = 0; i < n; ++i)
+      WritePicture(Pics(i % 2 ? QStringLiteral("2024/p%1.jpg").arg(i) : QStringLiteral("p%1.jpg").arg(i)),
+                   30 + 10 * i);
+    FIni->WriteString("pics", "subfolders", "yes");
+    FIni->WriteString("pics", "norepeat", "yes");
+    FIni->WriteBool("sys", "1", false);  // random order
+  }
+  // One picture on each screen, noted in FShown, and the display interval's end.
+  void Round(const std::vector<TForm1*>& windows) {
     PictureTicks(windows);
     for (TForm1* w : windows) {
-      shown << w->TransitionView1->Picture().Width();
+      FShown << w->TransitionView1->Picture().Width();
       w->TransitionView1->Stop();
       ASSERT_TRUE(w->Timer2.Enabled());
       w->Timer2.Tick();
     }
-  };
+  }
+  static void WaitForTicks(const std::vector<TForm1*>& windows) {
+    ASSERT_TRUE(test::WaitFor([&] {
+      return std::all_of(windows.begin(), windows.end(),
+                         [](TForm1* w) { return w->Timer1.Enabled() && w->ListComplete(); });
+    }));
+  }
+  const test::ScopedEnv FState{"XDG_STATE_HOME", FDir.filePath("state").toStdString()};
+  QList<int> FShown;
+};
+
+TEST_F(SharedCycle, TheScreensListTheFolderOnceAndShareOneCycleWithoutRepeats) {
+  Pictures(6);
   {
     const auto windows = ShowOnEveryScreen();
     ASSERT_EQ(windows.size(), 2u);
     EXPECT_EQ(FShows->Library().Listings(), 1);
     for (TForm1* w : windows) EXPECT_EQ(w->PicCount, 6);
-    round(windows);
-    round(windows);
+    Round(windows);
+    Round(windows);
     FShows->Close();
     FShows.reset();
   }
   // Four pictures on two screens, none twice.
-  EXPECT_EQ(QSet<int>(shown.begin(), shown.end()).size(), 4) << shown.size();
+  EXPECT_EQ(QSet<int>(FShown.begin(), FShown.end()).size(), 4) << FShown.size();
   // The next show goes on with the same cycle: the two pictures not shown
   // yet, one on each screen, before any comes again.
-  const auto windows = ShowOnEveryScreen();
-  round(windows);
-  ASSERT_EQ(shown.size(), 6);
-  EXPECT_EQ(QSet<int>(shown.begin(), shown.end()),
-            (QSet<int>{30, 40, 50, 60, 70, 80}));
+  Round(ShowOnEveryScreen());
+  ASSERT_EQ(FShown.size(), 6);
+  EXPECT_EQ(QSet<int>(FShown.begin(), FShown.end()), (QSet<int>{30, 40, 50, 60, 70, 80}));
   EXPECT_EQ(FShows->Library().Listings(), 1);
 }
 
-TEST_F(Monitors, AWindowActivatedAgainGoesOnWithTheSharedCycle) {
-  const test::ScopedEnv state("XDG_STATE_HOME", FDir.filePath("state").toStdString());
-  QDir(Pics()).mkpath("2024");
-  for (int i = 0; i < 8; ++i)
-    WritePicture(Pics(i % 2 ? QStringLiteral("2024/p%1.jpg").arg(i) : QStringLiteral("p%1.jpg").arg(i)),
-                 30 + 10 * i);
-  FIni->WriteString("pics", "subfolders", "yes");
-  FIni->WriteString("pics", "norepeat", "yes");
-  FIni->WriteBool("sys", "1", false);  // random order
-  QList<int> shown;
+TEST_F(SharedCycle, AWindowActivatedAgainGoesOnWithTheSharedCycle) {
+  Pictures(8);
   const auto windows = ShowOnEveryScreen();
   ASSERT_EQ(windows.size(), 2u);
-  auto round = [&] {
-    PictureTicks(windows);
-    for (TForm1* w : windows) {
-      shown << w->TransitionView1->Picture().Width();
-      w->TransitionView1->Stop();
-      ASSERT_TRUE(w->Timer2.Enabled());
-      w->Timer2.Tick();
-    }
-  };
-  round();
-  // Another program's window came over the first screen and went.
-  windows[0]->FormActivate();
-  ASSERT_TRUE(test::WaitFor([&] {
-    return std::all_of(windows.begin(), windows.end(),
-                       [](TForm1* w) { return w->Timer1.Enabled() && w->ListComplete(); });
-  }));
-  round();
-  windows[1]->FormActivate();
-  ASSERT_TRUE(test::WaitFor([&] {
-    return std::all_of(windows.begin(), windows.end(),
-                       [](TForm1* w) { return w->Timer1.Enabled() && w->ListComplete(); });
-  }));
-  round();
-  ASSERT_EQ(shown.size(), 6);
-  EXPECT_EQ(QSet<int>(shown.begin(), shown.end()).size(), 6);
+  Round(windows);
+  // Another program's window came over the first screen and went; then
+  // over the second.
+  for (TForm1* activated : windows) {
+    activated->FormActivate();
+    WaitForTicks(windows);
+    Round(windows);
+  }
+  ASSERT_EQ(FShown.size(), 6);
+  EXPECT_EQ(QSet<int>(FShown.begin(), FShown.end()).size(), 6);
 }
 
 TEST_F(Monitors, ClosingEndsEveryWindowAndGivesTheCursorBack) {
