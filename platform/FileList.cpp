@@ -13,7 +13,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 namespace vantora {
 
 namespace {
@@ -191,10 +190,6 @@ bool TFileMask::Matches(QStringView name) const {
   return false;
 }
 
-bool MatchesMask(const QString& fileName, const QString& mask) {
-  return TFileMask(mask).Matches(fileName);
-}
-
 bool PathLess(QStringView a, QStringView b) {
   const int c = ComparePaths(a, b, true);
   return c != 0 ? c < 0 : ComparePaths(a, b, false) < 0;
@@ -205,12 +200,6 @@ void ListPictures(const QString& folder, const TFileMask& mask, bool subfolders,
                   const std::function<void()>& pause) {
   if (folder.isEmpty()) return;
   TreeWalk(mask, subfolders, found, cancel, pause).Run(folder);
-}
-
-QStringList ListFiles(const QString& folder, const QString& mask, bool subfolders) {
-  QStringList names;
-  ListPictures(folder, TFileMask(mask), subfolders, [&](QStringList batch) { names += batch; });
-  return names;
 }
 
 }  // namespace vantora

@@ -48,12 +48,6 @@ void ListPictures(const QString& folder, const TFileMask& mask, bool subfolders,
                   const std::atomic<bool>* cancel = nullptr,
                   const std::function<void()>& pause = {});
 
-// The whole listing at once.
-QStringList ListFiles(const QString& folder, const QString& mask, bool subfolders = false);
-
-// Whether one file name matches the mask, by the rules above.
-bool MatchesMask(const QString& fileName, const QString& mask);
-
 // The order of the listing: by path without regard to case, a folder's
 // contents where its name sorts; names that differ only in case keep a
 // fixed order.

@@ -1,6 +1,5 @@
 #include "platform/FolderLister.h"
 
-#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -8,10 +7,7 @@
 #include <QPointer>
 
 #include "platform/FileList.h"
-
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
+#include "platform/ThreadPriority.h"
 
 namespace vantora {
 
@@ -26,11 +22,6 @@ constexpr int kListerNicer = 15;
 // The longest a walk holds when nobody lets it go on (a first picture that
 // takes long to decode).
 constexpr auto kLongestHold = std::chrono::seconds(1);
-
-void LowerListerPriority() {
-  const auto tid = id_t(syscall(SYS_gettid));
-  setpriority(PRIO_PROCESS, tid, std::min(19, getpriority(PRIO_PROCESS, tid) + kListerNicer));
-}
 
 }  // namespace
 
@@ -99,7 +90,7 @@ void TFolderLister::Start(const QString& folder, const QString& mask, bool subfo
           // walk gives way, unless the window waits for what it finds.
           if (!std::exchange(first, false)) return;
           std::lock_guard lock(walk->Lock);
-          if (!walk->Waiting) LowerListerPriority();
+          if (!walk->Waiting) MakeThisThreadNicer(kListerNicer);
         },
         &walk->Cancel, pause);
     if (!walk->Cancel.load()) post({}, true);

@@ -1,18 +1,14 @@
 #include "screens/PictureLoader.h"
 
-#include "screens/Caption.h"
-
 #include <algorithm>
 
 #include <QMetaObject>
-
-#include "raster/Draw.h"
-#include "transition/TransitionView.h"
 #include <QPointer>
 
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
+#include "platform/ThreadPriority.h"
+#include "raster/Draw.h"
+#include "screens/Caption.h"
+#include "transition/TransitionView.h"
 
 namespace vantora {
 
@@ -36,8 +32,7 @@ void LowerDecoderPriority() {
   thread_local bool lowered = false;
   if (lowered) return;
   lowered = true;
-  const auto tid = id_t(syscall(SYS_gettid));
-  setpriority(PRIO_PROCESS, tid, std::min(19, getpriority(PRIO_PROCESS, tid) + kDecoderNicer));
+  MakeThisThreadNicer(kDecoderNicer);
 }
 
 // The picture at the size the fitting gives it on the screen, sampled as

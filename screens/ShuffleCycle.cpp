@@ -107,9 +107,6 @@ void TShuffleCycle::Load() {
     // The names stay as stored until the cycle changes: a resumed cycle of
     // a large library reads one name per picture, not all of them at the
     // show's start.
-    // The names stay as stored until the cycle changes: a resumed cycle of
-    // a large library reads one name per picture, not all of them at the
-    // show's start.
     FStoredText = std::move(*order);
     FStoredText.erase(0, names);
     FStoredCount = int(std::count(FStoredText.begin(), FStoredText.end(), '\n'));

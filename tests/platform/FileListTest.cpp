@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/WholeListing.h"
 #include "tests/support/QtApp.h"
 
 #include <sys/stat.h>
@@ -14,6 +15,8 @@
 
 namespace vantora {
 namespace {
+
+using test::ListFiles;
 
 void Touch(const QString& path) {
   QFile f(path);
@@ -54,7 +57,7 @@ TEST_F(FileListTest, MissingOrEmptyFolderListsNothing) {
   EXPECT_TRUE(ListFiles(FDir.filePath("empty"), "*.jpg").isEmpty());
 }
 
-TEST(MatchesMask, WildcardsAndAliases) {
+TEST(FileMask, WildcardsAndAliases) {
   struct Case {
     const char* name;
     const char* mask;
@@ -72,7 +75,7 @@ TEST(MatchesMask, WildcardsAndAliases) {
       {"photo", "*.jpg", false},        {".jpeg", "*.jpg", true},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name << " " << c.mask;
+    EXPECT_EQ(TFileMask(c.mask).Matches(QString(c.name)), c.matches) << c.name << " " << c.mask;
 }
 
 // A small library: folders by year and trip, a hidden folder, a link back

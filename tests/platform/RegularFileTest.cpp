@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/FileList.h"
+#include "tests/platform/WholeListing.h"
 
 namespace vantora {
 namespace {
@@ -48,7 +48,7 @@ TEST(IsRegularFile, OnlyRegularFilesAndLinksToThemCount) {
   for (const Case& c : cases) EXPECT_EQ(IsRegularFile(c.path), c.regular) << c.path.toStdString();
 
   // The picture listing follows the same rule.
-  EXPECT_EQ(ListFiles(dir.path(), "*.mp3"), (QStringList{"link.mp3", "song.mp3"}));
+  EXPECT_EQ(test::ListFiles(dir.path(), "*.mp3"), (QStringList{"link.mp3", "song.mp3"}));
 }
 
 }  // namespace

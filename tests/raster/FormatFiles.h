@@ -173,6 +173,13 @@ inline Bytes WriteWebp(const TRgba16& p, bool lossless, float quality = 90) {
   return data;
 }
 
+// The bytes libwebp assembled, which it then frees.
+inline Bytes Taken(WebPData& assembled) {
+  Bytes data(assembled.bytes, assembled.bytes + assembled.size);
+  WebPDataClear(&assembled);
+  return data;
+}
+
 // The same file with an EXIF chunk (and so the extended format).
 inline Bytes WithWebpExif(const Bytes& webp, const Bytes& exif) {
   WebPMux* mux = WebPMuxNew();
@@ -182,10 +189,8 @@ inline Bytes WithWebpExif(const Bytes& webp, const Bytes& exif) {
   WebPData assembled;
   WebPDataInit(&assembled);
   WebPMuxAssemble(mux, &assembled);
-  Bytes data(assembled.bytes, assembled.bytes + assembled.size);
-  WebPDataClear(&assembled);
   WebPMuxDelete(mux);
-  return data;
+  return Taken(assembled);
 }
 
 // A lossless animation of the given frames, each shown 100 ms.
@@ -213,10 +218,8 @@ inline Bytes WriteWebpAnimation(const std::vector<TRgba16>& frames) {
   WebPData assembled;
   WebPDataInit(&assembled);
   WebPAnimEncoderAssemble(encoder, &assembled);
-  Bytes data(assembled.bytes, assembled.bytes + assembled.size);
-  WebPDataClear(&assembled);
   WebPAnimEncoderDelete(encoder);
-  return data;
+  return Taken(assembled);
 }
 
 // A HEIC (x265) or AVIF (aom) file at quality, with its picture turned by
